@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test under Wine without a
+# display. Ends with ctest's summary line; exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh
+export BUILD_DIR="$PWD/build"
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$BUILD_DIR"
+. tools/wine-env.sh
+wine_boot null
+wine_server_start
+trap wine_server_stop EXIT
+rc=0
+(cd "$BUILD_DIR" && ctest --output-on-failure -j2) || rc=$?
+exit $rc
