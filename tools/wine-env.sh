@@ -37,3 +37,6 @@ wine_server_start() {
   "$WINE" cmd /c echo >>"$BUILD_DIR/wineservices.log" 2>&1 </dev/null
 }
 wine_server_stop()  { "$WINESERVER" -k >/dev/null 2>&1 </dev/null || true; "$WINESERVER" -w >/dev/null 2>&1 </dev/null || true; }
+
+# winpath PATH: the Windows name of an absolute Linux path (drive Z: is /).
+winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
