@@ -9,10 +9,20 @@
 //   uidrive click CAPTION ID          press a button (BN_CLICKED) of the dialog or a page
 //   uidrive close CAPTION             the window's Close command (as Cancel)
 //   uidrive text  CAPTION ID          print a control's window text
+//   uidrive settext CAPTION ID TEXT   set an edit control's text (it notifies EN_CHANGE)
+//   uidrive select CAPTION ID TEXT... select list-box items by their exact texts
+//   uidrive check CAPTION ID          click a check box or radio button
+//   uidrive items CAPTION ID          print a list box's items, one a line
+//
+// Commands are sent, not posted, so that they reach the tool in the order
+// given; a command that opens a modal box returns after a short wait while
+// the box stays open (the next command then reaches the box's message loop).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
+#include <string>
 
 namespace {
 
@@ -45,8 +55,42 @@ HWND FindControl(HWND dlg, int id) {
   return f.found;
 }
 
+// Across processes Wine hands list-box and edit texts over as UTF-16: talk
+// to the controls in wide characters and convert at our end.
+std::wstring Wide(const char *s) {
+  int n = MultiByteToWideChar(CP_ACP, 0, s, -1, NULL, 0);
+  std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+  if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
+  return w;
+}
+
+std::string Narrow(const wchar_t *w) {
+  int n = WideCharToMultiByte(CP_ACP, 0, w, -1, NULL, 0, NULL, NULL);
+  std::string s(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, NULL, NULL);
+  return s;
+}
+
+void Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  DWORD_PTR result;
+  SendMessageTimeoutW(h, msg, wp, lp, SMTO_NORMAL, 500, &result);
+}
+
+void Notify(HWND ctl, int code) {
+  Send(GetParent(ctl), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), code), (LPARAM)ctl);
+}
+
+std::wstring ItemText(HWND box, int i) {
+  LRESULT len = SendMessageW(box, LB_GETTEXTLEN, i, 0);
+  if (len == LB_ERR) return std::wstring();
+  std::wstring w(len + 1, L'\0');
+  SendMessageW(box, LB_GETTEXT, i, (LPARAM)&w[0]);
+  w.resize(wcslen(w.c_str()));
+  return w;
+}
+
 int Usage() {
-  fputs("usage: uidrive wait|gone|view|click|close|text CAPTION [ARG]\n", stderr);
+  fputs("usage: uidrive wait|gone|view|click|close|text|settext|select|check|items CAPTION [ARG...]\n", stderr);
   return 2;
 }
 
@@ -70,10 +114,11 @@ int main(int argc, char **argv) {
   if (!dlg) { fprintf(stderr, "uidrive: no window \"%s\"\n", caption); return 1; }
   if (!strcmp(cmd, "view") && argc > 3) {
     HWND box = GetDlgItem(dlg, kViewBox);
-    LRESULT i = SendMessageA(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)argv[3]);
+    std::wstring want = Wide(argv[3]);
+    LRESULT i = SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)want.c_str());
     if (i == CB_ERR) { fprintf(stderr, "uidrive: no view \"%s\"\n", argv[3]); return 1; }
-    SendMessageA(box, CB_SETCURSEL, i, 0);
-    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kViewBox, CBN_SELENDOK), (LPARAM)box);
+    Send(box, CB_SETCURSEL, i, 0);
+    Notify(box, CBN_SELENDOK);
     return 0;
   }
   if (!strcmp(cmd, "click") && argc > 3) {
@@ -81,8 +126,42 @@ int main(int argc, char **argv) {
     HWND ctl = FindControl(dlg, id);
     if (!ctl) ctl = GetDlgItem(dlg, id);
     HWND parent = ctl ? GetParent(ctl) : dlg;
-    // Posted, not sent: the click may open a modal box that would block us.
-    PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)ctl);
+    Send(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)ctl);
+    return 0;
+  }
+  if (!strcmp(cmd, "settext") && argc > 4) {
+    HWND ctl = FindControl(dlg, atoi(argv[3]));
+    if (!ctl) return 1;
+    std::wstring w = Wide(argv[4]);
+    Send(ctl, WM_SETTEXT, 0, (LPARAM)w.c_str());
+    return 0;
+  }
+  if (!strcmp(cmd, "select") && argc > 4) {
+    HWND box = FindControl(dlg, atoi(argv[3]));
+    if (!box) return 1;
+    Send(box, LB_SETSEL, FALSE, -1);
+    int n = (int)SendMessageW(box, LB_GETCOUNT, 0, 0);
+    for (int a = 4; a < argc; ++a) {
+      std::wstring want = Wide(argv[a]);
+      int i = 0;
+      while (i < n && ItemText(box, i) != want) ++i;
+      if (i == n) { fprintf(stderr, "uidrive: no item \"%s\"\n", argv[a]); return 1; }
+      Send(box, LB_SETSEL, TRUE, i);
+    }
+    Notify(box, LBN_SELCHANGE);
+    return 0;
+  }
+  if (!strcmp(cmd, "check") && argc > 3) {
+    HWND ctl = FindControl(dlg, atoi(argv[3]));
+    if (!ctl) return 1;
+    Send(ctl, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (!strcmp(cmd, "items") && argc > 3) {
+    HWND box = FindControl(dlg, atoi(argv[3]));
+    if (!box) return 1;
+    int n = (int)SendMessageW(box, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) puts(Narrow(ItemText(box, i).c_str()).c_str());
     return 0;
   }
   if (!strcmp(cmd, "close")) {
@@ -90,12 +169,11 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (!strcmp(cmd, "text") && argc > 3) {
-    char buf[1024] = "";
+    wchar_t buf[1024] = L"";
     HWND ctl = FindControl(dlg, atoi(argv[3]));
     if (!ctl) return 1;
-    // Across processes the text arrives through the system, not our heap.
-    SendMessageA(ctl, WM_GETTEXT, sizeof buf, (LPARAM)buf);
-    puts(buf);
+    SendMessageW(ctl, WM_GETTEXT, 1024, (LPARAM)buf);
+    puts(Narrow(buf).c_str());
     return 0;
   }
   return Usage();
