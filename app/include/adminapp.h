@@ -1,0 +1,27 @@
+// adminapp.h - the application object: everything before and after the main
+// dialog happens in its start-up hook.
+#pragma once
+
+#include "afxwin.h"
+
+class CAdminApp : public CWinApp
+{
+public:
+    CAdminApp();
+
+    // Loads the language library, the title and every record, runs the main
+    // dialog, releases the library. Always FALSE: the process ends when the
+    // dialog has closed (or start-up stopped early), without a message loop.
+    BOOL InitInstance() override;
+
+    // The language resource library in force; NULL before it is loaded and
+    // after it has been released.
+    HMODULE resourceLibrary;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The language library for an abbreviation: "rvxrs" + abbrev + ".dll" if a
+// file of that name exists (in the platform's standard places) and loads as a
+// library, else "rvxrsus.dll" on the same terms. NULL when neither loads.
+HMODULE LoadLanguageLibrary(const char *abbrev);

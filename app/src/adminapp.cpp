@@ -1,0 +1,95 @@
+// Start-up and shut-down of the program.
+#include "adminapp.h"
+
+#include "data.h"
+#include "helppath.h"
+#include "installer_api.h"
+#include "maindialog.h"
+#include "resource.h"
+
+namespace {
+
+// OF_EXIST opens and closes the file at once; it searches a bare name in the
+// program's directory, the current directory, the system directories and
+// PATH, which is where LoadLibrary looks too.
+HMODULE LoadIfPresent(const char *fileName)
+{
+    OFSTRUCT info;
+    if (OpenFile(fileName, &info, OF_EXIST) == HFILE_ERROR)
+        return NULL;
+    // A file that exists but is no library (or not one for this machine)
+    // fails here, and the caller falls back.
+    return LoadLibraryA(fileName);
+}
+
+} // namespace
+
+HMODULE LoadLanguageLibrary(const char *abbrev)
+{
+    CString name = CString("rvxrs") + abbrev + ".dll";
+    HMODULE library = LoadIfPresent(name);
+    if (library == NULL)
+        library = LoadIfPresent("rvxrsus.dll");
+    return library;
+}
+
+BEGIN_MESSAGE_MAP(CAdminApp, CWinApp)
+    ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
+CAdminApp::CAdminApp()
+    : resourceLibrary(NULL)
+{
+}
+
+BOOL CAdminApp::InitInstance()
+{
+    Enable3dControls();
+
+    // Both literal messages below go out under the framework's default title
+    // (the program file's name): the real title lives in the library that
+    // could not be had.
+    char abbrev[KX_LANG_SIZE] = "";
+    char *err = NULL;   // not read: the message says all the user can act on
+    if (getCurrentLangAbrev(abbrev, &err) != 0) {
+        AfxMessageBox("Could not get current language", MB_OK, 0);
+        return FALSE;
+    }
+    abbrev[KX_LANG_SIZE - 1] = '\0';
+
+    resourceLibrary = LoadLanguageLibrary(abbrev);
+    if (resourceLibrary == NULL) {
+        AfxMessageBox("Error loading resource file", MB_OK, 0);
+        return FALSE;
+    }
+    AfxSetResourceHandle(resourceLibrary);
+
+    CString title;
+    title.LoadString(IDS_APP_TITLE);
+    SetAppName(title);
+
+    OpenProductRegistry();
+    // LoadAll has shown its own message on failure. The library stays loaded
+    // and the registry open: the process is about to end anyway.
+    if (!LoadAll())
+        return FALSE;
+
+    CString helpPath(m_pszHelpFilePath);
+    BuildHelpPath(helpPath);
+    SetHelpFilePath(helpPath);
+
+    {
+        CMainDialog dialog(NULL);
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        m_pMainWnd = NULL;
+
+        // The dialog object goes after the library, as it always has: its
+        // window is gone by now, and nothing it still holds comes from the
+        // library (the icon was loaded as a shared resource).
+        AfxSetResourceHandle(AfxGetInstanceHandle());
+        FreeLibrary(resourceLibrary);
+        resourceLibrary = NULL;
+    }
+    return FALSE;
+}

@@ -1,0 +1,276 @@
+// The main dialog: hosts the pages, keeps the working copies, runs the commit.
+#include "maindialog.h"
+
+#include "data.h"
+#include "resource.h"
+
+// The border query that the old 3-D control drawing sends its dialogs.
+#define WM_QUERY3DBORDER (WM_USER + 3567)   // 0x11EF
+
+void ComputeMainPlacement(int screenWidth, int screenHeight, int windowWidth, int windowHeight,
+                          int *x, int *y)
+{
+    *x = (screenWidth - windowWidth) / 2;
+    // The conversion truncates toward zero, as does the integer division.
+    int t = (int)(0.85 * screenHeight - windowHeight);
+    *y = t / 2;
+}
+
+CMainDialog::CMainDialog(CWnd *parent)
+    : CDialog(IDD_MAIN, parent),
+      appIcon(NULL),
+      currentConfiguration(-1),
+      configViewIndex(-1),
+      assignViewIndex(-1),
+      conflictViewIndex(-1)
+{
+    // A shared icon of the language library: never destroyed by us.
+    appIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDI_APP)
+                          : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP));
+}
+
+CMainDialog::~CMainDialog()
+{
+    ClearWorkingCopies();
+}
+
+void CMainDialog::DoDataExchange(CDataExchange *pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_VIEW, viewBox);
+    DDX_Control(pDX, IDC_PLACEHOLDER, placeholder);
+}
+
+BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
+    ON_BN_CLICKED(IDC_RESET_ALL, OnResetAll)
+    ON_BN_CLICKED(IDC_REVERT_PAGE, OnRevertPage)
+    ON_BN_CLICKED(IDC_HELP_CONTENTS, OnHelpContents)
+    ON_CBN_SELENDOK(IDC_VIEW, SwitchView)
+    ON_WM_SYSCOMMAND()
+    ON_WM_ERASEBKGND()
+    ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(WM_QUERY3DBORDER, OnQuery3dBorder)
+END_MESSAGE_MAP()
+
+BOOL CMainDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    // Start-up opened it already; the close on OK/Cancel balances this one.
+    OpenProductRegistry();
+
+    CMenu *systemMenu = GetSystemMenu(FALSE);
+    if (systemMenu) {
+        CString about;
+        about.LoadString(IDS_ABOUT_MENU);
+        systemMenu->InsertMenu(3, MF_BYPOSITION | MF_SEPARATOR);
+        systemMenu->AppendMenu(MF_SEPARATOR);
+        systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
+        systemMenu->EnableMenuItem(SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+        systemMenu->EnableMenuItem(SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+    }
+
+    SetIcon(appIcon, TRUE);
+    SetIcon(appIcon, FALSE);
+
+    CRect outer;
+    GetWindowRect(&outer);
+    int x, y;
+    ComputeMainPlacement(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                         outer.Width(), outer.Height(), &x, &y);
+    ::SetWindowPos(m_hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+    // The box may sort: the indices are known only after all three are in.
+    static const UINT views[3] = {IDS_VIEW_CONFIGURATIONS, IDS_VIEW_ASSIGNMENTS, IDS_VIEW_CONFLICTS};
+    CString texts[3];
+    for (int i = 0; i < 3; ++i) {
+        texts[i].LoadString(views[i]);
+        viewBox.AddString(texts[i]);
+    }
+    configViewIndex = viewBox.FindString(-1, texts[0]);
+    assignViewIndex = viewBox.FindString(-1, texts[1]);
+    conflictViewIndex = viewBox.FindString(-1, texts[2]);
+    viewBox.SetCurSel(configViewIndex);
+
+    RebuildWorkingCopies();
+    configPage.SetConfigurations(&workingCopies);
+    assignmentsPage.SetConfigurations(&workingCopies);
+    conflictsPage.SetConfigurations(&workingCopies);
+
+    CRect place;
+    placeholder.GetWindowRect(&place);
+    ScreenToClient(&place);
+    placeholder.ShowWindow(SW_HIDE);
+
+    // Creation order is tab order; each page goes to the top so that the
+    // visible one is never drawn under a hidden sibling's remains.
+    CClientPage *pages[3] = {&configPage, &assignmentsPage, &conflictsPage};
+    static const UINT templates[3] = {IDD_PAGE_CONFIG, IDD_PAGE_ASSIGN, IDD_PAGE_CONFLICTS};
+    for (int i = 0; i < 3; ++i) {
+        pages[i]->Create(templates[i], this);
+        ::SetWindowPos(pages[i]->m_hWnd, HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE);
+    }
+
+    SwitchView();
+    return TRUE;
+}
+
+void CMainDialog::ConfigurationsChanged()
+{
+    assignmentsPage.SetListChanged();
+    conflictsPage.SetListChanged();
+}
+
+void CMainDialog::SwitchView()
+{
+    int v = viewBox.GetCurSel();
+    if (configPage.GetConfigurationCombo().GetCount() >= 1 || v == configViewIndex) {
+        assignmentsPage.ShowWindow(v == assignViewIndex ? SW_SHOW : SW_HIDE);
+        configPage.ShowWindow(v == configViewIndex ? SW_SHOW : SW_HIDE);
+        conflictsPage.ShowWindow(v == conflictViewIndex ? SW_SHOW : SW_HIDE);
+    } else {
+        // The other pages have nothing to show until a configuration exists.
+        AfxMessageBox(IDS_CREATE_FIRST, MB_OK, 0);
+        viewBox.SetCurSel(configViewIndex);
+    }
+}
+
+void CMainDialog::ClearWorkingCopies()
+{
+    POSITION pos = workingCopies.GetHeadPosition();
+    while (pos)
+        delete (ConfigurationCopy *)workingCopies.GetNext(pos);
+    workingCopies.RemoveAll();
+}
+
+void CMainDialog::RebuildWorkingCopies()
+{
+    ClearWorkingCopies();
+    // From the records as loaded at start-up; nothing is read again.
+    ConfigurationRefList refs;
+    GetConfigurationRefs(refs);
+    POSITION pos = refs.GetHeadPosition();
+    while (pos) {
+        ConfigurationRef *ref = (ConfigurationRef *)refs.GetNext(pos);
+        ConfigurationCopy *copy = new ConfigurationCopy;
+        copy->FillFromRecord(*ref);
+        workingCopies.AddTail(copy);
+    }
+}
+
+void CMainDialog::OnResetAll()
+{
+    RebuildWorkingCopies();
+    configPage.Refresh();
+    assignmentsPage.Refresh();
+    conflictsPage.Refresh();
+}
+
+void CMainDialog::OnRevertPage()
+{
+    int v = viewBox.GetCurSel();
+    if (v == configViewIndex)
+        configPage.Revert();
+    else if (v == assignViewIndex)
+        assignmentsPage.Revert();
+    else
+        conflictsPage.Revert();
+}
+
+void CMainDialog::OnHelpContents()
+{
+    AfxGetApp()->WinHelp(0, HELP_CONTENTS);
+}
+
+int CMainDialog::CommitToStore()
+{
+    // Each store step reports its own failure to the user. A failure stops
+    // here with the working copies untouched, so OK can simply be pressed
+    // again: the next MakeTempFiles starts a fresh pending change, and the
+    // pages create records only for copies that have none yet.
+    if (!MakeTempFiles())
+        return 0;
+
+    ConfigurationRefList refs;
+    configPage.ApplyChanges(refs);
+    assignmentsPage.ApplyChanges(refs);
+    conflictsPage.ApplyChanges(refs);
+
+    // Removals go in before the saves. A configuration deleted and created
+    // again under the same name in this run then ends up stored, whatever
+    // letter case the store compares names in; removing after saving would
+    // drop the new one.
+    POSITION pos = workingCopies.GetHeadPosition();
+    while (pos) {
+        ConfigurationCopy *copy = (ConfigurationCopy *)workingCopies.GetNext(pos);
+        if (copy->removed && copy->stored && !RemoveFromStore(copy->record))
+            return 0;
+    }
+
+    if (!SaveConfigurations(refs))
+        return 0;
+    if (!CommitChanges())
+        return 0;
+    return 1;
+}
+
+void CMainDialog::OnOK()
+{
+    if (!CommitToStore())
+        return;   // the dialog stays open with every edit
+    CloseProductRegistry();
+    CDialog::OnOK();
+}
+
+void CMainDialog::OnCancel()
+{
+    if (configPage.IsModified() || assignmentsPage.IsModified() || conflictsPage.IsModified()) {
+        if (AfxMessageBox(IDS_CONFIRM_DISCARD, MB_YESNO | MB_ICONSTOP, (UINT)-1) == IDNO)
+            return;
+    }
+    CloseProductRegistry();
+    CDialog::OnCancel();
+}
+
+void CMainDialog::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    UINT command = nID & 0xFFF0;
+    if (command == IDM_ABOUTBOX) {
+        CAboutDialog about;
+        about.DoModal();
+        return;
+    }
+    CMenu *systemMenu = GetSystemMenu(FALSE);
+    if (systemMenu && command == SC_MINIMIZE) {
+        systemMenu->EnableMenuItem(SC_MINIMIZE, MF_BYCOMMAND | MF_GRAYED);
+        systemMenu->EnableMenuItem(SC_RESTORE, MF_BYCOMMAND | MF_ENABLED);
+    } else if (systemMenu && command == SC_RESTORE) {
+        systemMenu->EnableMenuItem(SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+        systemMenu->EnableMenuItem(SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
+    }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+BOOL CMainDialog::OnEraseBkgnd(CDC *pDC)
+{
+    if (!IsIconic())
+        return CDialog::OnEraseBkgnd(pDC);
+    // A minimised dialog shows its icon in place of a background.
+    DefaultProc(WM_ICONERASEBKGND, (WPARAM)pDC->m_hDC, 0);
+    pDC->DrawIcon(0, 0, appIcon);
+    return TRUE;
+}
+
+HCURSOR CMainDialog::OnQueryDragIcon()
+{
+    return (HCURSOR)appIcon;
+}
+
+LRESULT CMainDialog::OnQuery3dBorder(WPARAM wParam, LPARAM lParam)
+{
+    // No border around a minimised window; the value is 32 bits wide on
+    // either machine.
+    if (IsIconic() && lParam != 0)
+        *(DWORD *)lParam = 0;
+    return Default();
+}
