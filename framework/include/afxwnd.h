@@ -12,6 +12,7 @@ class CWnd;
 // Root of everything that has a message map (windows and the application).
 class CCmdTarget : public CObject
 {
+    DECLARE_DYNAMIC(CCmdTarget)
 public:
     // Routes a command (WM_COMMAND id/notification code) through the maps.
     // TRUE when a handler took it.

@@ -1,0 +1,48 @@
+// Framework state shared by the implementation files (one UI thread).
+#pragma once
+#include "afxwin.h"
+#include <unordered_map>
+
+struct AfxCurrentMessage
+{
+    HWND hWnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct AfxState
+{
+    // Windows with an object of this framework attached: dialogs from
+    // WM_INITDIALOG to WM_NCDESTROY, controls from Attach to Detach.
+    std::unordered_map<HWND, CWnd *> permanentMap;
+    // The message being dispatched, for CWnd::Default.
+    AfxCurrentMessage current = {NULL, 0, 0, 0};
+    // Set while CDialog::DefaultProc hands a message to DefDlgProc: the
+    // dialog procedure is then called with that very message first and must
+    // decline it, or Default() would recurse into the handler.
+    HWND hWndInDefault = NULL;
+    UINT msgInDefault = 0;
+};
+
+AfxState &AfxGetState();
+
+// Restores the current message when a dispatch ends, also on unwinding.
+class AfxCurrentMessageScope
+{
+public:
+    AfxCurrentMessageScope(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+        : m_saved(AfxGetState().current)
+    {
+        AfxGetState().current = {hWnd, message, wParam, lParam};
+    }
+    ~AfxCurrentMessageScope() { AfxGetState().current = m_saved; }
+
+private:
+    AfxCurrentMessage m_saved;
+};
+
+// The program file's full path.
+CString AfxModuleFileName();
+// The program file's name without directory and extension.
+CString AfxModuleBaseName();

@@ -1,0 +1,147 @@
+// The application message box and help, with their test seams.
+#include "afximpl.h"
+
+namespace {
+AfxMessageBoxResponder g_msgResponder = NULL;
+void *g_msgUser = NULL;
+AfxHelpResponder g_helpResponder = NULL;
+void *g_helpUser = NULL;
+
+// The help context when no application object exists.
+DWORD g_dwNoAppContext = 0;
+
+// While a real message box is up, F1 inside it asks for help at the box's
+// context: the box runs its own loop, so a thread message-filter hook is
+// the only place that sees the key.
+HHOOK g_hMsgFilterHook = NULL;
+
+LRESULT CALLBACK MsgFilterHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_DIALOGBOX)
+    {
+        const MSG *msg = reinterpret_cast<const MSG *>(lParam);
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && AfxGetApp())
+        {
+            AfxGetApp()->OnHelp();
+            return TRUE;
+        }
+    }
+    return ::CallNextHookEx(g_hMsgFilterHook, code, wParam, lParam);
+}
+
+UINT AddDefaultIcon(UINT nType)
+{
+    if ((nType & MB_ICONMASK) != 0)
+        return nType;
+    switch (nType & MB_TYPEMASK)
+    {
+    case MB_OK:
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_YESNO:
+        return nType | MB_ICONEXCLAMATION;
+    default:
+        return nType;
+    }
+}
+
+int ShowMessageBox(LPCSTR lpszText, UINT nType, UINT nIDPrompt, LPCSTR lpszCaption, DWORD *pContext)
+{
+    nType = AddDefaultIcon(nType);
+    // Help number 0 leaves the context as it is (none, outside another box).
+    DWORD saved = *pContext;
+    if (nIDPrompt != 0)
+        *pContext = HID_BASE_PROMPT + nIDPrompt;
+
+    int result;
+    if (g_msgResponder)
+        result = g_msgResponder(lpszText ? lpszText : "", nType, *pContext, lpszCaption, g_msgUser);
+    else
+    {
+        HWND hOwner = ::GetActiveWindow();
+        CWnd *pMain = AfxGetMainWnd();
+        if (!hOwner && pMain && pMain->m_hWnd && ::IsWindow(pMain->m_hWnd))
+            hOwner = pMain->m_hWnd;
+        bool hooked = false;
+        if (!g_hMsgFilterHook)
+        {
+            g_hMsgFilterHook = ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
+            hooked = g_hMsgFilterHook != NULL;
+        }
+        result = ::MessageBoxA(hOwner, lpszText ? lpszText : "", lpszCaption, nType);
+        if (hooked)
+        {
+            ::UnhookWindowsHookEx(g_hMsgFilterHook);
+            g_hMsgFilterHook = NULL;
+        }
+    }
+    *pContext = saved;
+    return result;
+}
+}
+
+void AfxSetMessageBoxResponder(AfxMessageBoxResponder responder, void *user)
+{
+    g_msgResponder = responder;
+    g_msgUser = user;
+}
+
+void AfxSetHelpResponder(AfxHelpResponder responder, void *user)
+{
+    g_helpResponder = responder;
+    g_helpUser = user;
+}
+
+int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt)
+{
+    return ShowMessageBox(lpszPrompt, nType, nIDPrompt, m_pszAppName, &m_dwPromptContext);
+}
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT nIDHelp)
+{
+    if (CWinApp *pApp = AfxGetApp())
+        return pApp->DoMessageBox(lpszText, nType, nIDHelp);
+    return ShowMessageBox(lpszText, nType, nIDHelp, AfxGetAppName(), &g_dwNoAppContext);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
+{
+    CString text;
+    if (!text.LoadString(nIDPrompt))
+    {
+        // A resource library without the string must not give a blank box
+        // that the user cannot act on.
+        text.Format("Message %u is missing from the resource library.", nIDPrompt);
+    }
+    if (nIDHelp == (UINT)-1)
+        nIDHelp = nIDPrompt;
+    return AfxMessageBox(text, nType, nIDHelp);
+}
+
+void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
+{
+    BOOL ok;
+    if (g_helpResponder)
+        ok = g_helpResponder(m_pszHelpFilePath, nCmd, dwData, g_helpUser);
+    else
+    {
+        CWnd *pMain = AfxGetMainWnd();
+        HWND hWnd = pMain && pMain->m_hWnd ? pMain->m_hWnd : ::GetActiveWindow();
+        ok = ::WinHelpA(hWnd, m_pszHelpFilePath, nCmd, dwData);
+    }
+    if (ok)
+        return;
+    CString text;
+    if (!text.LoadString(AFX_IDP_FAILED_TO_LAUNCH_HELP))
+        text = "Failed to launch help.";
+    AfxMessageBox(text, MB_OK, AFX_IDP_FAILED_TO_LAUNCH_HELP);
+}
+
+void CWinApp::OnHelp()
+{
+    // Inside a message box: the box's own context; otherwise the contents.
+    if (m_dwPromptContext != 0)
+        WinHelp(m_dwPromptContext, HELP_CONTEXT);
+    else
+        WinHelp(0, HELP_CONTENTS);
+}
