@@ -1,0 +1,192 @@
+#include "store.h"
+
+#include <cstdlib>
+
+namespace kx {
+
+const char kCatalogueFile[] = "catalogue.kxs";
+const char kConfigFile[] = "config.kxs";
+const char kLockFile[] = "config.lock";
+
+std::string Store::PathOf(const std::string &dir, const char *file) const {
+  std::string p = dir;
+  if (!p.empty() && p.back() != fs_.Separator() && p.back() != '/') p += fs_.Separator();
+  return p + file;
+}
+
+bool Store::Load(const std::string &dir, const char *file, std::string *bytes, std::string *err) {
+  std::string path = PathOf(dir, file);
+  std::string why;
+  switch (fs_.ReadAll(path, bytes, &why)) {
+    case FileSystem::kRead:
+      return true;
+    case FileSystem::kMissing:
+      *err = "no installation store at " + dir + ": " + path + " is missing";
+      return false;
+    default:
+      *err = path + ": cannot be read: " + why;
+      return false;
+  }
+}
+
+bool Store::LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err) {
+  std::string bytes;
+  return Load(dir, kCatalogueFile, &bytes, err) && ReadCatalogue(bytes, PathOf(dir, kCatalogueFile), c, err);
+}
+
+bool Store::LoadConfig(const std::string &dir, ConfigData *d, std::string *err) {
+  std::string bytes;
+  return Load(dir, kConfigFile, &bytes, err) && ReadConfigData(bytes, PathOf(dir, kConfigFile), d, err);
+}
+
+// The lock file holds "KXLOCK <host> <pid> <time>". It is broken only when its
+// owner is known to be dead: same host and no such process. An old lock of a
+// live or a foreign owner is reported, never taken over for its age alone.
+bool Store::Lock(const std::string &dir, std::string *err) {
+  if (faults_.Hit("commit.lock", err)) return false;
+  std::string path = PathOf(dir, kLockFile);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    FileSystem::Handle h = nullptr;
+    bool existed = false;
+    std::string why;
+    if (fs_.CreateNew(path, &h, &existed, &why)) {
+      std::string owner = "KXLOCK " + EscapeField(fs_.HostName()) + " " + std::to_string(fs_.ProcessId()) +
+                          " " + std::to_string(fs_.Now()) + "\n";
+      bool ok = fs_.Write(h, owner.data(), owner.size(), &why) && fs_.Flush(h, &why);
+      std::string closeWhy;
+      ok = fs_.Close(h, &closeWhy) && ok;
+      if (!ok) {
+        fs_.Remove(path, &closeWhy);
+        *err = path + ": cannot write the lock file: " + why;
+        return false;
+      }
+      return true;
+    }
+    if (!existed) {
+      *err = path + ": cannot create the lock file: " + why;
+      return false;
+    }
+    std::string bytes;
+    if (fs_.ReadAll(path, &bytes, &why) == FileSystem::kMissing) continue;  // released meanwhile
+    std::string host, pidText, timeText;
+    {
+      size_t a = bytes.find(' '), b = bytes.find(' ', a + 1), c = bytes.find(' ', b + 1), e = bytes.find('\n');
+      if (bytes.compare(0, 7, "KXLOCK ") == 0 && a != std::string::npos && b != std::string::npos &&
+          c != std::string::npos && e != std::string::npos && e > c) {
+        UnescapeField(bytes.substr(a + 1, b - a - 1), &host);
+        pidText = bytes.substr(b + 1, c - b - 1);
+        timeText = bytes.substr(c + 1, e - c - 1);
+      }
+    }
+    if (pidText.empty() || pidText.find_first_not_of("0123456789") != std::string::npos) {
+      *err = "the store at " + dir + " is locked, and the lock file " + path +
+             " does not name its owner; remove it once no commit runs";
+      return false;
+    }
+    unsigned long pid = std::strtoul(pidText.c_str(), nullptr, 10);
+    if (host == fs_.HostName() && pid != fs_.ProcessId() && !fs_.ProcessAlive(pid)) {
+      if (fs_.Remove(path, &why)) continue;  // the owner died: its commit never finished
+    }
+    long long age = fs_.Now() - std::strtoll(timeText.c_str(), nullptr, 10);
+    *err = "the store at " + dir + " is locked by process " + pidText + " on host " + host + " since " +
+           std::to_string(age) + " s (" + path + "); try again when that commit has finished";
+    return false;
+  }
+  *err = "the store at " + dir + " stays locked (" + path + ")";
+  return false;
+}
+
+bool Store::Unlock(const std::string &dir, std::string *err) {
+  std::string why;
+  if (faults_.Hit("commit.unlock", &why) || !fs_.Remove(PathOf(dir, kLockFile), &why)) {
+    *err = "cannot remove the lock file " + PathOf(dir, kLockFile) + ": " + why;
+    return false;
+  }
+  return true;
+}
+
+// Writes bytes beside the target and renames them over it. A failed step
+// removes the pending file again; a crash leaves it behind, where no reader
+// ever looks.
+bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err) {
+  std::string target = PathOf(dir, file);
+  std::string pending = target + "." + std::to_string(fs_.ProcessId()) + ".pending";
+  std::string why, ignored;
+  FileSystem::Handle h = nullptr;
+  bool existed = false;
+  if (faults_.Hit("commit.create", &why)) {
+    *err = pending + ": " + why;
+    return false;
+  }
+  if (!fs_.CreateNew(pending, &h, &existed, &why)) {
+    // A pending file of the same name is the garbage of a dead run of a
+    // process that had this id: nobody else writes it while we hold the lock.
+    if (!existed || !fs_.Remove(pending, &ignored) || !fs_.CreateNew(pending, &h, &existed, &why)) {
+      *err = pending + ": cannot create the pending file: " + why;
+      return false;
+    }
+  }
+  bool open = true;
+  bool ok = !faults_.Hit("commit.write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
+            !faults_.Hit("commit.flush", &why) && fs_.Flush(h, &why);
+  if (ok) {
+    open = false;
+    ok = !faults_.Hit("commit.close", &why) && fs_.Close(h, &why);
+  }
+  if (ok) ok = !faults_.Hit("commit.rename", &why) && fs_.Rename(pending, target, &why);
+  if (!ok) {
+    if (open) fs_.Close(h, &ignored);
+    fs_.Remove(pending, &ignored);
+    *err = target + ": the change was not stored: " + why;
+  }
+  return ok;
+}
+
+bool Store::CommitConfig(const std::string &dir, ConfigData data, uint64_t base, std::string *err) {
+  if (!Lock(dir, err)) return false;
+  ConfigData current;
+  std::string why;
+  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err);
+  if (ok && current.generation != base) {
+    *err = "another change was committed to " + PathOf(dir, kConfigFile) + " since this one began (generation " +
+           std::to_string(base) + ", now " + std::to_string(current.generation) +
+           "); nothing was stored: start again from the current state";
+    ok = false;
+  }
+  if (ok) {
+    data.generation = base + 1;
+    ok = Replace(dir, kConfigFile, WriteConfigData(data), err);
+  }
+  if (!Unlock(dir, &why)) {
+    *err = ok ? "the change was stored, but " + why : *err + "; also " + why;
+    return false;
+  }
+  return ok;
+}
+
+bool Store::WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData config, std::string *err) {
+  std::string why;
+  if (!fs_.MakeDirectory(dir, &why)) {
+    *err = dir + ": cannot create the directory: " + why;
+    return false;
+  }
+  if (!Lock(dir, err)) return false;
+  // Past every generation seen: an unreadable old file cannot say its own,
+  // so take the clock, which no count of commits reaches.
+  Catalogue oldCatalogue;
+  ConfigData oldConfig;
+  uint64_t stamp = static_cast<uint64_t>(fs_.Now());
+  catalogue.generation = LoadCatalogue(dir, &oldCatalogue, &why) ? oldCatalogue.generation + 1
+                         : fs_.Stamp(PathOf(dir, kCatalogueFile), nullptr) ? stamp : 1;
+  config.generation = LoadConfig(dir, &oldConfig, &why) ? oldConfig.generation + 1
+                      : fs_.Stamp(PathOf(dir, kConfigFile), nullptr) ? stamp : 1;
+  bool ok = Replace(dir, kCatalogueFile, WriteCatalogue(catalogue), err) &&
+            Replace(dir, kConfigFile, WriteConfigData(config), err);
+  if (!Unlock(dir, &why)) {
+    *err = ok ? why : *err + "; also " + why;
+    return false;
+  }
+  return ok;
+}
+
+}  // namespace kx

@@ -1,0 +1,410 @@
+#include "store_format.h"
+
+#include <cstring>
+#include <vector>
+
+namespace kx {
+
+Configuration *ConfigData::Find(const std::string &name) {
+  for (auto &c : configs)
+    if (c.name == name) return &c;
+  return nullptr;
+}
+const Configuration *ConfigData::Find(const std::string &name) const {
+  return const_cast<ConfigData *>(this)->Find(name);
+}
+
+uint32_t Crc32(const void *data, size_t size) {
+  static uint32_t table[256];
+  static bool ready = false;
+  if (!ready) {
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[i] = c;
+    }
+    ready = true;
+  }
+  uint32_t crc = 0xFFFFFFFFu;
+  const unsigned char *p = static_cast<const unsigned char *>(data);
+  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+static const char kHex[] = "0123456789ABCDEF";
+
+std::string EscapeField(const std::string &text) {
+  if (text.empty()) return "%";
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char b : text) {
+    if (b >= 0x21 && b <= 0x7E && b != '%') {
+      out += static_cast<char>(b);
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
+static int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool UnescapeField(const std::string &field, std::string *text) {
+  text->clear();
+  if (field == "%") return true;
+  if (field.empty()) return false;
+  for (size_t i = 0; i < field.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(field[i]);
+    if (b == '%') {
+      if (i + 2 >= field.size()) return false;
+      int hi = HexValue(field[i + 1]), lo = HexValue(field[i + 2]);
+      if (hi < 0 || lo < 0) return false;
+      char v = static_cast<char>(hi * 16 + lo);
+      if (v == 0) return false;
+      *text += v;
+      i += 2;
+    } else if (b >= 0x21 && b <= 0x7E) {
+      *text += static_cast<char>(b);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CheckText(const std::string &text, const char *what, std::string *err) {
+  if (text.size() > kMaxNameLength) {
+    *err = std::string(what) + " is longer than " + std::to_string(kMaxNameLength) +
+           " bytes (" + std::to_string(text.size()) + "): the store cannot hold it";
+    return false;
+  }
+  if (text.find_first_of("\r\n") != std::string::npos) {
+    *err = std::string(what) + " \"" + text.substr(0, 64) +
+           "\" contains a line break: the store cannot hold it";
+    return false;
+  }
+  return true;
+}
+
+bool CheckName(const std::string &name, const char *what, std::string *err) {
+  if (name.empty()) {
+    *err = std::string("an empty ") + what + " name cannot be stored";
+    return false;
+  }
+  return CheckText(name, (std::string(what) + " name").c_str(), err);
+}
+
+bool CheckWords(const Words &w, std::string *err) {
+  if (w.administrator != "administrator" && w.administrator != "user") {
+    *err = "administrator word \"" + w.administrator.substr(0, 64) +
+           "\" is neither \"administrator\" nor \"user\"";
+    return false;
+  }
+  if (w.location != "shared" && w.location != "local" && w.location != "download") {
+    *err = "location word \"" + w.location.substr(0, 64) +
+           "\" is none of \"shared\", \"local\", \"download\"";
+    return false;
+  }
+  if (w.mandatory != "mandatory" && w.mandatory != "optional") {
+    *err = "mandatory word \"" + w.mandatory.substr(0, 64) +
+           "\" is neither \"mandatory\" nor \"optional\"";
+    return false;
+  }
+  return true;
+}
+
+// ---- writing ---------------------------------------------------------------
+
+namespace {
+
+class LineWriter {
+ public:
+  explicit LineWriter(const char *kind, uint64_t generation) {
+    out_ = "KXSTORE " + std::to_string(kFormatVersion) + " " + kind + " " +
+           std::to_string(generation) + "\n";
+  }
+  LineWriter &Record(const char *tag) {
+    out_ += tag;
+    return *this;
+  }
+  LineWriter &Field(const std::string &text) {
+    out_ += ' ';
+    out_ += EscapeField(text);
+    return *this;
+  }
+  LineWriter &Tagged(const char *tag, const std::optional<std::string> &text) {
+    if (text) {
+      out_ += ' ';
+      out_ += tag;
+      out_ += '=';
+      out_ += EscapeField(*text);
+    }
+    return *this;
+  }
+  void End() { out_ += '\n'; }
+  std::string Finish() {
+    char crc[16];
+    uint32_t v = Crc32(out_.data(), out_.size());
+    static const char hex[] = "0123456789abcdef";
+    for (int i = 0; i < 8; ++i) crc[i] = hex[(v >> (28 - 4 * i)) & 15];
+    crc[8] = 0;
+    return out_ + "end " + crc + "\n";
+  }
+
+ private:
+  std::string out_;
+};
+
+}  // namespace
+
+std::string WriteCatalogue(const Catalogue &c) {
+  LineWriter w("catalogue", c.generation);
+  if (c.language) w.Record("language").Field(*c.language).End();
+  for (const auto &h : c.homes) {
+    w.Record("home").Field(h.name).End();
+    for (const auto &p : h.products)
+      w.Record("product").Field(p.name).Tagged("label", p.label).Tagged("version", p.version)
+          .Tagged("size", p.size).End();
+  }
+  for (const auto &cl : c.clients)
+    w.Record("client").Field(cl.name).Tagged("os", cl.os).Tagged("version", cl.version).End();
+  return w.Finish();
+}
+
+std::string WriteConfigData(const ConfigData &d) {
+  LineWriter w("config", d.generation);
+  if (d.resolution)
+    w.Record("resolution").Field(d.resolution->administrator).Field(d.resolution->location)
+        .Field(d.resolution->mandatory).End();
+  for (const auto &c : d.configs) {
+    w.Record("config").Field(c.name).Field(c.words.administrator).Field(c.words.location)
+        .Field(c.words.mandatory).Field(c.os).Field(std::to_string(c.value)).End();
+    for (const auto &p : c.products) w.Record("product").Field(p).End();
+    for (const auto &cl : c.clients) w.Record("client").Field(cl).End();
+  }
+  return w.Finish();
+}
+
+// ---- reading ---------------------------------------------------------------
+
+namespace {
+
+struct Line {
+  size_t number;
+  std::string tag;
+  std::vector<std::string> fields;  // still escaped
+};
+
+class Reader {
+ public:
+  Reader(const std::string &path, std::string *err) : path_(path), err_(err) {}
+
+  bool Fail(size_t line, const std::string &what) {
+    *err_ = path_ + ": line " + std::to_string(line) + ": " + what;
+    return false;
+  }
+  bool FailFile(const std::string &what) {
+    *err_ = path_ + ": " + what;
+    return false;
+  }
+
+  // Splits the file into lines after checking the frame: header, end line,
+  // checksum. kind is "catalogue" or "config".
+  bool Frame(const std::string &bytes, const char *kind, uint64_t *generation, std::vector<Line> *lines) {
+    if (bytes.empty()) return FailFile("the file is empty (a torn or truncated store file)");
+    if (bytes.back() != '\n') return FailFile("the file does not end with its end line (truncated)");
+    size_t lastStart = bytes.rfind('\n', bytes.size() - 2);
+    lastStart = (lastStart == std::string::npos) ? 0 : lastStart + 1;
+    std::string last = bytes.substr(lastStart, bytes.size() - 1 - lastStart);
+    size_t lineCount = 1;
+    for (char ch : bytes) lineCount += (ch == '\n');
+    --lineCount;
+    if (last.size() != 12 || last.compare(0, 4, "end ") != 0)
+      return Fail(lineCount, "the end line with the checksum is missing (truncated file)");
+    uint32_t want = 0;
+    for (size_t i = 4; i < 12; ++i) {
+      char ch = last[i];
+      int v = (ch >= '0' && ch <= '9') ? ch - '0' : (ch >= 'a' && ch <= 'f') ? ch - 'a' + 10 : -1;
+      if (v < 0) return Fail(lineCount, "the checksum is not 8 lowercase hex digits");
+      want = want * 16 + static_cast<uint32_t>(v);
+    }
+    if (Crc32(bytes.data(), lastStart) != want)
+      return Fail(lineCount, "checksum mismatch: the file is damaged or was changed by hand");
+
+    size_t pos = 0, number = 0;
+    while (pos < lastStart) {
+      size_t eol = bytes.find('\n', pos);
+      ++number;
+      std::string text = bytes.substr(pos, eol - pos);
+      pos = eol + 1;
+      Line line;
+      line.number = number;
+      size_t start = 0;
+      bool first = true;
+      while (start <= text.size()) {
+        size_t sp = text.find(' ', start);
+        if (sp == std::string::npos) sp = text.size();
+        std::string part = text.substr(start, sp - start);
+        if (part.empty()) return Fail(number, "empty field (double or trailing blank)");
+        if (first) line.tag = part; else line.fields.push_back(part);
+        first = false;
+        start = sp + 1;
+      }
+      lines->push_back(std::move(line));
+    }
+    if (lines->empty()) return FailFile("the header line is missing");
+    const Line &h = lines->front();
+    if (h.tag != "KXSTORE" || h.fields.size() != 3)
+      return Fail(1, "not a store file (header \"KXSTORE <format> <kind> <generation>\" expected)");
+    if (h.fields[0] != std::to_string(kFormatVersion))
+      return Fail(1, "format version " + h.fields[0] + " is not understood (this library reads " +
+                         std::to_string(kFormatVersion) + ")");
+    if (h.fields[1] != kind)
+      return Fail(1, "holds \"" + h.fields[1] + "\" data where \"" + kind + "\" data belong");
+    if (!ParseNumber(h.fields[2], generation) || *generation == 0)
+      return Fail(1, "the generation number is not a positive decimal number");
+    lines->erase(lines->begin());
+    return true;
+  }
+
+  static bool ParseNumber(const std::string &s, uint64_t *v) {
+    if (s.empty() || s.size() > 19) return false;
+    *v = 0;
+    for (char ch : s) {
+      if (ch < '0' || ch > '9') return false;
+      *v = *v * 10 + static_cast<uint64_t>(ch - '0');
+    }
+    return true;
+  }
+
+  bool Text(const Line &l, size_t i, const char *what, bool name, std::string *out) {
+    if (!UnescapeField(l.fields[i], out)) return Fail(l.number, std::string("badly escaped ") + what);
+    std::string why;
+    if (name ? !CheckName(*out, what, &why) : !CheckText(*out, what, &why)) return Fail(l.number, why);
+    return true;
+  }
+
+  // Optional tagged fields "tag=value" after the positional ones.
+  bool Tagged(const Line &l, size_t from, const char *const *tags, std::optional<std::string> *const *outs) {
+    for (size_t i = from; i < l.fields.size(); ++i) {
+      const std::string &f = l.fields[i];
+      size_t eq = f.find('=');
+      bool known = false;
+      for (size_t t = 0; tags[t]; ++t) {
+        if (eq != std::string::npos && f.compare(0, eq, tags[t]) == 0 && std::strlen(tags[t]) == eq) {
+          if (*outs[t]) return Fail(l.number, std::string("field \"") + tags[t] + "\" given twice");
+          std::string v;
+          if (!UnescapeField(f.substr(eq + 1), &v)) return Fail(l.number, std::string("badly escaped ") + tags[t]);
+          std::string why;
+          if (!CheckText(v, tags[t], &why)) return Fail(l.number, why);
+          *outs[t] = v;
+          known = true;
+        }
+      }
+      if (!known) return Fail(l.number, "unknown field \"" + f.substr(0, 32) + "\"");
+    }
+    return true;
+  }
+
+ private:
+  std::string path_;
+  std::string *err_;
+};
+
+}  // namespace
+
+bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue *c, std::string *err) {
+  *c = Catalogue();
+  Reader r(path, err);
+  std::vector<Line> lines;
+  if (!r.Frame(bytes, "catalogue", &c->generation, &lines)) return false;
+  for (const Line &l : lines) {
+    if (l.tag == "language") {
+      if (l.fields.size() != 1) return r.Fail(l.number, "language takes one field");
+      if (c->language) return r.Fail(l.number, "a second language line");
+      std::string v;
+      if (!r.Text(l, 0, "language", true, &v)) return false;
+      if (v.size() > kMaxLanguageLength) return r.Fail(l.number, "language abbreviation too long");
+      c->language = v;
+    } else if (l.tag == "home") {
+      if (l.fields.size() != 1) return r.Fail(l.number, "home takes one field");
+      Home h;
+      if (!r.Text(l, 0, "home", true, &h.name)) return false;
+      c->homes.push_back(std::move(h));
+    } else if (l.tag == "product") {
+      if (c->homes.empty()) return r.Fail(l.number, "a product before any home");
+      if (l.fields.empty()) return r.Fail(l.number, "product without a name");
+      Product p;
+      if (!r.Text(l, 0, "product", true, &p.name)) return false;
+      static const char *const tags[] = {"label", "version", "size", nullptr};
+      std::optional<std::string> *outs[] = {&p.label, &p.version, &p.size};
+      if (!r.Tagged(l, 1, tags, outs)) return false;
+      c->homes.back().products.push_back(std::move(p));
+    } else if (l.tag == "client") {
+      if (l.fields.empty()) return r.Fail(l.number, "client without a name");
+      Client cl;
+      if (!r.Text(l, 0, "client", true, &cl.name)) return false;
+      static const char *const tags[] = {"os", "version", nullptr};
+      std::optional<std::string> *outs[] = {&cl.os, &cl.version};
+      if (!r.Tagged(l, 1, tags, outs)) return false;
+      c->clients.push_back(std::move(cl));
+    } else {
+      return r.Fail(l.number, "unknown record \"" + l.tag.substr(0, 32) + "\"");
+    }
+  }
+  return true;
+}
+
+bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigData *d, std::string *err) {
+  *d = ConfigData();
+  Reader r(path, err);
+  std::vector<Line> lines;
+  if (!r.Frame(bytes, "config", &d->generation, &lines)) return false;
+  for (const Line &l : lines) {
+    if (l.tag == "resolution") {
+      if (l.fields.size() != 3) return r.Fail(l.number, "resolution takes three words");
+      if (d->resolution) return r.Fail(l.number, "a second resolution line");
+      Words w;
+      if (!r.Text(l, 0, "administrator word", false, &w.administrator) ||
+          !r.Text(l, 1, "location word", false, &w.location) ||
+          !r.Text(l, 2, "mandatory word", false, &w.mandatory))
+        return false;
+      d->resolution = w;
+    } else if (l.tag == "config") {
+      if (l.fields.size() != 6) return r.Fail(l.number, "config takes six fields");
+      Configuration c;
+      std::string value;
+      if (!r.Text(l, 0, "configuration", true, &c.name) ||
+          !r.Text(l, 1, "administrator word", false, &c.words.administrator) ||
+          !r.Text(l, 2, "location word", false, &c.words.location) ||
+          !r.Text(l, 3, "mandatory word", false, &c.words.mandatory) ||
+          !r.Text(l, 4, "OS text", false, &c.os) || !r.Text(l, 5, "value", true, &value))
+        return false;
+      bool negative = value[0] == '-';
+      uint64_t magnitude = 0;
+      if (!Reader::ParseNumber(value.substr(negative ? 1 : 0), &magnitude) ||
+          magnitude > (negative ? 2147483648ull : 2147483647ull))
+        return r.Fail(l.number, "the value is not a 32-bit decimal number");
+      c.value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude)) : static_cast<int32_t>(magnitude);
+      if (d->Find(c.name)) return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
+      d->configs.push_back(std::move(c));
+    } else if (l.tag == "product" || l.tag == "client") {
+      if (d->configs.empty()) return r.Fail(l.number, l.tag + " before any config");
+      if (l.fields.size() != 1) return r.Fail(l.number, l.tag + " takes one field");
+      std::string v;
+      if (!r.Text(l, 0, l.tag.c_str(), true, &v)) return false;
+      (l.tag == "product" ? d->configs.back().products : d->configs.back().clients).push_back(std::move(v));
+    } else {
+      return r.Fail(l.number, "unknown record \"" + l.tag.substr(0, 32) + "\"");
+    }
+  }
+  return true;
+}
+
+}  // namespace kx
