@@ -1,0 +1,4 @@
+// Until start-up can be built: the framework's own application object.
+#include "afxwin.h"
+
+CWinApp theTestApp;

@@ -1,0 +1,226 @@
+// ui_helpers.h - driving real dialogs in-process under Wine.
+//
+// The message-box and help seams of the framework are the only stand-ins:
+// a real MessageBox or WinHelp blocks for ever under the null driver. Modal
+// dialogs are driven by thread timers, which their modal loop dispatches.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "afxwin.h"
+
+namespace ui {
+
+struct MessageBoxCall
+{
+    std::string text;
+    UINT type;
+    DWORD helpContext;
+    std::string caption;
+};
+
+// Records every application message box while it lives and answers each
+// with the next queued answer (then with the default answer).
+class MessageBoxRecorder
+{
+public:
+    explicit MessageBoxRecorder(int defaultAnswer = IDOK) : defaultAnswer(defaultAnswer)
+    {
+        AfxSetMessageBoxResponder(&Respond, this);
+    }
+    ~MessageBoxRecorder() { AfxSetMessageBoxResponder(NULL, NULL); }
+
+    void Answer(int answer) { answers.push_back(answer); }
+
+    std::vector<MessageBoxCall> calls;
+    int defaultAnswer;
+    std::deque<int> answers;
+
+private:
+    static int Respond(const char *text, UINT type, DWORD helpContext, const char *caption, void *user)
+    {
+        MessageBoxRecorder *self = static_cast<MessageBoxRecorder *>(user);
+        self->calls.push_back({text ? text : "", type, helpContext, caption ? caption : ""});
+        if (self->answers.empty())
+            return self->defaultAnswer;
+        int answer = self->answers.front();
+        self->answers.pop_front();
+        return answer;
+    }
+    MessageBoxRecorder(const MessageBoxRecorder &) = delete;
+    MessageBoxRecorder &operator=(const MessageBoxRecorder &) = delete;
+};
+
+struct HelpCall
+{
+    std::string file;
+    UINT command;
+    DWORD_PTR data;
+};
+
+// Records every help request; the engine "starts" unless told otherwise.
+class HelpRecorder
+{
+public:
+    explicit HelpRecorder(BOOL starts = TRUE) : starts(starts) { AfxSetHelpResponder(&Respond, this); }
+    ~HelpRecorder() { AfxSetHelpResponder(NULL, NULL); }
+
+    std::vector<HelpCall> calls;
+    BOOL starts;
+
+private:
+    static BOOL Respond(const char *file, UINT command, DWORD_PTR data, void *user)
+    {
+        HelpRecorder *self = static_cast<HelpRecorder *>(user);
+        self->calls.push_back({file ? file : "", command, data});
+        return self->starts;
+    }
+    HelpRecorder(const HelpRecorder &) = delete;
+    HelpRecorder &operator=(const HelpRecorder &) = delete;
+};
+
+// The real English language library as the resource source while it lives
+// (the tests run in bin/, beside it).
+class LanguageLibrary
+{
+public:
+    LanguageLibrary() : previous(AfxGetResourceHandle()), module(LoadLibraryA("rvxrsus.dll"))
+    {
+        if (module)
+            AfxSetResourceHandle(module);
+    }
+    ~LanguageLibrary()
+    {
+        AfxSetResourceHandle(previous);
+        if (module)
+            FreeLibrary(module);
+    }
+    bool Loaded() const { return module != NULL; }
+    HMODULE Handle() const { return module; }
+
+private:
+    HINSTANCE previous;
+    HMODULE module;
+};
+
+// Runs fn once, from a thread timer, inside whatever message loop is running
+// after `ms` milliseconds (a modal dialog's loop dispatches it).
+inline std::map<UINT_PTR, std::function<void()>> &PendingTimers()
+{
+    static std::map<UINT_PTR, std::function<void()>> timers;
+    return timers;
+}
+
+inline void CALLBACK TimerFired(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(NULL, id);
+    auto it = PendingTimers().find(id);
+    if (it == PendingTimers().end())
+        return;
+    std::function<void()> fn = it->second;
+    PendingTimers().erase(it);
+    fn();
+}
+
+inline void Later(UINT ms, std::function<void()> fn)
+{
+    UINT_PTR id = SetTimer(NULL, 0, ms, &TimerFired);
+    PendingTimers()[id] = fn;
+}
+
+// Runs the dialog modally; `script` gets it once its window is up and must
+// end it (IDOK/IDCANCEL). Should the script leave it open, the dialog is
+// ended with -2 so that a failing test cannot hang the run.
+inline INT_PTR RunModal(CDialog &dialog, std::function<void(CDialog &)> script, UINT ms = 30)
+{
+    Later(ms, [&dialog, script]() {
+        if (dialog.m_hWnd == NULL) {
+            ADD_FAILURE() << "the dialog has no window when the script runs";
+            return;
+        }
+        script(dialog);
+        if (dialog.m_hWnd && IsWindow(dialog.m_hWnd) && IsWindowVisible(dialog.m_hWnd))
+            EndDialog(dialog.m_hWnd, -2);
+    });
+    return dialog.DoModal();
+}
+
+// A click as the dialog manager reports it: WM_COMMAND with BN_CLICKED.
+inline void Click(HWND dialog, int id)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+// A notification from control id of the dialog.
+inline void Notify(HWND dialog, int id, int code)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), (LPARAM)GetDlgItem(dialog, id));
+}
+
+inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+inline bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+inline std::string WindowText(HWND window)
+{
+    int length = GetWindowTextLengthA(window);
+    std::string text((size_t)length + 1, '\0');
+    GetWindowTextA(window, &text[0], length + 1);
+    text.resize((size_t)length);
+    return text;
+}
+
+inline std::string ListText(HWND box, int index)
+{
+    LRESULT length = SendMessageA(box, LB_GETTEXTLEN, (WPARAM)index, 0);
+    if (length < 0)
+        return "<LB_ERR>";
+    std::string text((size_t)length + 1, '\0');
+    SendMessageA(box, LB_GETTEXT, (WPARAM)index, (LPARAM)&text[0]);
+    text.resize((size_t)length);
+    return text;
+}
+
+inline std::vector<std::string> ListTexts(HWND box)
+{
+    std::vector<std::string> texts;
+    int count = (int)SendMessageA(box, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        texts.push_back(ListText(box, i));
+    return texts;
+}
+
+inline std::string ComboText(HWND box, int index)
+{
+    LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, (WPARAM)index, 0);
+    if (length < 0)
+        return "<CB_ERR>";
+    std::string text((size_t)length + 1, '\0');
+    SendMessageA(box, CB_GETLBTEXT, (WPARAM)index, (LPARAM)&text[0]);
+    text.resize((size_t)length);
+    return text;
+}
+
+inline std::string ResourceString(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return std::string((LPCSTR)text);
+}
+
+// Lets posted messages and paints run.
+inline void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+} // namespace ui
