@@ -11,11 +11,14 @@ HWND CDataExchange::PrepareCtrl(int nIDC)
 
 void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &rControl)
 {
-    if (rControl.m_hWnd)
-        return;   // attached by an earlier exchange
     HWND h = pDX->PrepareCtrl(nIDC);
-    if (h)
-        rControl.Attach(h);
+    if (!h || rControl.m_hWnd == h)
+        return;   // missing, or attached by an earlier exchange
+    // Still holding a control of an earlier run of the dialog: that window
+    // is gone, the new one takes its place.
+    if (rControl.m_hWnd)
+        rControl.Detach();
+    rControl.Attach(h);
 }
 
 void DDX_Text(CDataExchange *pDX, int nIDC, CString &value)

@@ -105,6 +105,20 @@ LRESULT CDialog::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam)
     return r;
 }
 
+namespace {
+// Controls die with their dialog without telling their objects (nothing is
+// subclassed): at WM_DESTROY, while the children still exist, every object
+// attached to a child control lets go. Child dialogs of the framework are
+// left alone; they see their own WM_NCDESTROY.
+BOOL CALLBACK DetachControl(HWND hWnd, LPARAM)
+{
+    CWnd *p = CWnd::FromHandlePermanent(hWnd);
+    if (p && !p->IsKindOf(RUNTIME_CLASS(CDialog)))
+        p->Detach();
+    return TRUE;
+}
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Nothing may be thrown through the dialog manager: a handler that
@@ -144,6 +158,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
             AfxCurrentMessageScope scope(hWnd, message, wParam, lParam);
             handled = pDlg->OnWndMsg(message, wParam, lParam, &result);
         }
+        if (message == WM_DESTROY)
+            ::EnumChildWindows(hWnd, DetachControl, 0);   // all descendants
         if (message == WM_NCDESTROY)
         {
             // The last message: the object lets go of the window (and may
