@@ -20,8 +20,3 @@ public:
 
     DECLARE_MESSAGE_MAP()
 };
-
-// The language library for an abbreviation: "rvxrs" + abbrev + ".dll" if a
-// file of that name exists (in the platform's standard places) and loads as a
-// library, else "rvxrsus.dll" on the same terms. NULL when neither loads.
-HMODULE LoadLanguageLibrary(const char *abbrev);

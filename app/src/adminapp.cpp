@@ -3,35 +3,10 @@
 
 #include "data.h"
 #include "helppath.h"
+#include "language.h"
 #include "installer_api.h"
 #include "maindialog.h"
 #include "resource.h"
-
-namespace {
-
-// OF_EXIST opens and closes the file at once; it searches a bare name in the
-// program's directory, the current directory, the system directories and
-// PATH, which is where LoadLibrary looks too.
-HMODULE LoadIfPresent(const char *fileName)
-{
-    OFSTRUCT info;
-    if (OpenFile(fileName, &info, OF_EXIST) == HFILE_ERROR)
-        return NULL;
-    // A file that exists but is no library (or not one for this machine)
-    // fails here, and the caller falls back.
-    return LoadLibraryA(fileName);
-}
-
-} // namespace
-
-HMODULE LoadLanguageLibrary(const char *abbrev)
-{
-    CString name = CString("rvxrs") + abbrev + ".dll";
-    HMODULE library = LoadIfPresent(name);
-    if (library == NULL)
-        library = LoadIfPresent("rvxrsus.dll");
-    return library;
-}
 
 BEGIN_MESSAGE_MAP(CAdminApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
