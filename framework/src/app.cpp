@@ -137,3 +137,26 @@ LPCSTR AfxGetAppName()
     name = AfxModuleBaseName();
     return name;
 }
+
+// The program's entry point. It lives beside CWinApp so that every program
+// with an application object gets it: the C runtime asks for WinMain only
+// after the program's own libraries have been searched, so a WinMain in an
+// object file of its own would never be pulled in. A program with its own
+// main (the tests) keeps using main.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    CWinApp *pApp = AfxGetApp();
+    if (!pApp)
+        return 1;
+    pApp->m_hInstance = hInstance;
+    try
+    {
+        if (!pApp->InitInstance())
+            return pApp->ExitInstance();
+        return pApp->Run();
+    }
+    catch (...)
+    {
+        return 1;
+    }
+}
