@@ -54,6 +54,7 @@ struct Boxes
 TEST(ListBoxTest, TextsDataAndErrors)
 {
     Boxes b;
+    ASSERT_NE(nullptr, b.dlg.m_hWnd);
     CListBox &lb = b.dlg.m_list;
     EXPECT_EQ(0, lb.GetCount());
     EXPECT_EQ(0, lb.AddString("\xC4pfel ; = [1]"));
@@ -97,6 +98,7 @@ TEST(ListBoxTest, TextsDataAndErrors)
 TEST(ListBoxTest, MultipleSelection)
 {
     Boxes b;
+    ASSERT_NE(nullptr, b.dlg.m_hWnd);
     CListBox &lb = b.dlg.m_multi;
     for (const char *t : {"a", "b", "c", "d"})
         lb.AddString(t);
@@ -117,6 +119,7 @@ TEST(ListBoxTest, MultipleSelection)
 TEST(ComboBoxTest, TextsSelectionAndErrors)
 {
     Boxes b;
+    ASSERT_NE(nullptr, b.dlg.m_hWnd);
     CComboBox &cb = b.dlg.m_combo;
     for (const char *t : {"Windows NT", "Windows 95", "\xC4lteres"})
         cb.AddString(t);
@@ -149,6 +152,7 @@ TEST(ComboBoxTest, TextsSelectionAndErrors)
 TEST(ButtonTest, CheckAndState)
 {
     Boxes b;
+    ASSERT_NE(nullptr, b.dlg.m_hWnd);
     CButton &check = b.dlg.m_check;
     check.SetCheck(BST_INDETERMINATE);
     EXPECT_EQ(BST_INDETERMINATE, check.GetCheck());
@@ -162,6 +166,7 @@ TEST(ButtonTest, CheckAndState)
 TEST(WindowTest, SystemMenuIconsTextAndPainting)
 {
     Boxes b;
+    ASSERT_NE(nullptr, b.dlg.m_hWnd);
     CMenu *menu = b.dlg.GetSystemMenu(FALSE);
     ASSERT_NE(nullptr, menu);
     int before = menu->GetMenuItemCount();
@@ -220,6 +225,7 @@ TEST(WindowTest, ControlsAreReattachedOnEveryRunOfTheDialog)
 TEST(WindowTest, PlacementHelpers)
 {
     Boxes b;
+    ASSERT_NE(nullptr, b.dlg.m_hWnd);
     b.dlg.MoveWindow(10, 20, 300, 200);
     CRect rc;
     b.dlg.GetWindowRect(&rc);

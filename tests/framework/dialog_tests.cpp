@@ -146,13 +146,18 @@ TEST(MessageMapTest, NotificationsReachTheirHandlers)
     ui::Notify(m.hwnd(), IDC_LIST_MULTI, LBN_SELCHANGE);   // not mapped here
     ui::Notify(m.hwnd(), IDC_EDIT, EN_CHANGE);
     ui::Notify(m.hwnd(), IDC_BUTTON, BN_SETFOCUS);          // other code, same id
-    std::vector<std::string> expected = {"OnButton", "OnComboOk", "OnListSel", "OnListDbl", "OnEditChange"};
+    // Menu items and accelerators come without a control: both are commands.
+    ::SendMessageA(m.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_BUTTON, 0), 0);
+    ::SendMessageA(m.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_BUTTON, 1), 0);
+    std::vector<std::string> expected = {"OnButton", "OnComboOk", "OnListSel", "OnListDbl", "OnEditChange",
+                                         "OnButton", "OnButton"};
     EXPECT_EQ(expected, m.dlg.calls);
 }
 
 TEST(MessageMapTest, RealControlChangesNotifyThroughTheMap)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     m.dlg.calls.clear();
     // The edit control itself sends EN_CHANGE to its parent.
     ::SetWindowTextA(::GetDlgItem(m.hwnd(), IDC_EDIT), "typed");
@@ -165,6 +170,7 @@ TEST(MessageMapTest, RealControlChangesNotifyThroughTheMap)
 TEST(MessageMapTest, DerivedMapComesFirstAndChainsToTheBase)
 {
     Modeless<CDerivedDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     m.dlg.calls.clear();
     ui::Click(m.hwnd(), IDC_BUTTON);
     ui::Notify(m.hwnd(), IDC_LIST_MULTI, LBN_SELCHANGE);
@@ -177,6 +183,7 @@ TEST(MessageMapTest, DerivedMapComesFirstAndChainsToTheBase)
 TEST(MessageMapTest, ResultsAndDefaultProcessing)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     // A handler's result comes back to the sender (through DWLP_MSGRESULT).
     EXPECT_EQ(42, ::SendMessageA(m.hwnd(), WM_TEST_RESULT, 40, 2));
     // WM_QUERYDRAGICON returns its result directly.
@@ -192,6 +199,7 @@ TEST(MessageMapTest, ResultsAndDefaultProcessing)
 TEST(MessageMapTest, AThrowingHandlerDoesNotEscapeTheDialogProcedure)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     EXPECT_EQ(0, ::SendMessageA(m.hwnd(), WM_TEST_THROW, 0, 0));
     EXPECT_EQ(3, ::SendMessageA(m.hwnd(), WM_TEST_RESULT, 1, 2));   // still working
 }
@@ -199,6 +207,7 @@ TEST(MessageMapTest, AThrowingHandlerDoesNotEscapeTheDialogProcedure)
 TEST(MessageMapTest, DefaultFromAHandlerDoesTheDefaultWork)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     m.dlg.calls.clear();
     // OnSysCommand records and passes on: the default closes through IDCANCEL.
     ::SendMessageA(m.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -227,6 +236,7 @@ TEST(MessageMapTest, UnhandledCommandsGoToTheApplication)
     CHelpApp app;
     ui::HelpRecorder help;
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     ui::Click(m.hwnd(), IDC_HELPBUTTON);   // ID_HELP: not in the dialog's map
     ASSERT_EQ(1u, help.calls.size());
     EXPECT_EQ((UINT)HELP_CONTENTS, help.calls[0].command);
@@ -239,6 +249,7 @@ int SelectedIndex(HWND dlg, int id) { return (int)::SendDlgItemMessageA(dlg, id,
 TEST(DataExchangeTest, CBStringSelectsByPrefixFromTheTop)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     HWND h = m.hwnd();
     m.dlg.m_listText = "Windows 9";
     EXPECT_TRUE(m.dlg.UpdateData(FALSE));
@@ -272,6 +283,7 @@ TEST(DataExchangeTest, CBStringSelectsByPrefixFromTheTop)
 TEST(DataExchangeTest, CBStringOnADropDownSetsTheEditText)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     HWND h = m.hwnd();
     m.dlg.m_dropText = "Custom \xE9";
     m.dlg.UpdateData(FALSE);
@@ -288,6 +300,7 @@ TEST(DataExchangeTest, CBStringOnADropDownSetsTheEditText)
 TEST(DataExchangeTest, CheckStates)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     HWND h = m.hwnd();
     for (int state : {1, 2, 0})
     {
@@ -313,6 +326,7 @@ TEST(DataExchangeTest, CheckStates)
 TEST(DataExchangeTest, TextRoundTripKeepsEveryByteAndLength)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     const char *text = "\xC4pfel ; = [x] \xA0\xFF\x80 end ";
     m.dlg.m_edit = text;
     m.dlg.UpdateData(FALSE);
@@ -332,6 +346,7 @@ TEST(DataExchangeTest, TextRoundTripKeepsEveryByteAndLength)
 TEST(DataExchangeTest, LoadingDoesNotFireNotificationsButTypingDoes)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     m.dlg.calls.clear();
     m.dlg.m_edit = "shown by the exchange";
     m.dlg.UpdateData(FALSE);
@@ -344,6 +359,7 @@ TEST(DataExchangeTest, LoadingDoesNotFireNotificationsButTypingDoes)
 TEST(DataExchangeTest, MissingControlFailsTheExchange)
 {
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     m.dlg.m_withMissingControl = true;
     m.dlg.m_edit = "kept";
     EXPECT_FALSE(m.dlg.UpdateData(FALSE));
@@ -361,6 +377,7 @@ TEST(AttachTest, FromHandlePermanentFindsOnlyAttachedObjects)
     HWND hwnd, list, label;
     {
         Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
         hwnd = m.hwnd();
         EXPECT_EQ(hwnd, m.dlg.hwndAtInit);   // attached before OnInitDialog
         EXPECT_EQ(1, m.dlg.initCount);
@@ -423,6 +440,7 @@ TEST(AttachTest, ModelessChildPage)
         void OnCancel() override {}
     };
     Modeless<CControlsDlg> m;
+    ASSERT_NE(nullptr, m.hwnd());
     {
         CPage page;
         ASSERT_TRUE(page.Create(IDD_PAGE, &m.dlg));
