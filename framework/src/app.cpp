@@ -6,6 +6,9 @@ IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
 namespace {
 CWinApp *g_pApp = NULL;
+// The object that was the application before the current one (tests make
+// short-lived ones); restored when the current one goes.
+CWinApp *g_pPrevApp = NULL;
 HINSTANCE g_hResource = NULL;
 
 char *CopyText(const char *s)
@@ -52,6 +55,7 @@ CString AfxModuleBaseName()
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
 {
+    g_pPrevApp = g_pApp;
     g_pApp = this;
     m_hInstance = ::GetModuleHandleA(NULL);
 
@@ -76,7 +80,10 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
 CWinApp::~CWinApp()
 {
     if (g_pApp == this)
-        g_pApp = NULL;
+    {
+        g_pApp = g_pPrevApp;
+        g_pPrevApp = NULL;
+    }
     delete[] m_pszAppNameOwned;
     delete[] m_pszHelpOwned;
     delete[] m_pszExeOwned;

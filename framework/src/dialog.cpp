@@ -148,9 +148,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
             return pDlg->OnInitDialog();
         }
 
-        pDlg = static_cast<CDialog *>(FromHandlePermanent(hWnd));
-        if (!pDlg)
+        CWnd *pWnd = FromHandlePermanent(hWnd);
+        if (!pWnd || !pWnd->IsKindOf(RUNTIME_CLASS(CDialog)))
             return FALSE;
+        pDlg = static_cast<CDialog *>(pWnd);
 
         LRESULT result = 0;
         BOOL handled;
