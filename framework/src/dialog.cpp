@@ -155,9 +155,18 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
         LRESULT result = 0;
         BOOL handled;
+        try
         {
             AfxCurrentMessageScope scope(hWnd, message, wParam, lParam);
             handled = pDlg->OnWndMsg(message, wParam, lParam, &result);
+        }
+        catch (...)
+        {
+            // Whatever a WM_NCDESTROY handler did, the object must let go
+            // of the window below.
+            if (message != WM_NCDESTROY)
+                throw;
+            handled = FALSE;
         }
         if (message == WM_DESTROY)
             ::EnumChildWindows(hWnd, DetachControl, 0);   // all descendants
