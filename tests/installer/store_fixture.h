@@ -1,0 +1,168 @@
+// A real store in a fresh temporary directory, reached by the DLLs through
+// VELKAN_INSTALL, and helpers that take the DLLs' buffers over (releasing
+// them with PKRGfree, as the program does).
+#ifndef INSTALLER_STORE_FIXTURE_H
+#define INSTALLER_STORE_FIXTURE_H
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer_api.h"
+#include "store.h"
+
+namespace kxtest {
+
+inline kx::Store &CoreStore() {
+  static kx::Store store(kx::SystemFileSystem(), kx::ProcessFaults());
+  return store;
+}
+
+// Takes a text handed out by either DLL; a null text reads as "<null>".
+inline std::string Take(char *text) {
+  std::string s = text ? text : "<null>";
+  PKRGfree(text);
+  return s;
+}
+
+inline std::vector<std::string> TakeNames(char **names, KXCOUNT count) {
+  std::vector<std::string> v;
+  for (KXCOUNT i = 0; i < count; ++i) v.push_back(Take(names[i]));
+  PKRGfree(names);
+  return v;
+}
+
+inline std::string ReadFile(const std::string &path) {
+  std::string bytes, err;
+  kx::SystemFileSystem().ReadAll(path, &bytes, &err);
+  return bytes;
+}
+
+inline void PutFile(const std::string &path, const std::string &bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+  DWORD put = 0;
+  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  CloseHandle(h);
+}
+
+inline bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The files of a directory whose names end with suffix.
+inline std::vector<std::string> FilesEndingWith(const std::string &dir, const std::string &suffix) {
+  std::vector<std::string> found;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do {
+    std::string n = fd.cFileName;
+    if (n.size() >= suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
+      found.push_back(n);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return found;
+}
+
+// A small installation: two homes, products with and without fields,
+// clients, two configurations, a resolution and a language.
+inline void SampleLayout(kx::Catalogue *c, kx::ConfigData *d) {
+  *c = kx::Catalogue();
+  *d = kx::ConfigData();
+  c->language = "us";
+  kx::Home first{"C:\\VELKAN\\POOL", {}};
+  first.products.push_back(kx::Product{"Mail", std::string("Velkan Mail"), std::string("4.2"), std::string("1200")});
+  first.products.push_back(kx::Product{"Broken", std::nullopt, std::string("1.0"), std::string("10")});
+  first.products.push_back(kx::Product{"Forms", std::string("Velkan Forms"), std::string("3.1"), std::nullopt});
+  c->homes.push_back(first);
+  c->homes.push_back(kx::Home{"D:\\OLD", {kx::Product{"Retired", std::string("R"), std::string("1"), std::string("1")}}});
+  c->clients.push_back(kx::Client{"PC-1", std::string("Windows NT"), std::string("4.0")});
+  c->clients.push_back(kx::Client{"PC-2", std::string("Windows 95"), std::nullopt});
+  c->clients.push_back(kx::Client{"PC-3", std::nullopt, std::string("6.22")});
+  d->resolution = kx::Words{"administrator", "shared", "optional"};
+  kx::Configuration lab;
+  lab.name = "Lab";
+  lab.products = {"Mail", "Forms"};
+  lab.words = kx::Words{"user", "local", "mandatory"};
+  lab.os = "Windows NT";
+  lab.value = 7;
+  lab.clients = {"PC-1", "PC-3"};
+  kx::Configuration office;
+  office.name = "Office";
+  office.words = kx::Words{"administrator", "download", "optional"};
+  office.os = "Windows 95";
+  d->configs = {lab, office};
+}
+
+class TempStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    static int serial = 0;
+    // Wine hands out the same process ids run after run: a name left by a
+    // crashed run is skipped, not reused.
+    do {
+      dir_ = std::string(tmp) + "kxtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    } while (!CreateDirectoryA(dir_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS && serial < 100000);
+    ASSERT_NE(GetFileAttributesA(dir_.c_str()), INVALID_FILE_ATTRIBUTES) << dir_;
+    SetEnvironmentVariableA("VELKAN_INSTALL", dir_.c_str());
+    SetEnvironmentVariableA("KX_FAULT", nullptr);
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("KX_FAULT", nullptr);
+    // Drop any pending change a test left in KXIMPL32: a makeTempFiles that
+    // fails ends the earlier change.
+    SetEnvironmentVariableA("VELKAN_INSTALL", (dir_ + "\\no-such-store").c_str());
+    char *err = nullptr;
+    makeTempFiles(nullptr, "win32", &err);
+    PKRGfree(err);
+    SetEnvironmentVariableA("VELKAN_INSTALL", nullptr);
+    for (const std::string &f : FilesEndingWith(dir_, ""))
+      if (f != "." && f != "..") DeleteFileA((dir_ + "\\" + f).c_str());
+    RemoveDirectoryA(dir_.c_str());
+  }
+
+  void Lay(const kx::Catalogue &c, const kx::ConfigData &d) {
+    std::string err;
+    ASSERT_TRUE(CoreStore().WriteLayout(dir_, c, d, &err)) << err;
+  }
+  void LaySample() {
+    kx::Catalogue c;
+    kx::ConfigData d;
+    SampleLayout(&c, &d);
+    Lay(c, d);
+  }
+  std::string Path(const char *file) const { return dir_ + "\\" + file; }
+  std::string ConfigPath() const { return Path(kx::kConfigFile); }
+  std::string CataloguePath() const { return Path(kx::kCatalogueFile); }
+
+  kx::ConfigData Stored() {
+    kx::ConfigData d;
+    std::string err;
+    EXPECT_TRUE(CoreStore().LoadConfig(dir_, &d, &err)) << err;
+    return d;
+  }
+
+  // One call's context, as the program makes it.
+  char *Ctx() {
+    kxsaoh("win32", ctx_);
+    return ctx_;
+  }
+
+  std::string dir_;
+  char ctx_[KX_CONTEXT_SIZE];
+};
+
+// An error text taken over; fails the test when the call set none.
+inline std::string ErrText(char *err) {
+  EXPECT_NE(err, nullptr) << "a failed call set no error text";
+  return Take(err);
+}
+
+inline bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+}  // namespace kxtest
+#endif
