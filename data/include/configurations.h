@@ -1,34 +1,48 @@
-// Configuration records and the store operations: load everything once,
-// save, remove, and the two steps that open and close a commit.
+// configurations.h - configuration records and the store operations: load
+// everything, load the configurations, save, remove, and the two steps that
+// open and close a pending change of the store.
+//
+// The store operations return 1 on success and 0 on failure; every failure
+// has been shown once through ReportInstallerError (or, for a list too long
+// for the library's 16-bit counts, a plain message box) before they return.
 #pragma once
+
 #include "datacache.h"
 
-struct ConfigurationRecord
+class ConfigurationRecord
 {
-    ConfigurationRecord(const char *n, int os, const ConflictResolution &r, int k)
-        : name(n), osCode(os), resolution(r), key(k) {}
+public:
+    ConfigurationRecord(const char *name_, OsCode osCode_, const ConflictResolution &resolution_, int key_)
+        : name(name_), osCode(osCode_), resolution(resolution_), key(key_) {}
+
     CString name;
-    int osCode;
+    OsCode osCode;
     ConflictResolution resolution;
-    ProductRefList products;
-    ClientRefList clients;
-    int key;
+    ProductRefList products;   // library order; unbound entries keep their names
+    ClientRefList clients;     // library order; unbound entries keep their names
+    int key;                   // position in the library's list, or the key given at creation
 };
 
-// Products, configurations, clients, in this order; 1 only if all loaded.
+// Clears the three loaded flags, then loads products, configurations and
+// clients in this order, stopping at the first failure. 1 only if all three
+// loaded.
 int LoadAll();
+// 1 at once when loaded; else loads, 1 on success, 0 on a failure (reported;
+// records appended before it stay, the flag stays clear).
 int LoadConfigurations();
-ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &out);
+// list := one new reference per configuration record, in order. Returns list.
+ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list);
 
-// The store operations return 1 on success and 0 when the library failed;
-// each failure has been shown once through the installer error message.
+// Writes every referenced configuration (setConfiguration, then
+// setConfigurationClients) in list order; stops at the first failure.
 int SaveConfigurations(const ConfigurationRefList &list);
+// removeConfiguration for the record's name.
 int RemoveFromStore(const ConfigurationRef &ref);
+// Starts a pending change of the store.
 int MakeTempFiles();
+// Makes the pending change the store.
 int CommitChanges();
 
+// PKRGinit / PKRGclose; their results are passed through (0 = success).
 int OpenProductRegistry();
 int CloseProductRegistry();
-
-// A list longer than the libraries' 16-bit counts can carry.
-enum { kMaxNames = 65535 };

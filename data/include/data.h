@@ -1,5 +1,6 @@
-// The installer data layer, in one include.
+// data.h - the installer data layer in one include.
 #pragma once
+
 #include "installer_errors.h"
 #include "datacache.h"
 #include "products.h"

@@ -1,159 +1,159 @@
-// The process-wide cache of everything loaded from the installer libraries,
-// the small reference objects that point at its records by key, their lists,
-// and the conflict-resolution value with its words.
+// datacache.h - the process-wide cache of everything loaded from the
+// installer libraries, the reference classes that point into it, their
+// lists, and the conflict-resolution value.
 //
-// Ownership: the cache's lists own their records for the life of the
-// process. References never own records. Reference objects may be shared
-// by several lists (a record's and a working copy's) and are never released.
+// Ownership: the cache's lists own their records until the process ends.
+// References never own a record. Reference objects held by the reference
+// lists are heap objects that may be shared between lists (AssignShared) and
+// are never released by the lists.
 #pragma once
+
 #include "afxwin.h"
+#include "installer_errors.h"
+
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
-struct ConfigurationRecord;
-struct InstalledProduct;
-struct ClientRecord;
+class ConfigurationRecord;
+class InstalledProduct;
+class ClientRecord;
 
-// ---- Conflict resolution ----------------------------------------------------
-
+// ---------------------------------------------------------------------------
+// ConflictResolution: how an installation on a client resolves conflicts.
+// The installer library exchanges it as three words, always in the order
+// administrator word, location word, mandatory word.
 class ConflictResolution
 {
 public:
+    enum { LOCATION_SHARED = 0, LOCATION_LOCAL = 1, LOCATION_DOWNLOAD = 2 };
+
     int administrator = 0;   // 1 "administrator" / 0 "user"
     int mandatory = 0;       // 1 "mandatory" / 0 "optional"
     int location = 0;        // 0 "shared" / 1 "local" / 2 "download"
 
-    // Words in the installer's order: administrator, location, mandatory.
+    ConflictResolution() {}
+    ConflictResolution(int administrator_, int mandatory_, int location_)
+        : administrator(administrator_), mandatory(mandatory_), location(location_) {}
+
+    // Words compare exactly: any other text reads as "user", "local" or
+    // "optional".
     void FromWords(const char *administratorWord, const char *locationWord, const char *mandatoryWord);
-    const char *AdministratorWord() const { return administrator ? "administrator" : "user"; }
-    const char *MandatoryWord() const { return mandatory ? "mandatory" : "optional"; }
-    const char *LocationWord() const
-    {
-        return location == 0 ? "shared" : location == 2 ? "download" : "local";
-    }
+    const char *AdministratorWord() const;
+    const char *LocationWord() const;   // any value but 0 and 2 is "local"
+    const char *MandatoryWord() const;
     void Reset() { administrator = mandatory = location = 0; }
 
-    // The installation-wide value. ReadFromInstaller returns 1 when it was
-    // read, 0 when the library failed (reported; all fields 0 then).
+    // The installation-wide value. ReadFromInstaller returns 1 when read and
+    // 0 when the library failed (reported, and every field is then 0).
     int ReadFromInstaller();
+    // 1 on success, 0 on a failure (reported).
     int WriteToInstaller();
 };
 
-// ---- References ---------------------------------------------------------------
-
+// ---------------------------------------------------------------------------
+// RecordRef: a key and a pointer into one of the cache's lists. Two
+// references are the same when their keys are. A reference that was made by
+// name and found no record (a product no longer installed, a client no
+// longer listed) keeps that name, so that saving the configuration that
+// names it writes it back unchanged.
 class RecordRef
 {
 public:
+    RecordRef() {}
+    RecordRef(int key_, void *record_) : key(key_), record(record_) {}
     virtual ~RecordRef() {}
-    int GetKey() const { return key; }
-    int SameKey(const RecordRef &other) const { return key == other.key; }
 
-    // The name a reference was made from. A stored configuration may name a
-    // product that is no longer installed or a client no longer listed; its
-    // reference stays unbound but keeps that name, so that saving the
-    // configuration writes it back unchanged instead of dropping it.
-    const CString &GetLoadedName() const { return loadedName; }
+    int GetKey() const { return key; }
+    int SameKey(const RecordRef &other) const { return key == other.key ? 1 : 0; }
+    int IsBound() const { return record != nullptr ? 1 : 0; }
+    // The name an unbound reference was looked up by ("" when it was made
+    // empty or by key). Bound references answer with their record's name
+    // through their class's GetName.
+    const CString &GetUnboundName() const { return unboundName; }
 
 protected:
-    RecordRef() {}
-    explicit RecordRef(int k) : key(k) {}
     int key = -1;
-    CString loadedName;
+    void *record = nullptr;
+    CString unboundName;
 };
 
+// ---------------------------------------------------------------------------
+// ConfigurationRef. Its record accessors stand in configurations.h's
+// implementation; none may be called on an unbound reference.
+class ProductRefList;
+class ClientRefList;
+
+class ConfigurationRef : public RecordRef
+{
+public:
+    ConfigurationRef() {}
+    explicit ConfigurationRef(ConfigurationRecord *r);
+    ConfigurationRef(const ConfigurationRef &o) = default;
+    ConfigurationRef &operator=(const ConfigurationRef &o) = default;
+
+    ConfigurationRecord *GetRecord() const { return (ConfigurationRecord *)record; }
+
+    CString GetName() const;
+    OsCode GetOsCode() const;
+    void SetOsCode(OsCode code);
+    ConflictResolution GetResolution() const;
+    void SetResolution(int administrator, int mandatory, int location);
+    // list shares the record's reference objects afterwards.
+    void GetProducts(ProductRefList &list) const;
+    // The record shares list's reference objects afterwards.
+    void SetProducts(const ProductRefList &list);
+    void GetClients(ClientRefList &list) const;
+    void SetClients(const ClientRefList &list);
+};
+
+// Appends a new record (name, code, resolution, key, no products, no
+// clients) to the cache's configurations and returns a reference to it.
+ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
+                                           const ConflictResolution &resolution, int key);
+
+// ---------------------------------------------------------------------------
 class ProductRef : public RecordRef
 {
 public:
     ProductRef() {}
-    explicit ProductRef(int key);                  // loads the products first
-    explicit ProductRef(InstalledProduct *record);
-    explicit ProductRef(const char *name);         // loads the products first
-    ProductRef(const ProductRef &) = default;
-    ProductRef &operator=(const ProductRef &) = default;
+    explicit ProductRef(InstalledProduct *r);
+    // Both load the installed products first. By key: keeps the key, bound
+    // to the first product with it if any. By name: exact, case-sensitive;
+    // unbound with key -1 when nothing matches.
+    explicit ProductRef(int key_);
+    explicit ProductRef(const char *name);
+    ProductRef(const ProductRef &o) = default;
+    ProductRef &operator=(const ProductRef &o) = default;
 
-    int IsBound() const { return record != NULL; }
-    InstalledProduct *GetRecord() const { return record; }
-    // Bound references only.
+    InstalledProduct *GetRecord() const { return (InstalledProduct *)record; }
     CString GetName() const;
     CString GetLabel() const;
     CString GetVersion() const;
-    int GetOsCode() const;
-    // The name to store: the record's, or the one it was loaded with.
-    CString NameForStore() const;
-
-    typedef InstalledProduct Record;
-
-private:
-    InstalledProduct *record = NULL;
+    OsCode GetOsCode() const;
 };
 
 class ClientRef : public RecordRef
 {
 public:
     ClientRef() {}
-    explicit ClientRef(int key);
-    explicit ClientRef(ClientRecord *record);
-    explicit ClientRef(const char *name);
-    ClientRef(const ClientRef &) = default;
-    ClientRef &operator=(const ClientRef &) = default;
+    explicit ClientRef(ClientRecord *r);
+    explicit ClientRef(int key_);          // loads the clients first
+    explicit ClientRef(const char *name);  // loads the clients first
+    ClientRef(const ClientRef &o) = default;
+    ClientRef &operator=(const ClientRef &o) = default;
 
-    int IsBound() const { return record != NULL; }
-    ClientRecord *GetRecord() const { return record; }
+    ClientRecord *GetRecord() const { return (ClientRecord *)record; }
     CString GetName() const;
-    CString NameForStore() const;
-
-    typedef ClientRecord Record;
-
-private:
-    ClientRecord *record = NULL;
 };
 
-template <class T> class RefList;
-typedef RefList<ProductRef> ProductRefList;
-typedef RefList<ClientRef> ClientRefList;
-
-class ConfigurationRef : public RecordRef
-{
-public:
-    ConfigurationRef() {}
-    explicit ConfigurationRef(ConfigurationRecord *record);
-    // Creates a new record in the cache from the four values and refers to it.
-    ConfigurationRef(const char *name, int osCode, const ConflictResolution &resolution, int key);
-    ConfigurationRef(const ConfigurationRef &) = default;
-    ConfigurationRef &operator=(const ConfigurationRef &) = default;
-
-    int IsBound() const { return record != NULL; }
-    ConfigurationRecord *GetRecord() const { return record; }
-
-    CString GetName() const;
-    int GetOsCode() const;
-    void SetOsCode(int code);
-    void GetResolution(int &administrator, int &mandatory, int &location) const;
-    ConflictResolution GetResolution() const;
-    void SetResolution(int administrator, int mandatory, int location);
-    void GetProducts(ProductRefList &list) const;
-    void SetProducts(const ProductRefList &list);
-    void GetClients(ClientRefList &list) const;
-    void SetClients(const ClientRefList &list);
-
-    // Removes the configuration of this name from the pending change;
-    // 1 on success, 0 when the library failed (reported).
-    int RemoveFromStore() const;
-
-    typedef ConfigurationRecord Record;
-
-private:
-    ConfigurationRecord *record = NULL;
-};
-
-ConfigurationRef CreateConfigurationRecord(const char *name, int osCode,
-                                           const ConflictResolution &resolution, int key);
-
-// ---- Reference lists --------------------------------------------------------------
-// A list of heap-allocated references in order. Removing entries never
-// deletes the reference objects: other lists may hold the same ones.
-
+// ---------------------------------------------------------------------------
+// RefList<T>: a list of heap-allocated references of one class, in order.
+// Removing or reassigning never deletes the reference objects (other lists
+// may share them). ContainsKey keeps a key set built on first use and
+// dropped on every change, so a page can test membership per list-box item
+// on long lists; the keys of the reference objects themselves must not be
+// changed while they sit in a list.
 template <class T>
 class RefList
 {
@@ -161,87 +161,122 @@ public:
     RefList() {}
     RefList(const RefList &) = delete;
     RefList &operator=(const RefList &) = delete;
+    virtual ~RefList() {}
 
-    POSITION GetHeadPosition() const { return items.GetHeadPosition(); }
-    T *GetNext(POSITION &pos) const { return static_cast<T *>(items.GetNext(pos)); }
-    T *GetAt(POSITION pos) const { return static_cast<T *>(items.GetAt(pos)); }
     int GetCount() const { return items.GetCount(); }
-    BOOL IsEmpty() const { return items.IsEmpty(); }
-    POSITION AddTail(T *ref) { keysValid = false; return items.AddTail(ref); }
-    void RemoveAll() { keysValid = false; items.RemoveAll(); }
+    int IsEmpty() const { return items.IsEmpty() ? 1 : 0; }
+    POSITION GetHeadPosition() const { return items.GetHeadPosition(); }
+    T *GetNext(POSITION &pos) const { return (T *)items.GetNext(pos); }
+    T *GetHead() const { return (T *)items.GetHead(); }
 
-    void AppendCopy(const T &ref) { AddTail(new T(ref)); }
-
+    // Drops every element (the objects stay alive).
+    void RemoveAll() { items.RemoveAll(); Changed(); }
+    // Appends the very object (shared from now on).
+    void AddShared(T *ref) { items.AddTail(ref); Changed(); }
+    // Appends a new copy of ref (same key, same record).
+    void AppendCopy(const T &ref) { AddShared(new T(ref)); }
+    // This list holds the very objects of other, in order. Nothing when other
+    // is this list.
     void AssignShared(const RefList &other)
     {
         if (&other == this)
             return;
-        RemoveAll();
-        for (POSITION pos = other.GetHeadPosition(); pos;)
-            AddTail(other.GetNext(pos));
+        items.RemoveAll();
+        for (POSITION pos = other.items.GetHeadPosition(); pos != NULL;)
+            items.AddTail(other.items.GetNext(pos));
+        Changed();
     }
-
+    // One new reference per record of records (a cache list), in order.
+    template <class R>
     void AssignFromRecords(const CPtrList &records)
     {
-        RemoveAll();
-        for (POSITION pos = records.GetHeadPosition(); pos;)
-            AddTail(new T(static_cast<typename T::Record *>(records.GetNext(pos))));
+        items.RemoveAll();
+        for (POSITION pos = records.GetHeadPosition(); pos != NULL;)
+            items.AddTail(new T((R *)records.GetNext(pos)));
+        Changed();
     }
-
-    // 1 if some element has the reference's key. The pages ask this once per
-    // list-box item, so the keys are kept in a set built on first use.
-    int ContainsKey(const RecordRef &ref) const
+    int ContainsKey(const RecordRef &ref) const { return ContainsKey(ref.GetKey()); }
+    int ContainsKey(int key) const
     {
+        if (items.GetCount() < 16) {
+            for (POSITION pos = items.GetHeadPosition(); pos != NULL;)
+                if (((T *)items.GetNext(pos))->GetKey() == key)
+                    return 1;
+            return 0;
+        }
         if (!keysValid) {
             keys.clear();
-            for (POSITION pos = GetHeadPosition(); pos;)
-                keys.insert(GetNext(pos)->GetKey());
-            keysValid = true;
+            keys.reserve((size_t)items.GetCount());
+            for (POSITION pos = items.GetHeadPosition(); pos != NULL;)
+                keys.insert(((T *)items.GetNext(pos))->GetKey());
+            keysValid = 1;
         }
-        return keys.count(ref.GetKey()) ? 1 : 0;
+        return keys.count(key) ? 1 : 0;
     }
 
-private:
+protected:
+    void Changed() { keysValid = 0; keys.clear(); }
+
     CPtrList items;
     mutable std::unordered_set<int> keys;
-    mutable bool keysValid = false;
+    mutable int keysValid = 0;
 };
 
-typedef RefList<ConfigurationRef> ConfigurationRefList;
+class ConfigurationRefList : public RefList<ConfigurationRef>
+{
+public:
+    void AssignFromRecords(const CPtrList &records)
+    { RefList<ConfigurationRef>::AssignFromRecords<ConfigurationRecord>(records); }
+};
+class ProductRefList : public RefList<ProductRef>
+{
+public:
+    void AssignFromRecords(const CPtrList &records)
+    { RefList<ProductRef>::AssignFromRecords<InstalledProduct>(records); }
+};
+class ClientRefList : public RefList<ClientRef>
+{
+public:
+    void AssignFromRecords(const CPtrList &records)
+    { RefList<ClientRef>::AssignFromRecords<ClientRecord>(records); }
+};
 
-// ---- The cache ------------------------------------------------------------------------
-
+// ---------------------------------------------------------------------------
+// DataCache: the one process-wide instance (DataCache::Get()). Its lists keep
+// the order the library listed the items in and are never emptied or
+// reordered while the program runs. The indexes answer "first record with
+// this key / name in list order" without a scan; they are kept up to date by
+// the Append functions, the only way records enter the lists.
 class DataCache
 {
 public:
-    CPtrList configurations;        // ConfigurationRecord*
-    CPtrList installedProducts;     // InstalledProduct*
-    CPtrList clients;               // ClientRecord*
+    static DataCache &Get();
+
+    CPtrList configurations;      // ConfigurationRecord*
+    CPtrList installedProducts;   // InstalledProduct*
+    CPtrList clients;             // ClientRecord*
     int configurationsLoaded = 0;
     int clientsLoaded = 0;
     int productsLoaded = 0;
 
-    // Append a record and index it. Lookups find the first record in list
-    // order with a key or name, as a walk of the list would, without making
-    // loading quadratic on large installations.
-    void AddProduct(InstalledProduct *product);
-    void AddClient(ClientRecord *client);
-    void AddConfiguration(ConfigurationRecord *configuration);
+    void AppendConfiguration(ConfigurationRecord *r);
+    void AppendProduct(InstalledProduct *r);
+    void AppendClient(ClientRecord *r);
 
-    InstalledProduct *ProductByKey(int key) const;
-    InstalledProduct *ProductByName(const char *name) const;
-    ClientRecord *ClientByKey(int key) const;
-    ClientRecord *ClientByName(const char *name) const;
+    InstalledProduct *FindProductByKey(int key) const;
+    InstalledProduct *FindProductByName(const char *name) const;
+    ClientRecord *FindClientByKey(int key) const;
+    ClientRecord *FindClientByName(const char *name) const;
 
-    // Test-only: frees every record and clears the flags, so that each test
-    // starts from an empty cache. The program itself never empties it.
+    // Test-only: deletes every record, empties the lists and indexes and
+    // clears the three flags, so each test starts as the program does.
+    // References still pointing into the cache dangle afterwards.
     void ResetForTests();
 
 private:
-    std::unordered_map<int, InstalledProduct *> productKeys;
-    std::unordered_map<std::string, InstalledProduct *> productNames;
-    std::unordered_map<int, ClientRecord *> clientKeys;
-    std::unordered_map<std::string, ClientRecord *> clientNames;
+    DataCache() {}
+    std::unordered_map<int, InstalledProduct *> productByKey;
+    std::unordered_map<std::string, InstalledProduct *> productByName;
+    std::unordered_map<int, ClientRecord *> clientByKey;
+    std::unordered_map<std::string, ClientRecord *> clientByName;
 };
-
-DataCache &TheDataCache();

@@ -1,13 +1,18 @@
-// Small helpers shared by the data layer and the pages: the one message box
-// through which every examined installer failure reaches the user, the
-// release of library name lists, operating-system codes, exact text
-// comparison and the registry test for shareable products.
+// installer_errors.h - the small helpers the whole data layer and the pages
+// share: the one message box every examined installer failure goes through,
+// releasing library name lists, the operating-system codes with their
+// keywords and display texts, exact text comparison, and the registry test
+// that decides whether a product may be offered for a shared configuration.
 #pragma once
+
 #include "afxwin.h"
 
-// Operating systems as the program codes them. The installer library stores
-// and returns their display texts (string resources of the language library).
-enum OsCode {
+// OsCode: 0 = none, 1..7 the systems below. The display text of a code is a
+// string resource of the language library; the installer library stores and
+// returns exactly that text as a configuration's or a client's system.
+typedef int OsCode;
+enum
+{
     OS_NONE = 0,
     OS_WIN32 = 1,
     OS_WIN95 = 2,
@@ -15,29 +20,48 @@ enum OsCode {
     OS_OS2 = 4,
     OS_NETWARE = 5,
     OS_WINDOWS = 6,
-    OS_DOS = 7
+    OS_DOS = 7,
+    OS_LAST = OS_DOS
 };
 
-// Nonzero result: shows "An error occurred in the Installer API:<phrase>:"
-// and the library's text (released here), returns 0. Zero result: returns 1
-// and leaves the error text alone.
-int ReportInstallerError(int result, char *errorText, const char *phrase);
+// The size of a registry value ReadRegistryValue reads; the buffer it is
+// given holds REGISTRY_VALUE_SIZE bytes and one terminating zero.
+enum { REGISTRY_VALUE_SIZE = 1024 };
 
-// Releases a library name list: each entry, then the array, with PKRGfree.
+// Nonzero result: shows "An error occurred in the Installer API:<context>:\n\n"
+// followed by errorText (released here with PKRGfree) or "NO MESSAGE
+// PROVIDED", in the application message box with the stop icon, and returns
+// 0. Zero result: returns 1 and leaves errorText alone (the caller releases
+// a text a succeeding call handed out, if it wants to).
+int ReportInstallerError(int result, char *errorText, const char *context);
+
+// Releases each entry and then the array with PKRGfree. Nothing for a null
+// array or a count of 0 or less (an array returned with count 0 is kept).
 void FreeNameList(char **names, int count);
 
-int OsCodeFromKeyword(const char *keyword);
-void OsDisplayName(int code, CString &text);
-CString OsDisplayName(int code);
-int OsCodeFromDisplayName(const char *text);
+// "win32", "win95", "nt", "os2", "netware", "windows", "dos" (any letter
+// case) -> 1..7; anything else -> 0.
+OsCode OsCodeFromKeyword(const char *keyword);
 
-// Exact, case-sensitive comparison of whole texts: 1 if equal, else 0.
+// The display text of a code from the current resource library; any code
+// outside 1..7 gives the text of "(none)".
+void OsDisplayName(OsCode code, CString &text);
+CString OsDisplayName(OsCode code);
+
+// The code whose display text equals text exactly (case-sensitive); 0 when
+// none does. The "(none)" text is never compared, so it reads back as 0.
+OsCode OsCodeFromDisplayName(const char *text);
+
+// 1 when both texts are byte for byte equal (a null text equals only null
+// or ""), else 0.
 int SameText(const char *a, const char *b);
 
-// 1 when HKLM\SOFTWARE\VELKAN\BACKUP\<product> has "Shareable" = "TRUE".
+// 1 when HKLM "SOFTWARE\VELKAN\BACKUP\<product>" value "Shareable" reads
+// exactly "TRUE" (whatever its registry type), else 0.
 int IsShareable(const char *productName);
 
-// Reads one registry value into a buffer of kRegistryValueSize + 1 bytes;
-// returns the system's result code (0 = success).
-enum { kRegistryValueSize = 1024 };
-LONG ReadRegistryValue(HKEY root, const char *subkey, const char *valueName, char *buffer);
+// Opens subKey of root for reading, reads valueName into buffer (which must
+// hold REGISTRY_VALUE_SIZE + 1 bytes) and terminates the text after the
+// bytes read. Returns the system's result code (ERROR_SUCCESS = 0). buffer
+// is the empty text after any failure of the query.
+LONG ReadRegistryValue(HKEY root, const char *subKey, const char *valueName, char *buffer);

@@ -1,33 +1,53 @@
-// List boxes whose item data are record keys, so that a selection turns back
-// into a reference. No subclassing: notifications go to the parent dialog.
+// recordlistbox.h - list boxes of clients and installed products. Every
+// item's data is its record's key, so a selection turns back into a
+// reference. Unbound references (a product no longer installed, a client no
+// longer listed) are never shown.
 #pragma once
+
 #include "datacache.h"
 
 class RecordListBox : public CListBox
 {
 public:
-    void ClearSelection() { SetSel(-1, FALSE); }
+    // Deselects every item (multiple-selection boxes).
+    void ClearSelection();
+    // First item whose data is key; -1 if none.
     int IndexOfKey(int key) const;
+    // Empties the box and lists the clients' names (item data = key), widening
+    // the horizontal extent to the longest text. Leaves the box alone when
+    // no device context can be had.
     void FillClients(const ClientRefList &list);
-    ClientRef GetClientRef(int index) const { return ClientRef((int)(INT_PTR)GetItemData(index)); }
+    // The client of item index, by key.
+    ClientRef GetClientRef(int index) const;
+    // Every loaded client.
     void FillAllClients();
 
 protected:
-    // Widens the horizontal extent to the text's width in dc; never narrows.
-    void GrowExtent(HDC dc, const CString &text);
+    // Adds text with item data key and widens the extent for it.
+    void AddItem(HDC dc, const char *text, int key);
 };
 
 class ProductListBox : public RecordListBox
 {
 public:
-    ProductListBox() {}
+    // Empties the box, lists "label (version)" of every bound product that
+    // passes osFilter, and keeps list's objects in allProducts.
     void Fill(const ProductRefList &list);
-    void SetOsFilter(int code);
+    // Nonzero: removes the items of other systems (never adds). 0: refills
+    // from allProducts under the filter in force before. Then osFilter := code.
+    void SetOsFilter(OsCode code);
+    OsCode GetOsFilter() const { return osFilter; }
+    // Removes every item whose product is not marked shareable.
     void RemoveUnshareable();
-    int FindItem(const ProductRef &ref) const { return IndexOfKey(ref.GetKey()); }
-    ProductRef GetItemRef(int index) const { return ProductRef((int)(INT_PTR)GetItemData(index)); }
+    // First item with ref's key; -1 if none.
+    int FindItem(const ProductRef &ref) const;
+    ProductRef GetItemRef(int index) const;
+    // Every loaded product, then RemoveUnshareable.
     void FillAll();
 
-    int osFilter = 0;
+    const ProductRefList &GetAllProducts() const { return allProducts; }
+
+private:
+    OsCode osFilter = 0;
     ProductRefList allProducts;
 };

@@ -1,24 +1,29 @@
-// The working copy of one configuration that the pages edit until OK.
+// workingcopy.h - the copy of one configuration that the pages edit until OK.
+// The main dialog owns the copies; a copy's lists share their reference
+// objects with the record they were filled from, and deleting a copy never
+// deletes those objects.
 #pragma once
+
 #include "datacache.h"
 
 class ConfigurationCopy
 {
 public:
     ConfigurationCopy() {}
-    explicit ConfigurationCopy(const char *newName) : name(newName) {}
+    explicit ConfigurationCopy(const char *name_) : name(name_) {}
     ConfigurationCopy(const ConfigurationCopy &) = delete;
     ConfigurationCopy &operator=(const ConfigurationCopy &) = delete;
 
-    // Shares the record's reference objects; marks the copy stored.
+    // record := ref; products and clients share the record's reference
+    // objects; resolution, osCode and name from the record; stored := 1.
     void FillFromRecord(const ConfigurationRef &ref);
 
     CString name;
     ConflictResolution resolution;
-    ConfigurationRef record;    // unbound for a new configuration until OK creates it
+    ConfigurationRef record;       // unbound (key -1) until a new copy gets its record
     ProductRefList products;
     ClientRefList clients;
-    int osCode = 0;
-    int stored = 0;             // filled from a record of the store
-    int removed = 0;            // deleted by the user; skipped everywhere
+    OsCode osCode = 0;
+    int stored = 0;                // filled from a record that is in the store
+    int removed = 0;               // deleted by the user; skipped everywhere
 };
