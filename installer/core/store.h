@@ -68,6 +68,7 @@ class CachedFile {
       return true;
     }
     valid_ = false;
+    ++loads_;
     if (!(store.*load)(dir, &value_, err)) return false;
     FileStamp after;
     valid_ = stamped && fs.Stamp(path, &after) && after == before;
@@ -76,9 +77,13 @@ class CachedFile {
     *out = &value_;
     return true;
   }
+  // Changes whenever Get parsed the file again: indexes built over the
+  // value are stale then.
+  unsigned long Loads() const { return loads_; }
 
  private:
   bool valid_ = false;
+  unsigned long loads_ = 0;
   std::string path_;
   FileStamp stamp_;
   T value_;

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 #include "installer_api.h"
 #include "kx_out.h"
@@ -66,9 +67,11 @@ bool Begin(const char *entry, const char *ctx, const char *plat, std::string *di
   return DirectoryOf(ctx, dir, err);
 }
 
+kx::CachedFile<kx::Catalogue> g_catalogue;
+
 bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err) {
-  static kx::CachedFile<kx::Catalogue> cache;
-  return cache.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, c, err);
+  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, c,
+                         err);
 }
 
 bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) {
@@ -120,10 +123,19 @@ bool TextArg(const char *text, const char *what, std::string *out, std::string *
   return kx::CheckText(*out, what, err);
 }
 
+// The program asks for every client's OS and version one by one: an index
+// by name, rebuilt when the catalogue is read again, keeps that linear.
 const kx::Client *FindClient(const kx::Catalogue &c, const std::string &name) {
-  for (const auto &cl : c.clients)
-    if (cl.name == name) return &cl;
-  return nullptr;
+  static std::unordered_map<std::string, size_t> index;
+  static unsigned long indexed = 0;
+  if (indexed != g_catalogue.Loads() || index.size() > c.clients.size()) {
+    index.clear();
+    // Backwards, so that of two clients with one name the first wins.
+    for (size_t i = c.clients.size(); i-- > 0;) index[c.clients[i].name] = i;
+    indexed = g_catalogue.Loads();
+  }
+  auto it = index.find(name);
+  return it == index.end() ? nullptr : &c.clients[it->second];
 }
 
 }  // namespace

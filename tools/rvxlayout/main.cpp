@@ -13,6 +13,9 @@
 // in the middle of its commit).
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,6 +98,8 @@ int Print(const std::string &dir) {
   std::string err;
   if (!TheStore().LoadCatalogue(dir, &c, &err) || !TheStore().LoadConfig(dir, &d, &err)) return Error(err);
   std::string out = rvx::PrintLayout(c, d, &IsShareable);
+  // Byte for byte, LF line ends: the print is compared and fed back to create.
+  _setmode(_fileno(stdout), _O_BINARY);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
