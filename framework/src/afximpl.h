@@ -46,3 +46,6 @@ private:
 CString AfxModuleFileName();
 // The program file's name without directory and extension.
 CString AfxModuleBaseName();
+
+// Makes F1 in dialogs and message boxes ask for help (ID_HELP).
+void AfxInstallHelpKeyHook();

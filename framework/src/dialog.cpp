@@ -35,6 +35,7 @@ INT_PTR CDialog::DoModal()
         if (pMain && pMain != this && pMain->m_hWnd && ::IsWindow(pMain->m_hWnd))
             hOwner = pMain->m_hWnd;
     }
+    AfxInstallHelpKeyHook();
     return ::DialogBoxParamA(hInst, MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc, (LPARAM)this);
 }
 
@@ -48,6 +49,7 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd *pParentWnd)
     HINSTANCE hInst = AfxGetResourceHandle();
     if (!::FindResourceA(hInst, MAKEINTRESOURCEA(nIDTemplate), (LPCSTR)RT_DIALOG))
         return FALSE;
+    AfxInstallHelpKeyHook();
     HWND h = ::CreateDialogParamA(hInst, MAKEINTRESOURCEA(nIDTemplate),
                                   pParentWnd ? pParentWnd->m_hWnd : NULL, DialogProc, (LPARAM)this);
     return h != NULL;

@@ -10,9 +10,9 @@ void *g_helpUser = NULL;
 // The help context when no application object exists.
 DWORD g_dwNoAppContext = 0;
 
-// While a real message box is up, F1 inside it asks for help at the box's
-// context: the box runs its own loop, so a thread message-filter hook is
-// the only place that sees the key.
+// F1 inside a dialog or message box. Their modal loops do not go through
+// our code, but the dialog manager offers every message to the thread's
+// message-filter hook (MSGF_DIALOGBOX) first, as it does for message boxes.
 HHOOK g_hMsgFilterHook = NULL;
 
 LRESULT CALLBACK MsgFilterHook(int code, WPARAM wParam, LPARAM lParam)
@@ -20,10 +20,22 @@ LRESULT CALLBACK MsgFilterHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == MSGF_DIALOGBOX)
     {
         const MSG *msg = reinterpret_cast<const MSG *>(lParam);
-        if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && AfxGetApp())
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1)
         {
-            AfxGetApp()->OnHelp();
-            return TRUE;
+            // A dialog of ours gets the help command (its map, then the
+            // application's); a message box gets help at its context.
+            HWND root = ::GetAncestor(msg->hwnd, GA_ROOT);
+            CWnd *pWnd = CWnd::FromHandlePermanent(root);
+            if (pWnd && pWnd->IsKindOf(RUNTIME_CLASS(CDialog)))
+            {
+                pWnd->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+                return TRUE;
+            }
+            if (CWinApp *pApp = AfxGetApp())
+            {
+                pApp->OnHelp();
+                return TRUE;
+            }
         }
     }
     return ::CallNextHookEx(g_hMsgFilterHook, code, wParam, lParam);
@@ -62,22 +74,19 @@ int ShowMessageBox(LPCSTR lpszText, UINT nType, UINT nIDPrompt, LPCSTR lpszCapti
         CWnd *pMain = AfxGetMainWnd();
         if (!hOwner && pMain && pMain->m_hWnd && ::IsWindow(pMain->m_hWnd))
             hOwner = pMain->m_hWnd;
-        bool hooked = false;
-        if (!g_hMsgFilterHook)
-        {
-            g_hMsgFilterHook = ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
-            hooked = g_hMsgFilterHook != NULL;
-        }
+        AfxInstallHelpKeyHook();
         result = ::MessageBoxA(hOwner, lpszText ? lpszText : "", lpszCaption, nType);
-        if (hooked)
-        {
-            ::UnhookWindowsHookEx(g_hMsgFilterHook);
-            g_hMsgFilterHook = NULL;
-        }
     }
     *pContext = saved;
     return result;
 }
+}
+
+void AfxInstallHelpKeyHook()
+{
+    // Once for the UI thread, for the rest of its life.
+    if (!g_hMsgFilterHook)
+        g_hMsgFilterHook = ::SetWindowsHookExA(WH_MSGFILTER, MsgFilterHook, NULL, ::GetCurrentThreadId());
 }
 
 void AfxSetMessageBoxResponder(AfxMessageBoxResponder responder, void *user)

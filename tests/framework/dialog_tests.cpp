@@ -240,6 +240,13 @@ TEST(MessageMapTest, UnhandledCommandsGoToTheApplication)
     ui::Click(m.hwnd(), IDC_HELPBUTTON);   // ID_HELP: not in the dialog's map
     ASSERT_EQ(1u, help.calls.size());
     EXPECT_EQ((UINT)HELP_CONTENTS, help.calls[0].command);
+
+    // F1 as the dialog manager sees it in the modal loop: the same command.
+    HWND edit = ::GetDlgItem(m.hwnd(), IDC_EDIT);
+    MSG f1 = {edit, WM_KEYDOWN, VK_F1, 0x003B0001, 0, {0, 0}};
+    EXPECT_TRUE(::IsDialogMessageA(m.hwnd(), &f1));
+    ASSERT_EQ(2u, help.calls.size());
+    EXPECT_EQ((UINT)HELP_CONTENTS, help.calls[1].command);
 }
 
 // ---- data exchange -------------------------------------------------------
