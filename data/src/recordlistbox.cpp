@@ -1,0 +1,118 @@
+// List boxes of clients and installed products; item data = record key.
+#include "recordlistbox.h"
+#include "products.h"
+#include "clients.h"
+
+void RecordListBox::ClearSelection()
+{
+    SetSel(-1, FALSE);
+}
+
+int RecordListBox::IndexOfKey(int key) const
+{
+    int count = GetCount();
+    for (int i = 0; i < count; i++)
+        if ((int)GetItemData(i) == key)
+            return i;
+    return -1;
+}
+
+void RecordListBox::AddItem(HDC dc, const char *text, int key)
+{
+    int index = AddString(text);
+    if (index < 0)
+        return;   // LB_ERR / LB_ERRSPACE: the box is full
+    SetItemData(index, (DWORD_PTR)(INT_PTR)key);
+    SIZE size;
+    if (GetTextExtentPoint32A(dc, text, lstrlenA(text), &size) && GetHorizontalExtent() < size.cx)
+        SetHorizontalExtent(size.cx);
+}
+
+void RecordListBox::FillClients(const ClientRefList &list)
+{
+    HDC dc = ::GetDC(m_hWnd);
+    if (dc == NULL)
+        return;
+    ResetContent();
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        const ClientRef *ref = list.GetNext(pos);
+        if (!ref->IsBound())
+            continue;   // a client no longer listed: kept in the record, not shown
+        AddItem(dc, ref->GetRecord()->name, ref->GetKey());
+    }
+    ::ReleaseDC(m_hWnd, dc);
+}
+
+ClientRef RecordListBox::GetClientRef(int index) const
+{
+    return ClientRef((int)GetItemData(index));
+}
+
+void RecordListBox::FillAllClients()
+{
+    ClientRefList all;
+    FillClients(GetClientRefs(all));
+}
+
+void ProductListBox::Fill(const ProductRefList &list)
+{
+    HDC dc = ::GetDC(m_hWnd);
+    if (dc == NULL)
+        return;
+    ResetContent();
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        const ProductRef *ref = list.GetNext(pos);
+        if (!ref->IsBound())
+            continue;   // a product no longer installed: kept, not shown
+        const InstalledProduct *product = ref->GetRecord();
+        if (osFilter != 0 && osFilter != product->osCode)
+            continue;
+        CString text(product->label);
+        text += " (";
+        text += product->version;
+        text += ")";
+        AddItem(dc, text, ref->GetKey());
+    }
+    allProducts.AssignShared(list);
+    ::ReleaseDC(m_hWnd, dc);
+}
+
+void ProductListBox::SetOsFilter(OsCode code)
+{
+    if (code != 0) {
+        for (int i = GetCount() - 1; i >= 0; i--) {
+            ProductRef ref = GetItemRef(i);
+            if (!ref.IsBound() || ref.GetOsCode() != code)
+                DeleteString((UINT)i);
+        }
+    } else {
+        Fill(allProducts);
+    }
+    osFilter = code;
+}
+
+void ProductListBox::RemoveUnshareable()
+{
+    for (int i = GetCount() - 1; i >= 0; i--) {
+        ProductRef ref = GetItemRef(i);
+        if (!ref.IsBound() || !IsShareable(ref.GetName()))
+            DeleteString((UINT)i);
+    }
+}
+
+int ProductListBox::FindItem(const ProductRef &ref) const
+{
+    return IndexOfKey(ref.GetKey());
+}
+
+ProductRef ProductListBox::GetItemRef(int index) const
+{
+    return ProductRef((int)GetItemData(index));
+}
+
+void ProductListBox::FillAll()
+{
+    ProductRefList all;
+    Fill(GetProductRefs(all));
+    RemoveUnshareable();
+}
