@@ -37,11 +37,11 @@ struct AFX_MSGMAP
     const AFX_MSGMAP_ENTRY *lpEntries;
 };
 
+// Leaves the class in the protected section, as MFC's does.
 #define DECLARE_MESSAGE_MAP() \
 protected: \
     static const AFX_MSGMAP *GetThisMessageMap(); \
-    const AFX_MSGMAP *GetMessageMap() const override; \
-private:
+    const AFX_MSGMAP *GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass) \
     const AFX_MSGMAP *theClass::GetMessageMap() const { return GetThisMessageMap(); } \
