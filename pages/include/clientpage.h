@@ -1,0 +1,89 @@
+// clientpage.h - the common base of the three editing pages.
+//
+// Each page is a modeless child dialog stacked inside the main dialog. All
+// three work on the one list of working copies the main dialog owns (a
+// CPtrList of ConfigurationCopy*); a page never frees that list or its
+// elements. The combobox 1019 of each page lists the live copies, item data
+// = the copy's POSITION in the shared list, and selects the copy the page
+// shows ("current").
+//
+// The main dialog drives a page only through the public members below, in
+// this order: SetConfigurations (before Create), Create, then Refresh,
+// Revert, ApplyChanges and IsModified as the user works.
+#pragma once
+
+#include "afxwin.h"
+
+class ConfigurationCopy;
+class ConfigurationRefList;
+class CPageHost;
+
+class CClientPage : public CDialog
+{
+public:
+    explicit CClientPage(UINT nIDTemplate);
+
+    // The hooks, in slot order. Each default does nothing.
+    //   ApplyChanges: on OK; stores the controls, then writes every live
+    //     copy's page data into its ConfigurationRecord. The configurations
+    //     page appends the references of the records to be stored to list.
+    //   StoreCurrent: controls -> current copy (nothing when current is null).
+    //   ShowCurrent: current copy -> controls (the empty state when null).
+    //   ResetContents: the page's own controls as without any configuration.
+    //   RevertPageSettings: shows again page-wide values kept outside copies.
+    //   InitPage: one-time filling, before the combobox is filled.
+    virtual void ApplyChanges(ConfigurationRefList &list) {}
+    virtual void StoreCurrent() {}
+    virtual void ShowCurrent() {}
+    virtual void ResetContents() {}
+    virtual void RevertPageSettings() {}
+    virtual void InitPage() {}
+
+    // The main dialog's working copies; the page keeps the pointer only.
+    void SetConfigurations(CPtrList *list) { configurations = list; }
+    CPtrList *GetConfigurations() const { return configurations; }
+
+    // Refills the combobox from the shared list and shows the first copy.
+    void FillConfigurations();
+    // CBN_SELENDOK of 1019: stores the old copy, shows the selected one.
+    void OnSelectConfiguration();
+    // After the main dialog rebuilt the shared list (the old copies are
+    // freed already): reselects the configuration of the same name.
+    void Refresh();
+    // Drops the edits made since the current copy was last stored.
+    void Revert();
+
+    int IsModified() const { return modified; }
+    int IsInitialised() const { return initialised; }
+    // Set by the main dialog when configurations were added or removed; the
+    // combobox is refilled the next time the page is shown.
+    void SetListChanged() { listChanged = 1; }
+    int IsListChanged() const { return listChanged; }
+    CComboBox &GetConfigurationCombo() { return configurationBox; }
+    ConfigurationCopy *GetCurrent() const { return current; }
+
+protected:
+    void DoDataExchange(CDataExchange *pDX) override;
+    BOOL OnInitDialog() override;
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+
+    // The hosting main dialog, NULL when the parent is no CPageHost (then
+    // the shared index is this page's own).
+    CPageHost *GetHost() const;
+    int GetSharedIndex() const;
+    void SetSharedIndex(int index);
+    // The copy of combobox item index; NULL for -1 or a bad index.
+    ConfigurationCopy *CopyOfItem(int index) const;
+
+    CComboBox configurationBox;
+    CPtrList *configurations;
+    int listChanged;
+    ConfigurationCopy *current;
+    int initialised;
+    int modified;
+
+private:
+    int localIndex;   // stands in for the host's index when there is no host
+
+    DECLARE_MESSAGE_MAP()
+};

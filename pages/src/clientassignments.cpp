@@ -1,0 +1,188 @@
+// clientassignments.cpp - the client assignments page.
+//
+// ShowCurrent runs on every change of configuration, over possibly tens of
+// thousands of clients: it looks keys up in hash tables built once per call
+// rather than searching a list box or a ref list for each item, and holds
+// the boxes' redrawing off while it selects.
+#include "clientassignments.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+#include "resource.h"
+
+IMPLEMENT_DYNCREATE(CClientAssignments, CDialog)
+
+BEGIN_MESSAGE_MAP(CClientAssignments, CClientPage)
+    ON_BN_CLICKED(IDC_ADD, OnAddClients)
+    ON_BN_CLICKED(IDC_REMOVE, OnRemoveClients)
+    ON_LBN_SELCHANGE(IDC_RIGHT_LIST, OnSelChangeAssigned)
+    ON_LBN_SELCHANGE(IDC_LEFT_LIST, OnSelChangeAvailable)
+    ON_LBN_DBLCLK(IDC_LEFT_LIST, OnAddClients)
+    ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveClients)
+END_MESSAGE_MAP()
+
+namespace {
+
+// Holds a list box's redrawing off for a scope; many LB_SETSEL and moves
+// would otherwise repaint the box for each item.
+class RedrawOff
+{
+public:
+    explicit RedrawOff(CWnd &box) : box(box) { box.SendMessage(WM_SETREDRAW, FALSE); }
+    ~RedrawOff()
+    {
+        box.SendMessage(WM_SETREDRAW, TRUE);
+        box.Invalidate();
+    }
+
+private:
+    CWnd &box;
+};
+
+}
+
+CClientAssignments::CClientAssignments() : CClientPage(IDD_PAGE_ASSIGN)
+{
+}
+
+void CClientAssignments::DoDataExchange(CDataExchange *pDX)
+{
+    CClientPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LEFT_LIST, available);
+    DDX_Control(pDX, IDC_RIGHT_LIST, assigned);
+    DDX_Control(pDX, IDC_REMOVE, removeButton);
+    DDX_Control(pDX, IDC_ADD, addButton);
+}
+
+void CClientAssignments::InitPage()
+{
+    available.FillAllClients();
+    transfer.Setup(this, 0, &available, &assigned, &addButton, &removeButton);
+}
+
+void CClientAssignments::ShowCurrent()
+{
+    unshownClients.clear();
+    RedrawOff holdAvailable(available);
+    RedrawOff holdAssigned(assigned);
+
+    // The keys of the current configuration's clients.
+    std::unordered_set<int> keys;
+    if (current) {
+        for (POSITION pos = current->clients.GetHeadPosition(); pos != NULL;) {
+            ClientRef *ref = current->clients.GetNext(pos);
+            if (ref)
+                keys.insert(ref->GetKey());
+        }
+    }
+
+    // Everything on the right that does not belong here goes back left.
+    assigned.ClearSelection();
+    int selected = 0;
+    for (int i = 0; i < assigned.GetCount(); i++) {
+        int key = (int)assigned.GetItemData(i);
+        if (!current || keys.find(key) == keys.end()) {
+            assigned.SetSel(i, TRUE);
+            selected++;
+        }
+    }
+    if (selected > 0)
+        transfer.RemoveSelected();
+
+    // Then the configuration's clients come over from the left.
+    available.ClearSelection();
+    if (current && !keys.empty()) {
+        std::unordered_set<int> keptKeys;
+        for (int i = 0; i < assigned.GetCount(); i++)
+            keptKeys.insert((int)assigned.GetItemData(i));
+        std::unordered_map<int, int> indexOfKey;   // first item of each key
+        int count = available.GetCount();
+        indexOfKey.reserve((size_t)count);
+        for (int i = 0; i < count; i++)
+            indexOfKey.emplace((int)available.GetItemData(i), i);
+        selected = 0;
+        for (POSITION pos = current->clients.GetHeadPosition(); pos != NULL;) {
+            ClientRef *ref = current->clients.GetNext(pos);
+            if (!ref)
+                continue;
+            auto found = indexOfKey.find(ref->GetKey());
+            if (found == indexOfKey.end()) {
+                // Kept on the right from the previous configuration, or not
+                // in the catalogue at all.
+                if (keptKeys.find(ref->GetKey()) == keptKeys.end())
+                    unshownClients.push_back(ref);
+            } else {
+                available.SetSel(found->second, TRUE);
+                selected++;
+            }
+        }
+        if (selected > 0)
+            transfer.AddSelected();
+    }
+
+    assigned.ClearSelection();
+    transfer.SelectionChanged(&assigned);
+}
+
+void CClientAssignments::StoreCurrent()
+{
+    if (!current)
+        return;
+    // The record may share the reference objects: drop, do not delete.
+    current->clients.RemoveAll();
+    for (int i = 0; i < assigned.GetCount(); i++) {
+        ClientRef ref = assigned.GetClientRef(i);
+        current->clients.AppendCopy(ref);
+    }
+    for (ClientRef *ref : unshownClients)
+        current->clients.AddShared(ref);
+}
+
+void CClientAssignments::ResetContents()
+{
+    available.ResetContent();
+    available.FillAllClients();
+    assigned.ResetContent();
+}
+
+void CClientAssignments::ApplyChanges(ConfigurationRefList &list)
+{
+    if (!initialised)
+        return;
+    StoreCurrent();
+    for (int i = 0; i < configurationBox.GetCount(); i++) {
+        ConfigurationCopy *copy = CopyOfItem(i);
+        if (!copy || copy->removed || !copy->record.IsBound())
+            continue;
+        copy->record.SetClients(copy->clients);
+    }
+}
+
+void CClientAssignments::OnAddClients()
+{
+    if (configurationBox.GetCurSel() == CB_ERR) {
+        AfxMessageBox(IDS_NO_CONFIGURATION, MB_OK, 0);
+        return;
+    }
+    transfer.AddSelected();
+    modified = 1;
+    assigned.SetFocus();
+}
+
+void CClientAssignments::OnRemoveClients()
+{
+    transfer.RemoveSelected();
+    modified = 1;
+    available.SetFocus();
+}
+
+void CClientAssignments::OnSelChangeAssigned()
+{
+    transfer.SelectionChanged(&assigned);
+}
+
+void CClientAssignments::OnSelChangeAvailable()
+{
+    transfer.SelectionChanged(&available);
+}
