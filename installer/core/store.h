@@ -80,6 +80,8 @@ class CachedFile {
   // Changes whenever Get parsed the file again: indexes built over the
   // value are stale then.
   unsigned long Loads() const { return loads_; }
+  // After this process replaced the file: its stamp may not tell.
+  void Forget() { valid_ = false; }
 
  private:
   bool valid_ = false;

@@ -74,9 +74,10 @@ bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err
                          err);
 }
 
+kx::CachedFile<kx::ConfigData> g_config;
+
 bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) {
-  static kx::CachedFile<kx::ConfigData> cache;
-  return cache.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err);
+  return g_config.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err);
 }
 
 bool PendingFor(const std::string &dir, std::string *err) {
@@ -301,9 +302,10 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
 int KXAPI commitRVXChanges(char *ctx, const char *plat, char **err) {
   std::lock_guard<std::mutex> hold(g_lock);
   std::string why, dir;
-  if (!Begin("commitRVXChanges", ctx, plat, &dir, &why) || !PendingFor(dir, &why) ||
-      !TheStore().CommitConfig(dir, g_pending.data, g_pending.base, &why))
-    return Fail(err, why);  // the pending change stays: a retry may succeed
+  if (!Begin("commitRVXChanges", ctx, plat, &dir, &why) || !PendingFor(dir, &why)) return Fail(err, why);
+  bool committed = TheStore().CommitConfig(dir, g_pending.data, g_pending.base, &why);
+  g_config.Forget();
+  if (!committed) return Fail(err, why);  // the pending change stays: a retry may succeed
   g_pending = Pending();
   return 0;
 }
