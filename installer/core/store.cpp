@@ -45,7 +45,7 @@ bool Store::LoadConfig(const std::string &dir, ConfigData *d, std::string *err) 
 bool Store::Lock(const std::string &dir, std::string *err) {
   if (faults_.Hit("commit.lock", err)) return false;
   std::string path = PathOf(dir, kLockFile);
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
     FileSystem::Handle h = nullptr;
     bool existed = false;
     std::string why;
@@ -85,7 +85,12 @@ bool Store::Lock(const std::string &dir, std::string *err) {
     }
     unsigned long pid = std::strtoul(pidText.c_str(), nullptr, 10);
     if (host == fs_.HostName() && pid != fs_.ProcessId() && !fs_.ProcessAlive(pid)) {
-      if (fs_.Remove(path, &why)) continue;  // the owner died: its commit never finished
+      // The owner died: its commit never finished. Remove the lock only if
+      // it is still the dead one's, not a fresh lock that a third process
+      // took meanwhile. (A window of one read remains; it needs two
+      // committers meeting a dead owner's lock at the same moment.)
+      std::string again;
+      if (fs_.ReadAll(path, &again, &why) != FileSystem::kRead || again != bytes || fs_.Remove(path, &why)) continue;
     }
     long long age = fs_.Now() - std::strtoll(timeText.c_str(), nullptr, 10);
     *err = "the store at " + dir + " is locked by process " + pidText + " on host " + host + " since " +
