@@ -1,0 +1,276 @@
+// The shared helpers: the installer error message, OS names, the shareable
+// registry test, conflict-resolution words and the reference lists.
+#include "data_fixture.h"
+
+#include <string.h>
+
+namespace {
+
+char *LibraryText(const char *text)
+{
+    // An error text as the libraries hand it out: from their heap, released
+    // with PKRGfree. Any failing call gives one; take its text's copy.
+    char ctx[KX_CONTEXT_SIZE];
+    kxsaoh("win32", ctx);
+    char *err = NULL;
+    removeConfiguration(ctx, "not-a-platform", "x", &err);
+    (void)text;
+    return err;
+}
+
+}  // namespace
+
+typedef DataTest ErrorReport;
+
+TEST_F(ErrorReport, SuccessShowsNothingAndLeavesTheTextAlone)
+{
+    char text[] = "not from the library";
+    EXPECT_EQ(1, ReportInstallerError(0, text, "getting all clients"));
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_STREQ("not from the library", text);
+}
+
+TEST_F(ErrorReport, FailureWithoutTextSaysNoMessageProvided)
+{
+    EXPECT_EQ(0, ReportInstallerError(3, NULL, "retrieving Velkan Homes"));
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ("An error occurred in the Installer API:retrieving Velkan Homes:\n\nNO MESSAGE PROVIDED",
+              boxes.calls[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONSTOP), boxes.calls[0].type);
+    EXPECT_EQ(0u, boxes.calls[0].helpContext);
+}
+
+TEST_F(ErrorReport, FailureShowsTheLibraryText)
+{
+    char *err = LibraryText("");
+    ASSERT_NE(nullptr, err);
+    std::string expected = std::string("An error occurred in the Installer API:removing a configuration:\n\n") + err;
+    EXPECT_EQ(0, ReportInstallerError(1, err, "removing a configuration"));   // releases err
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(expected, boxes.calls[0].text);
+}
+
+typedef DataTest OsNames;
+
+TEST_F(OsNames, KeywordsIgnoreCaseButNotPrefixes)
+{
+    EXPECT_EQ(2, OsCodeFromKeyword("WIN95"));
+    EXPECT_EQ(1, OsCodeFromKeyword("win32"));
+    EXPECT_EQ(5, OsCodeFromKeyword("NetWare"));
+    EXPECT_EQ(7, OsCodeFromKeyword("dos"));
+    EXPECT_EQ(0, OsCodeFromKeyword("win"));
+    EXPECT_EQ(0, OsCodeFromKeyword("win955"));
+    EXPECT_EQ(0, OsCodeFromKeyword(""));
+    EXPECT_EQ(0, OsCodeFromKeyword(NULL));
+}
+
+TEST_F(OsNames, DisplayTextsComeFromTheLanguageLibraryAndReadBack)
+{
+    const char *expected[] = { "(none)", "Windows (32-bit)", "Windows 95", "Windows NT", "OS/2",
+                               "NetWare", "Windows 3.x", "DOS" };
+    for (int code = 0; code <= 7; code++)
+        EXPECT_EQ(expected[code], std::string(OsDisplayName(code))) << code;
+    EXPECT_EQ("(none)", std::string(OsDisplayName(8)));
+    EXPECT_EQ("(none)", std::string(OsDisplayName(-1)));
+    for (int code = 1; code <= 7; code++)
+        EXPECT_EQ(code, OsCodeFromDisplayName(expected[code])) << code;
+    EXPECT_EQ(0, OsCodeFromDisplayName("(none)"));
+    EXPECT_EQ(0, OsCodeFromDisplayName("windows nt"));   // case-sensitive
+    EXPECT_EQ(0, OsCodeFromDisplayName(""));
+    EXPECT_EQ(0, OsCodeFromDisplayName(NULL));
+}
+
+TEST_F(OsNames, SameTextIsExact)
+{
+    EXPECT_EQ(1, SameText("TRUE", "TRUE"));
+    EXPECT_EQ(0, SameText("TRUE", "True"));
+    EXPECT_EQ(0, SameText("TRUE", "TRUE "));
+    EXPECT_EQ(1, SameText("", NULL));
+    EXPECT_EQ(1, SameText("\x82\xa0", "\x82\xa0"));
+    EXPECT_EQ(0, SameText("\x82\xa0", "\x82\xa1"));
+}
+
+// Registry values under the key IsShareable reads; each test names its own
+// products so nothing depends on what another test left.
+class Shareable : public DataTest
+{
+protected:
+    void Set(const char *product, DWORD type, const void *data, DWORD size)
+    {
+        std::string path = std::string("SOFTWARE\\VELKAN\\BACKUP\\") + product;
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_SET_VALUE,
+                                                 NULL, &key, NULL));
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Shareable", 0, type, (const BYTE *)data, size));
+        RegCloseKey(key);
+    }
+};
+
+TEST_F(Shareable, OnlyTheExactWordTrueCounts)
+{
+    Set("dt share sz", REG_SZ, "TRUE", 5);
+    Set("dt share lower", REG_SZ, "true", 5);
+    Set("dt share false", REG_SZ, "FALSE", 6);
+    Set("dt share blank", REG_SZ, "TRUE ", 6);
+    EXPECT_EQ(1, IsShareable("dt share sz"));
+    EXPECT_EQ(0, IsShareable("dt share lower"));
+    EXPECT_EQ(0, IsShareable("dt share false"));
+    EXPECT_EQ(0, IsShareable("dt share blank"));
+    EXPECT_EQ(0, IsShareable("dt share never written"));
+}
+
+TEST_F(Shareable, TypeIsNotLookedAtAndNoTerminatorIsNeeded)
+{
+    Set("dt share binary", REG_BINARY, "TRUE", 4);         // no terminating zero
+    Set("dt share expand", REG_EXPAND_SZ, "TRUE", 5);
+    EXPECT_EQ(1, IsShareable("dt share binary"));
+    EXPECT_EQ(1, IsShareable("dt share expand"));
+}
+
+TEST_F(Shareable, ValueTooLongForTheBufferIsNotShareable)
+{
+    std::string big(2000, 'X');
+    memcpy(&big[0], "TRUE", 5);   // "TRUE\0XXX...": a prefix must not pass
+    Set("dt share long", REG_BINARY, big.data(), (DWORD)big.size());
+    EXPECT_EQ(0, IsShareable("dt share long"));
+
+    char buffer[REGISTRY_VALUE_SIZE + 1];
+    memset(buffer, 'Z', sizeof buffer);
+    std::string exact(REGISTRY_VALUE_SIZE, 'A');
+    Set("dt share exact", REG_BINARY, exact.data(), (DWORD)exact.size());
+    EXPECT_EQ(ERROR_SUCCESS, ReadRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\VELKAN\\BACKUP\\dt share exact",
+                                               "Shareable", buffer));
+    EXPECT_EQ(exact, std::string(buffer));   // terminated right after the 1024 bytes
+    EXPECT_NE(ERROR_SUCCESS, ReadRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\VELKAN\\BACKUP\\dt share none",
+                                               "Shareable", buffer));
+    EXPECT_STREQ("", buffer);
+}
+
+typedef DataTest Resolution;
+
+TEST_F(Resolution, WordsCompareExactly)
+{
+    ConflictResolution r;
+    r.FromWords("administrator", "download", "mandatory");
+    EXPECT_EQ(1, r.administrator);
+    EXPECT_EQ(2, r.location);
+    EXPECT_EQ(1, r.mandatory);
+    r.FromWords("Administrator", "Shared", "MANDATORY");
+    EXPECT_EQ(0, r.administrator);
+    EXPECT_EQ(1, r.location);   // anything but "shared"/"download" reads local
+    EXPECT_EQ(0, r.mandatory);
+    r.FromWords("user", "shared", "optional");
+    EXPECT_EQ(0, r.administrator);
+    EXPECT_EQ(0, r.location);
+    EXPECT_EQ(0, r.mandatory);
+    r.FromWords(NULL, NULL, NULL);
+    EXPECT_EQ(1, r.location);
+}
+
+TEST_F(Resolution, FieldsGiveWordsAndOutOfRangeLocationIsLocal)
+{
+    ConflictResolution r(1, 1, 5);
+    EXPECT_STREQ("administrator", r.AdministratorWord());
+    EXPECT_STREQ("local", r.LocationWord());
+    EXPECT_STREQ("mandatory", r.MandatoryWord());
+    r.location = 2;
+    EXPECT_STREQ("download", r.LocationWord());
+    r.Reset();
+    EXPECT_STREQ("user", r.AdministratorWord());
+    EXPECT_STREQ("shared", r.LocationWord());
+    EXPECT_STREQ("optional", r.MandatoryWord());
+}
+
+TEST_F(Resolution, InstallationDefaultRoundTripsAndAFailedReadIsAllZero)
+{
+    Lay("resolution user | download | mandatory\n");
+    ConflictResolution r;
+    ASSERT_EQ(1, r.ReadFromInstaller());
+    EXPECT_EQ(0, r.administrator);
+    EXPECT_EQ(2, r.location);
+    EXPECT_EQ(1, r.mandatory);
+
+    ASSERT_EQ(1, MakeTempFiles());
+    ConflictResolution w(1, 0, 5);
+    EXPECT_EQ(1, w.WriteToInstaller());
+    ASSERT_EQ(1, CommitChanges());
+    ConflictResolution back;
+    ASSERT_EQ(1, back.ReadFromInstaller());
+    EXPECT_EQ(1, back.administrator);
+    EXPECT_EQ(1, back.location);   // 5 went out as "local"
+    EXPECT_EQ(0, back.mandatory);
+    EXPECT_TRUE(boxes.calls.empty());
+
+    // A corrupt store: one message, and the record reads user/shared/optional.
+    ASSERT_TRUE(layout::WriteWholeFile(inst.StoreFile("config.kxs"), "this is no store"));
+    ConflictResolution failed(1, 1, 2);
+    EXPECT_EQ(0, failed.ReadFromInstaller());
+    EXPECT_EQ(0, failed.administrator);
+    EXPECT_EQ(0, failed.location);
+    EXPECT_EQ(0, failed.mandatory);
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:getting conflict resolution:\n\n"));
+
+    EXPECT_EQ(0, w.WriteToInstaller());
+    ASSERT_EQ(2u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[1].text.find("An error occurred in the Installer API:setting conflict resolution:\n\n"));
+}
+
+typedef DataTest RefLists;
+
+TEST_F(RefLists, AssignSharedWithItselfChangesNothing)
+{
+    ProductRefList list;
+    list.AppendCopy(ProductRef());
+    ProductRef *first = list.GetHead();
+    list.AssignShared(list);
+    ASSERT_EQ(1, list.GetCount());
+    EXPECT_EQ(first, list.GetHead());
+}
+
+TEST_F(RefLists, AssignSharedHoldsTheVeryObjectsInOrder)
+{
+    Lay("home H\nproduct A | label=a | version=1 | size=1\nproduct B | label=b | version=1 | size=1\n"
+        "client C1 | os=DOS | version=6\n");
+    ProductRefList all, other;
+    GetProductRefs(all);
+    other.AppendCopy(ProductRef("B"));
+    other.AssignShared(all);   // drops its own entry first
+    ASSERT_EQ(2, other.GetCount());
+    POSITION a = all.GetHeadPosition(), b = other.GetHeadPosition();
+    while (a && b)
+        EXPECT_EQ(all.GetNext(a), other.GetNext(b));
+    EXPECT_EQ((std::vector<int>{ 0, 1 }), KeysOf(other));
+
+    // AssignFromRecords makes new objects and drops former entries.
+    ClientRefList clients;
+    clients.AppendCopy(ClientRef());
+    GetClientRefs(clients);
+    EXPECT_EQ((std::vector<int>{ 0 }), KeysOf(clients));
+    EXPECT_EQ(1, clients.GetHead()->IsBound());
+}
+
+TEST_F(RefLists, ContainsKeyOnShortAndLongListsFollowsChanges)
+{
+    ClientRefList list;
+    EXPECT_EQ(0, list.ContainsKey(ClientRef()));
+    list.AppendCopy(ClientRef());
+    EXPECT_EQ(1, list.ContainsKey(ClientRef()));   // key -1 holds key -1
+
+    // Long enough for the key set; it must see every later change.
+    Lay("home H\n");
+    ProductRefList products;
+    for (int k = 0; k < 100; k++)
+        products.AppendCopy(ProductRef(k));   // unbound, keys 0..99
+    EXPECT_EQ(1, products.ContainsKey(ProductRef(57)));
+    EXPECT_EQ(0, products.ContainsKey(ProductRef(100)));
+    products.AppendCopy(ProductRef(100));
+    EXPECT_EQ(1, products.ContainsKey(ProductRef(100)));
+    ProductRefList shorter;
+    shorter.AppendCopy(ProductRef(3));
+    products.AssignShared(shorter);
+    EXPECT_EQ(0, products.ContainsKey(ProductRef(57)));
+    EXPECT_EQ(1, products.ContainsKey(ProductRef(3)));
+    products.RemoveAll();
+    EXPECT_EQ(0, products.ContainsKey(ProductRef(3)));
+}
