@@ -11,12 +11,16 @@ namespace {
 
 class Api : public TempStore {};
 
-// Every out-parameter of every call, set to garbage first.
+// What an out-parameter holds before the call: a call that leaves it
+// alone is caught without freeing a pointer it never handed out.
+char g_untouched[] = "untouched";
+char *g_untouchedList[] = {g_untouched};
+
+// Every out-parameter of every call, set to the sentinel first.
 struct Outs {
-  char **names = reinterpret_cast<char **>(1);
+  char **names = g_untouchedList;
   KXCOUNT count = 77;
-  char *a = reinterpret_cast<char *>(1), *b = reinterpret_cast<char *>(1), *c = reinterpret_cast<char *>(1),
-       *d = reinterpret_cast<char *>(1);
+  char *a = g_untouched, *b = g_untouched, *c = g_untouched, *d = g_untouched;
   int value = 99;
   char *err = nullptr;
 };
@@ -27,6 +31,7 @@ void ExpectEmptyList(const Outs &o, int line) {
 }
 void ExpectEmptyText(char *t, int line) {
   ASSERT_NE(t, nullptr) << "line " << line;
+  ASSERT_NE(t, g_untouched) << "line " << line << ": the call left the text unset";
   EXPECT_STREQ(t, "") << "line " << line;
   PKRGfree(t);
 }
