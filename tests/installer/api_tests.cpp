@@ -417,3 +417,26 @@ TEST_F(Api, MissingLanguageAndResolutionAreFailuresWithTexts) {
   EXPECT_TRUE(Contains(ErrText(o.err), "conflict resolution"));
   Take(o.a), Take(o.b), Take(o.c);
 }
+
+TEST_F(Api, EmptyInstallationListsNothingAndSucceeds) {
+  Lay(kx::Catalogue(), kx::ConfigData());
+  Outs o;
+  ASSERT_EQ(getAllVelkanHomes("win32", &o.names, &o.count), 0);
+  ExpectEmptyList(o, __LINE__);
+  o = Outs();
+  ASSERT_EQ(getAllClients(Ctx(), "win32", &o.names, &o.count, &o.err), 0);
+  ExpectEmptyList(o, __LINE__);
+  o = Outs();
+  ASSERT_EQ(getAllConfigurations(Ctx(), "win32", &o.names, &o.count, &o.err), 0);
+  ExpectEmptyList(o, __LINE__);
+  EXPECT_EQ(o.err, nullptr) << "no error text on success";
+  // The first configuration of an empty installation.
+  ASSERT_EQ(makeTempFiles(Ctx(), "win32", &o.err), 0);
+  ASSERT_EQ(setConfiguration(Ctx(), "win32", "First", nullptr, 0, "user", "shared", "optional", "(none)", 0, &o.err), 0);
+  ASSERT_EQ(setConflictResolution(Ctx(), "win32", "user", "download", "optional", &o.err), 0);
+  ASSERT_EQ(commitRVXChanges(Ctx(), "win32", &o.err), 0) << Take(o.err);
+  ASSERT_EQ(getConfigurationClients(Ctx(), "win32", "First", &o.names, &o.count, &o.err), 0);
+  ExpectEmptyList(o, __LINE__);
+  ASSERT_EQ(getConflictResolution(Ctx(), "win32", &o.a, &o.b, &o.c, &o.err), 0);
+  EXPECT_EQ(Take(o.a) + Take(o.b) + Take(o.c), "userdownloadoptional");
+}
