@@ -1,0 +1,134 @@
+// The client assignments page: moving clients, switching configurations,
+// Revert, and the client lists OK writes into the records.
+#include "page_fixture.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+std::vector<std::string> ClientNames(const ClientRefList &list)
+{
+    std::vector<std::string> names;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        ClientRef *ref = list.GetNext(pos);
+        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
+    }
+    return names;
+}
+
+}
+
+TEST_F(PagesTest, WithoutAConfigurationAddingClientsOnlyExplains)
+{
+    Open("language us\nresolution user | shared | optional\nhome C:\\POOL\nclient C1 | os=DOS | version=1\nclient C2 | os=DOS | version=1\n");
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C1", "C2"}));
+    EXPECT_TRUE(Items(assignments, IDC_RIGHT_LIST).empty());
+    EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
+    EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_REMOVE));
+
+    SelectItems(assignments, IDC_LEFT_LIST, {"C2"});
+    EXPECT_TRUE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
+    ui::Notify(assignments.m_hWnd, IDC_LEFT_LIST, LBN_DBLCLK);
+    ui::Click(assignments.m_hWnd, IDC_ADD);
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].text, ui::ResourceString(IDS_NO_CONFIGURATION));
+    EXPECT_EQ(boxes.calls[0].type & 0x0F, (UINT)MB_OK);
+    EXPECT_EQ(boxes.calls[0].helpContext, 0u);
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C1", "C2"}));
+    EXPECT_TRUE(Items(assignments, IDC_RIGHT_LIST).empty());
+    EXPECT_EQ(assignments.IsModified(), 0);
+}
+
+TEST_F(PagesTest, AddedClientsArriveSelectedWithOnlyRemoveEnabled)
+{
+    Open();
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C1"}));
+    SelectItems(assignments, IDC_LEFT_LIST, {"C3", "C4", "C6"});
+    ui::Click(assignments.m_hWnd, IDC_ADD);
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C5"}));
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C1", "C6", "C4", "C3"}));
+    EXPECT_EQ(SelectedItems(assignments, IDC_RIGHT_LIST), (Names{"C6", "C4", "C3"}));
+    EXPECT_EQ(GetFocus(), Item(assignments, IDC_RIGHT_LIST));
+    EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
+    EXPECT_TRUE(ui::Enabled(assignments.m_hWnd, IDC_REMOVE));
+    EXPECT_EQ(assignments.IsModified(), 1);
+
+    // A double click on the right removes the selection again.
+    SelectItems(assignments, IDC_RIGHT_LIST, {"C1"});
+    ui::Notify(assignments.m_hWnd, IDC_RIGHT_LIST, LBN_DBLCLK);
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C5", "C1"}));
+    EXPECT_EQ(GetFocus(), Item(assignments, IDC_LEFT_LIST));
+}
+
+TEST_F(PagesTest, EachConfigurationKeepsItsOwnClientsAcrossSwitches)
+{
+    Open();
+    SelectItems(assignments, IDC_LEFT_LIST, {"C3"});   // C3 also belongs to Beta
+    ui::Click(assignments.m_hWnd, IDC_ADD);
+    SelectConfiguration(assignments, "Beta");
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C3"}));
+    EXPECT_EQ(Sorted(Items(assignments, IDC_LEFT_LIST)), (Names{"C1", "C2", "C4", "C5", "C6"}));
+    EXPECT_EQ(Sorted(ClientNames(CopyNamed("Alpha")->clients)), (Names{"C1", "C2", "C3"}));
+    SelectConfiguration(assignments, "Alpha");
+    EXPECT_EQ(Sorted(Items(assignments, IDC_RIGHT_LIST)), (Names{"C1", "C2", "C3"}));
+    EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
+    EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_REMOVE));
+}
+
+TEST_F(PagesTest, RevertOnTheAssignmentsPageShowsTheListAsLastStored)
+{
+    Open();
+    SelectItems(assignments, IDC_RIGHT_LIST, {"C1", "C2"});
+    ui::Click(assignments.m_hWnd, IDC_REMOVE);
+    ASSERT_TRUE(Items(assignments, IDC_RIGHT_LIST).empty());
+    assignments.Revert();
+    EXPECT_EQ(Sorted(Items(assignments, IDC_RIGHT_LIST)), (Names{"C1", "C2"}));
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST).size(), 4u);
+    EXPECT_EQ(assignments.IsModified(), 1);
+}
+
+TEST_F(PagesTest, OkWritesEveryListedClientListAndSkipsRemovedConfigurations)
+{
+    Open("language us\nresolution user | shared | optional\nhome C:\\POOL\n"
+         "client C1 | os=DOS | version=1\nclient C2 | os=DOS | version=1\nclient C3 | os=DOS | version=1\n"
+         "config Alpha | admin=user | location=shared | mandatory=optional | os=DOS | value=0\n"
+         "assign C1\nassign GONE\n"
+         "config Beta | admin=user | location=shared | mandatory=optional | os=DOS | value=0\n"
+         "assign C2\n");
+    // A client the catalogue no longer lists is not shown, and not lost.
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C1"}));
+    SelectItems(assignments, IDC_LEFT_LIST, {"C3"});
+    ui::Click(assignments.m_hWnd, IDC_ADD);
+
+    ConfigurationCopy *beta = CopyNamed("Beta");
+    SelectConfiguration(config, "Beta");
+    boxes.Answer(IDYES);
+    ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
+    beta->clients.RemoveAll();   // would show if it were written
+
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    assignments.ApplyChanges(list);
+    EXPECT_EQ(ClientNames(CopyNamed("Alpha")->record.GetRecord()->clients), (Names{"C1", "C3", "GONE"}));
+    EXPECT_EQ(ClientNames(beta->record.GetRecord()->clients), (Names{"C2"}));
+}
+
+TEST_F(PagesTest, ShowingAConfigurationAmongManyClientsStaysExact)
+{
+    ASSERT_TRUE(install.Generate("--clients 3000 --configs 3 --per-config 1500 --products 2")) << install.Error();
+    ASSERT_EQ(LoadAll(), 1);
+    RebuildCopies();
+    ASSERT_TRUE(host.Create(IDD_MAIN, NULL));
+    assignments.SetConfigurations(&copies);
+    ASSERT_TRUE(assignments.Create(IDD_PAGE_ASSIGN, &host));
+    for (int i = 0; i < 3; i++) {
+        ConfigurationCopy *copy = assignments.GetCurrent();
+        ASSERT_NE(copy, nullptr);
+        int left = (int)Items(assignments, IDC_LEFT_LIST).size();
+        int right = (int)Items(assignments, IDC_RIGHT_LIST).size();
+        EXPECT_EQ(right, copy->clients.GetCount());
+        EXPECT_EQ(left + right, 3000);
+        SendMessageA(Item(assignments, IDC_CONFIGURATION), CB_SETCURSEL, (WPARAM)((i + 1) % 3), 0);
+        ui::Notify(assignments.m_hWnd, IDC_CONFIGURATION, CBN_SELENDOK);
+    }
+}

@@ -1,0 +1,239 @@
+// The configurations page: name rules, removing, products and the target
+// system across switches, and what OK writes into the records.
+#include "page_fixture.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+const std::string kMail = ProductText("Mail", "1.0");
+const std::string kCalendar = ProductText("Calendar", "2.0");
+const std::string kForms = ProductText("Forms", "3.0");
+
+void SelectOs(CClientConfig &page, OsCode code)
+{
+    HWND box = GetDlgItem(page.m_hWnd, IDC_OS);
+    ASSERT_NE(SendMessageA(box, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)(LPCSTR)OsDisplayName(code)), CB_ERR);
+    ui::Notify(page.m_hWnd, IDC_OS, CBN_SELENDOK);
+}
+
+std::string ShownOs(CClientConfig &page)
+{
+    HWND box = GetDlgItem(page.m_hWnd, IDC_OS);
+    return ui::ComboText(box, (int)SendMessageA(box, CB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::string> ProductNames(const ProductRefList &list)
+{
+    std::vector<std::string> names;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        ProductRef *ref = list.GetNext(pos);
+        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
+    }
+    return names;
+}
+
+}
+
+TEST_F(PagesTest, NewNamesAreRefusedForACommaAReservedNameOrADuplicate)
+{
+    Open();
+    struct Case { const char *name; UINT refusal; };
+    const Case cases[] = {
+        {"New Clients, Lab", IDS_NAME_HAS_COMMA},   // the comma is tested first
+        {",", IDS_NAME_HAS_COMMA},
+        {"new clients", IDS_NAME_RESERVED},
+        {"CONFLICT RESOLUTION", IDS_NAME_RESERVED},
+        {"Conflict Resolution", IDS_NAME_RESERVED},
+        {"bETA", IDS_NAME_EXISTS},
+    };
+    for (const Case &c : cases) {
+        boxes.calls.clear();
+        NewConfiguration(c.name);
+        ASSERT_EQ(boxes.calls.size(), 1u) << c.name;
+        EXPECT_EQ(boxes.calls[0].text, ui::ResourceString(c.refusal)) << c.name;
+        EXPECT_EQ(boxes.calls[0].type & 0x0F, (UINT)MB_OK);
+        EXPECT_EQ(ConfigurationNames(config), (Names{"Alpha", "Beta"})) << c.name;
+        EXPECT_EQ(copies.GetCount(), 2);
+    }
+    EXPECT_EQ(config.IsModified(), 0);
+    EXPECT_EQ(host.changedCalls, 0);
+
+    // Cancel changes nothing; a longer name that only begins with a
+    // reserved one is fine.
+    boxes.calls.clear();
+    NewConfiguration("Lab", true);
+    EXPECT_EQ(copies.GetCount(), 2);
+    NewConfiguration("New Clients 2");
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(SelectedConfiguration(config), "New Clients 2");
+    ConfigurationCopy *made = CopyNamed("New Clients 2");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(config.GetCurrent(), made);
+    EXPECT_FALSE(made->record.IsBound());
+    EXPECT_EQ(made->stored, 0);
+    EXPECT_EQ(config.IsModified(), 1);
+    EXPECT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
+}
+
+TEST_F(PagesTest, TheNameOfARemovedConfigurationMayBeUsedAgain)
+{
+    Open();
+    SelectConfiguration(config, "Beta");
+    boxes.Answer(IDYES);
+    ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
+    ASSERT_EQ(ConfigurationNames(config), (Names{"Alpha"}));
+    boxes.calls.clear();
+    NewConfiguration("beta");
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(ConfigurationNames(config), (Names{"Alpha", "beta"}));
+}
+
+TEST_F(PagesTest, RemovingTheOnlyConfigurationLeavesNothingSelected)
+{
+    Open("language us\nresolution user | shared | optional\nhome C:\\POOL\nproduct PMail | label=Mail | version=1.0 | size=1 | shareable\n"
+         "config Solo | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n"
+         "uses PMail\n");
+    ASSERT_TRUE(ui::Enabled(config.m_hWnd, IDC_REMOVE_CONFIGURATION));
+    ASSERT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kMail}));
+
+    // No keeps it.
+    boxes.Answer(IDNO);
+    ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, ui::ResourceString(IDS_CONFIRM_REMOVE));
+    EXPECT_EQ(boxes.calls[0].type & 0xFF, (UINT)(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(ConfigurationNames(config), (Names{"Solo"}));
+    EXPECT_EQ(config.IsModified(), 0);
+
+    boxes.Answer(IDYES);
+    ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
+    EXPECT_TRUE(ConfigurationNames(config).empty());
+    EXPECT_EQ(config.GetCurrent(), nullptr);
+    EXPECT_EQ(host.index, -1);
+    EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_REMOVE_CONFIGURATION));
+    EXPECT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail}));
+    EXPECT_EQ(static_cast<ConfigurationCopy *>(copies.GetHead())->removed, 1);
+    EXPECT_EQ(config.IsModified(), 1);
+    EXPECT_EQ(host.changedCalls, 1);
+
+    // Removed copies are never written.
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    EXPECT_EQ(list.GetCount(), 0);
+}
+
+TEST_F(PagesTest, ProductsStayWithTheirConfigurationAcrossSwitches)
+{
+    Open();
+    SelectConfiguration(config, "Beta");
+    EXPECT_EQ(ShownOs(config), (LPCSTR)OsDisplayName(OS_WIN32));
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar}));
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail, kForms}));   // PHidden is not shareable
+
+    // A double click adds like the button; moved items arrive selected.
+    SelectItems(config, IDC_LEFT_LIST, {kForms});
+    ui::Notify(config.m_hWnd, IDC_LEFT_LIST, LBN_DBLCLK);
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar, kForms}));
+    EXPECT_EQ(SelectedItems(config, IDC_RIGHT_LIST), (Names{kForms}));
+    EXPECT_EQ(GetFocus(), Item(config, IDC_RIGHT_LIST));
+    EXPECT_EQ(config.IsModified(), 1);
+
+    SelectConfiguration(config, "Alpha");
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kMail}));
+    SelectConfiguration(config, "Beta");
+    EXPECT_EQ(Sorted(Items(config, IDC_RIGHT_LIST)), (Names{kCalendar, kForms}));
+
+    // Through another view and back.
+    ShowPage(assignments);
+    ShowPage(config);
+    EXPECT_EQ(Sorted(Items(config, IDC_RIGHT_LIST)), (Names{kCalendar, kForms}));
+    EXPECT_EQ(SelectedItems(config, IDC_RIGHT_LIST), Names{});
+    EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_ADD));
+    EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_REMOVE));
+}
+
+TEST_F(PagesTest, ChoosingAnotherSystemFiltersTheOfferButKeepsTheChosenProducts)
+{
+    Open();
+    SelectConfiguration(config, "Beta");
+    SelectOs(config, OS_DOS);
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar}));
+    EXPECT_TRUE(Items(config, IDC_LEFT_LIST).empty());   // every product is 32-bit
+    EXPECT_EQ(config.GetSelectedOsCode(), OS_DOS);
+
+    // And back: the offer comes back, still without what 1020 holds.
+    SelectOs(config, OS_WIN32);
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail, kForms}));
+
+    SelectOs(config, OS_NT);
+    SelectConfiguration(config, "Alpha");
+    EXPECT_EQ(CopyNamed("Beta")->osCode, OS_NT);
+    SelectConfiguration(config, "Beta");
+    EXPECT_EQ(ShownOs(config), (LPCSTR)OsDisplayName(OS_NT));
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar}));
+}
+
+TEST_F(PagesTest, ViewingAConfigurationKeepsItsSystemAndTheProductsThePageCannotShow)
+{
+    Open();
+    // Alpha targets NT, holds a 32-bit product and one that is not shareable.
+    EXPECT_EQ(ShownOs(config), (LPCSTR)OsDisplayName(OS_NT));
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kMail}));
+    SelectConfiguration(config, "Beta");
+    SelectConfiguration(config, "Alpha");
+
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    ConfigurationCopy *alpha = CopyNamed("Alpha");
+    EXPECT_EQ(alpha->record.GetOsCode(), OS_NT);
+    ConfigurationRecord *record = alpha->record.GetRecord();
+    EXPECT_EQ(ProductNames(record->products), (Names{"PMail", "PHidden"}));
+    EXPECT_EQ(CopyNamed("Beta")->record.GetOsCode(), OS_WIN32);
+}
+
+TEST_F(PagesTest, RevertOnTheConfigurationsPageDropsUnstoredMoves)
+{
+    Open();
+    SelectConfiguration(config, "Beta");
+    SelectItems(config, IDC_RIGHT_LIST, {kCalendar});
+    ui::Click(config.m_hWnd, IDC_REMOVE);
+    ASSERT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
+    config.Revert();
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar}));
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail, kForms}));
+    EXPECT_EQ(config.IsModified(), 1);
+}
+
+TEST_F(PagesTest, OkCreatesEachNewRecordOnceAndHandsOverTheLiveConfigurations)
+{
+    Open();
+    NewConfiguration("Lab");
+    SelectOs(config, OS_WIN32);
+    SelectItems(config, IDC_LEFT_LIST, {kMail, kForms});
+    ui::Click(config.m_hWnd, IDC_ADD);
+    SelectConfiguration(config, "Beta");
+    boxes.Answer(IDYES);
+    ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
+    int records = DataCache::Get().configurations.GetCount();
+
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    ASSERT_EQ(list.GetCount(), 2);
+    POSITION pos = list.GetHeadPosition();
+    EXPECT_EQ(std::string((LPCSTR)list.GetNext(pos)->GetName()), "Alpha");
+    EXPECT_EQ(std::string((LPCSTR)list.GetNext(pos)->GetName()), "Lab");
+    EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);
+    ConfigurationCopy *lab = CopyNamed("Lab");
+    ASSERT_TRUE(lab->record.IsBound());
+    EXPECT_EQ(lab->record.GetOsCode(), OS_WIN32);
+    EXPECT_EQ(ProductNames(lab->record.GetRecord()->products), (Names{"PForms", "PMail"}));
+
+    // A commit that failed leaves the copies as they were; the next OK
+    // must find Lab's record and not make another.
+    ConfigurationRefList again;
+    config.ApplyChanges(again);
+    EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);
+    EXPECT_EQ(again.GetCount(), 2);
+}
