@@ -6,6 +6,7 @@
 //   uidrive wait  CAPTION [ms]        wait until the dialog exists (exit 1 on time-out)
 //   uidrive gone  CAPTION [ms]        wait until it has closed
 //   uidrive view  CAPTION TEXT        choose a view in combobox 1021 by its text
+//   uidrive choose CAPTION ID TEXT    choose a combobox item by its text (CBN_SELENDOK)
 //   uidrive click CAPTION ID          press a button (BN_CLICKED) of the dialog or a page
 //   uidrive close CAPTION             the window's Close command (as Cancel)
 //   uidrive text  CAPTION ID          print a control's window text
@@ -90,7 +91,7 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive wait|gone|view|click|close|text|settext|select|check|items CAPTION [ARG...]\n", stderr);
+  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items CAPTION [ARG...]\n", stderr);
   return 2;
 }
 
@@ -112,11 +113,14 @@ int main(int argc, char **argv) {
   }
   HWND dlg = WaitDialog(caption, 5000);
   if (!dlg) { fprintf(stderr, "uidrive: no window \"%s\"\n", caption); return 1; }
-  if (!strcmp(cmd, "view") && argc > 3) {
-    HWND box = GetDlgItem(dlg, kViewBox);
-    std::wstring want = Wide(argv[3]);
+  if ((!strcmp(cmd, "view") && argc > 3) || (!strcmp(cmd, "choose") && argc > 4)) {
+    bool view = !strcmp(cmd, "view");
+    HWND box = view ? GetDlgItem(dlg, kViewBox) : FindControl(dlg, atoi(argv[3]));
+    const char *text = view ? argv[3] : argv[4];
+    if (!box) return 1;
+    std::wstring want = Wide(text);
     LRESULT i = SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)want.c_str());
-    if (i == CB_ERR) { fprintf(stderr, "uidrive: no view \"%s\"\n", argv[3]); return 1; }
+    if (i == CB_ERR) { fprintf(stderr, "uidrive: no item \"%s\"\n", text); return 1; }
     Send(box, CB_SETCURSEL, i, 0);
     Notify(box, CBN_SELENDOK);
     return 0;

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The typical run, end to end: create "Lab", add two products, assign three
+# clients, tick mandatory, OK. Afterwards the store holds exactly that, and
+# nothing else has changed.
+set -euo pipefail
+BUILD_DIR="$1"; SRC="$2"
+. "$SRC/tools/wine-env.sh"
+bin="$BUILD_DIR/bin"
+work=$(mktemp -d /tmp/e2e.XXXXXX)
+tool=""
+finish() {
+  [ -n "$tool" ] && kill "$tool" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap finish EXIT
+title="Network Installation Administrator"
+drive() { timeout 30 "$WINE" "$bin/uidrive.exe" "$@"; }
+
+timeout 60 "$WINE" "$bin/rvxlayout.exe" create "$(winpath "$work/inst")" "$(winpath "$SRC/tools/demo-install.txt")"
+timeout 60 "$WINE" "$bin/rvxlayout.exe" print "$(winpath "$work/inst")" | tr -d '\r' | grep -v "^#" >"$work/before.txt"
+
+VELKAN_INSTALL="$(winpath "$work/inst")" timeout 120 "$WINE" "$bin/rvxadmin.exe" &
+tool=$!
+drive wait "$title" 30000
+
+drive click "$title" 1001                       # New...
+drive wait "New Configuration" 10000
+drive settext "New Configuration" 1023 "Lab"
+drive click "New Configuration" 1
+drive gone "New Configuration" 10000
+drive choose "$title" 1034 "Windows (32-bit)"
+drive select "$title" 1018 "Velkan Mail Client (4.2)" "Velkan Calendar (4.2)"
+drive click "$title" 1030
+
+drive view "$title" "Client assignments"
+drive select "$title" 1018 "ENG-WS1" "KIOSK" "LAB-OLD"
+drive click "$title" 1030
+
+drive view "$title" "Conflict resolution"
+drive check "$title" 1033                       # mandatory, for Lab
+
+drive click "$title" 1                          # OK
+drive gone "$title" 20000
+wait "$tool"; tool=""
+
+timeout 60 "$WINE" "$bin/rvxlayout.exe" print "$(winpath "$work/inst")" | tr -d '\r' | grep -v "^#" >"$work/after.txt"
+
+# Moved items arrive in the target box in the reverse of their order in the
+# source, and the configuration keeps the box's order.
+{
+  cat "$work/before.txt"
+  echo "config Lab | admin=user | location=shared | mandatory=mandatory | os=Windows (32-bit) | value=0"
+  echo "uses Velkan Calendar"
+  echo "uses Velkan Mail"
+  echo "assign KIOSK"
+  echo "assign LAB-OLD"
+  echo "assign ENG-WS1"
+} >"$work/expected.txt"
+if diff -u "$work/expected.txt" "$work/after.txt"; then
+  echo "1 passed, 0 failed"
+else
+  echo "the store after OK differs from what was entered (above)"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
