@@ -32,6 +32,7 @@ const char kStore[] =
 
 const char kEmptyStore[] =
     "language us\n"
+    "resolution user | local | optional\n"
     "home C:\\VELKAN\\POOL\n"
     "product Velkan Mail | label=Mail | version=4.2 | size=100 | shareable\n"
     "client PC-01 | os=Windows NT | version=4.0\n";
@@ -57,22 +58,6 @@ int CountOf(const std::string &text, const std::string &what)
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++n;
     return n;
-}
-
-// The visible top-level dialog of this thread that has a control `id`
-// (the name dialog has 1023); NULL when none.
-HWND FindDialogWithControl(int id)
-{
-    struct Search { int id; HWND found; } search = {id, NULL};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-        Search *s = (Search *)p;
-        if (IsWindowVisible(w) && GetDlgItem(w, s->id)) {
-            s->found = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, (LPARAM)&search);
-    return search.found;
 }
 
 class MainDialogTest : public ::testing::Test
@@ -107,12 +92,7 @@ protected:
     // New... on the configurations page, answering the name dialog.
     static void CreateConfiguration(CMainDialog &d, const char *name)
     {
-        ui::Later(30, [name]() {
-            HWND dialog = FindDialogWithControl(IDC_NAME);
-            if (!dialog) {
-                ADD_FAILURE() << "no name dialog";
-                return;
-            }
+        ui::WhenFound([]() { return ui::FindDialogWithControl(IDC_NAME); }, [name](HWND dialog) {
             SetDlgItemTextA(dialog, IDC_NAME, name);
             ui::Click(dialog, IDOK);
         });
@@ -258,11 +238,10 @@ TEST_F(MainDialogTest, SystemMenuHasAboutAndGreysByWindowState)
 
         // About runs modally and closes with its OK.
         bool aboutSeen = false;
-        ui::Later(30, [&]() {
-            HWND about = GetWindow(d.m_hWnd, GW_ENABLEDPOPUP);
-            aboutSeen = about != NULL && about != d.m_hWnd;
-            if (aboutSeen)
-                ui::Click(about, IDOK);
+        HWND mainWindow = d.m_hWnd;
+        ui::WhenFound([mainWindow]() { return ui::FindDialogWithControl(IDOK, mainWindow); }, [&](HWND about) {
+            aboutSeen = true;
+            ui::Click(about, IDOK);
         });
         SendMessageA(d.m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         EXPECT_TRUE(aboutSeen);

@@ -8,6 +8,7 @@
 
 #include "app_store.h"
 #include "data.h"
+#include "data_reset.h"
 #include "helppath.h"
 #include "maindialog.h"
 #include "resource.h"
@@ -39,10 +40,11 @@ std::string Lower(std::string s)
     return s;
 }
 
+// The file name of a module, lower case; NULL names the program file.
 std::string ModuleBaseName(HMODULE module)
 {
     char name[MAX_PATH] = "";
-    if (!module || !GetModuleFileNameA(module, name, MAX_PATH))
+    if (!GetModuleFileNameA(module, name, MAX_PATH))
         return "";
     std::string text(name);
     return Lower(text.substr(text.find_last_of('\\') + 1));
@@ -76,6 +78,7 @@ protected:
         // path, the program's own resources.
         app->SetAppName(NULL);
         app->SetHelpFilePath(NULL);
+        ResetDataCacheForTest();
         savedResources = AfxGetResourceHandle();
         char dir[MAX_PATH];
         GetCurrentDirectoryA(MAX_PATH, dir);
@@ -97,7 +100,8 @@ protected:
     // cancels it (no page modified, so no question).
     BOOL StartAndCancel(DuringRun *seen)
     {
-        ui::Later(50, [this, seen]() {
+        ui::WhenFound([]() { CWnd *main = AfxGetMainWnd(); return main ? main->m_hWnd : (HWND)NULL; },
+                      [seen](HWND) {
             seen->ran = true;
             CWnd *main = AfxGetMainWnd();
             seen->mainWindowIsDialog = main && dynamic_cast<CMainDialog *>(main) != NULL;

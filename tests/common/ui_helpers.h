@@ -134,21 +134,64 @@ inline void Later(UINT ms, std::function<void()> fn)
     PendingTimers()[id] = fn;
 }
 
-// Runs the dialog modally; `script` gets it once its window is up and must
-// end it (IDOK/IDCANCEL). Should the script leave it open, the dialog is
-// ended with -2 so that a failing test cannot hang the run.
-inline INT_PTR RunModal(CDialog &dialog, std::function<void(CDialog &)> script, UINT ms = 30)
+// Runs the dialog modally; `script` gets it once its window is up and shown
+// (a template without WS_VISIBLE is shown only when the modal loop first
+// goes idle, which can come after a timer) and must end it (IDOK/IDCANCEL).
+// Should the script leave it open, the dialog is ended with -2 so that a
+// failing test cannot hang the run.
+inline void RunWhenShown(CDialog &dialog, std::function<void(CDialog &)> script, int triesLeft)
 {
-    Later(ms, [&dialog, script]() {
+    Later(20, [&dialog, script, triesLeft]() {
         if (dialog.m_hWnd == NULL) {
             ADD_FAILURE() << "the dialog has no window when the script runs";
+            return;
+        }
+        if (!IsWindowVisible(dialog.m_hWnd) && triesLeft > 0) {
+            RunWhenShown(dialog, script, triesLeft - 1);
             return;
         }
         script(dialog);
         if (dialog.m_hWnd && IsWindow(dialog.m_hWnd) && IsWindowVisible(dialog.m_hWnd))
             EndDialog(dialog.m_hWnd, -2);
     });
+}
+
+inline INT_PTR RunModal(CDialog &dialog, std::function<void(CDialog &)> script)
+{
+    RunWhenShown(dialog, script, 100);
     return dialog.DoModal();
+}
+
+// Acts on a window as soon as `find` finds it (a nested modal dialog opened
+// by the caller's next message); gives up with a failure after ~2 s.
+inline void WhenFound(std::function<HWND()> find, std::function<void(HWND)> act, int triesLeft = 100)
+{
+    Later(20, [find, act, triesLeft]() {
+        HWND w = find();
+        if (w && IsWindowVisible(w)) {
+            act(w);
+        } else if (triesLeft > 0) {
+            WhenFound(find, act, triesLeft - 1);
+        } else {
+            ADD_FAILURE() << "the expected window never showed";
+        }
+    });
+}
+
+// A visible top-level window of this thread that has a control `id` and is
+// not `except`; NULL when none.
+inline HWND FindDialogWithControl(int id, HWND except = NULL)
+{
+    struct Search { int id; HWND except; HWND found; } search = {id, except, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+        Search *s = (Search *)p;
+        if (w != s->except && IsWindowVisible(w) && GetDlgItem(w, s->id)) {
+            s->found = w;
+            return FALSE;
+        }
+        return TRUE;
+    }, (LPARAM)&search);
+    return search.found;
 }
 
 // A click as the dialog manager reports it: WM_COMMAND with BN_CLICKED.
