@@ -256,6 +256,14 @@ TEST_F(Configurations, CorruptStoreGivesTheExactMessageAndLoadAllFails)
     EXPECT_FALSE(detail.empty());
     EXPECT_NE("NO MESSAGE PROVIDED", detail);
     EXPECT_NE(std::string::npos, detail.find("config.kxs")) << detail;   // says where
+    // The detail is the library's own text, unchanged.
+    char ctx[KX_CONTEXT_SIZE];
+    kxsaoh("win32", ctx);
+    char **names = NULL;
+    KXCOUNT count = 0;
+    char *err = NULL;
+    ASSERT_NE(0, getAllConfigurations(ctx, "win32", &names, &count, &err));
+    EXPECT_EQ(head + TakeText(err), text);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONSTOP), boxes.calls[0].type);
     EXPECT_EQ(0, DataCache::Get().configurationsLoaded);
     EXPECT_EQ(0, DataCache::Get().clientsLoaded);   // LoadAll stopped before the clients
