@@ -33,7 +33,7 @@ wine_boot() {
 # inherit its output: start them here, with the output sent to a log, so
 # that no later program leaves a pipe open behind it.
 wine_server_start() {
-  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true   # already running: fine
   "$WINE" cmd /c echo >>"$BUILD_DIR/wineservices.log" 2>&1 </dev/null
 }
 wine_server_stop()  { "$WINESERVER" -k >/dev/null 2>&1 </dev/null || true; "$WINESERVER" -w >/dev/null 2>&1 </dev/null || true; }
