@@ -79,7 +79,13 @@ void CClientConfig::ApplyOsFilter(int code)
     // the new code so that switching between two systems offers the
     // second one's products, not an empty list.
     availableProducts.SetOsFilter(code);
-    availableProducts.FillAll();
+    if (availableProducts.GetAllProducts().IsEmpty()) {
+        availableProducts.FillAll();
+    } else {
+        // Fill keeps sharing the very list it is given: no new references.
+        availableProducts.Fill(availableProducts.GetAllProducts());
+        availableProducts.RemoveUnshareable();
+    }
     // No product is listed on both sides.
     for (int i = 0; i < configurationProducts.GetCount(); i++) {
         ProductRef ref = configurationProducts.GetItemRef(i);
