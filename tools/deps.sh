@@ -4,7 +4,7 @@
 set -e
 want=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
       googletest nlohmann-json3-dev clang-14 libclang-rt-14-dev)
-[ "${1:-}" = demo ] && want+=(xvfb xauth x11-utils imagemagick)
+[ "${1:-}" = demo ] && want+=(xvfb xauth x11-utils imagemagick fonts-wine)
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
