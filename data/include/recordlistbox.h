@@ -23,6 +23,9 @@ public:
     void FillAllClients();
 
 protected:
+    // The box's DC with the box's font selected; NULL when none can be had.
+    HDC GetMeasuringDC(HGDIOBJ &previousFont) const;
+    void ReleaseMeasuringDC(HDC dc, HGDIOBJ previousFont) const;
     // Adds text with item data key and widens the extent for it.
     void AddItem(HDC dc, const char *text, int key);
 };

@@ -8,7 +8,7 @@ const char *const kPlatform = "win32";
 
 // One per-product query (label, version or size) into text. Reports a
 // failure; returns 1 when the text was read.
-typedef int (*ProductQuery)(const char *, const char *, int, const char *, char **, char **);
+typedef int(KXAPI *ProductQuery)(const char *, const char *, int, const char *, char **, char **);
 
 int QueryProductText(ProductQuery query, const char *home, const char *product,
                      const char *context, CString &text)

@@ -28,9 +28,31 @@ void RecordListBox::AddItem(HDC dc, const char *text, int key)
         SetHorizontalExtent(size.cx);
 }
 
+// The DC as GetDC hands it out carries the system font, not the box's own:
+// select the box's font so that the extent fits what is drawn.
+HDC RecordListBox::GetMeasuringDC(HGDIOBJ &previousFont) const
+{
+    previousFont = NULL;
+    HDC dc = ::GetDC(m_hWnd);
+    if (dc == NULL)
+        return NULL;
+    HFONT font = (HFONT)SendMessage(WM_GETFONT);
+    if (font != NULL)
+        previousFont = SelectObject(dc, font);
+    return dc;
+}
+
+void RecordListBox::ReleaseMeasuringDC(HDC dc, HGDIOBJ previousFont) const
+{
+    if (previousFont != NULL)
+        SelectObject(dc, previousFont);
+    ::ReleaseDC(m_hWnd, dc);
+}
+
 void RecordListBox::FillClients(const ClientRefList &list)
 {
-    HDC dc = ::GetDC(m_hWnd);
+    HGDIOBJ previousFont;
+    HDC dc = GetMeasuringDC(previousFont);
     if (dc == NULL)
         return;
     ResetContent();
@@ -40,7 +62,7 @@ void RecordListBox::FillClients(const ClientRefList &list)
             continue;   // a client no longer listed: kept in the record, not shown
         AddItem(dc, ref->GetRecord()->name, ref->GetKey());
     }
-    ::ReleaseDC(m_hWnd, dc);
+    ReleaseMeasuringDC(dc, previousFont);
 }
 
 ClientRef RecordListBox::GetClientRef(int index) const
@@ -56,7 +78,8 @@ void RecordListBox::FillAllClients()
 
 void ProductListBox::Fill(const ProductRefList &list)
 {
-    HDC dc = ::GetDC(m_hWnd);
+    HGDIOBJ previousFont;
+    HDC dc = GetMeasuringDC(previousFont);
     if (dc == NULL)
         return;
     ResetContent();
@@ -74,7 +97,7 @@ void ProductListBox::Fill(const ProductRefList &list)
         AddItem(dc, text, ref->GetKey());
     }
     allProducts.AssignShared(list);
-    ::ReleaseDC(m_hWnd, dc);
+    ReleaseMeasuringDC(dc, previousFont);
 }
 
 void ProductListBox::SetOsFilter(OsCode code)
