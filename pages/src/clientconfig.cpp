@@ -24,7 +24,7 @@ END_MESSAGE_MAP()
 // Names the installer keeps for itself.
 static const char *const reservedNames[] = {"New Clients", "Conflict Resolution"};
 
-CClientConfig::CClientConfig() : CClientPage(IDD_PAGE_CONFIG), selectedOsCode(0)
+CClientConfig::CClientConfig() : CClientPage(IDD_PAGE_CONFIG), selectedOsCode(0), osChosen(0)
 {
 }
 
@@ -98,6 +98,7 @@ void CClientConfig::ApplyOsFilter(int code)
 void CClientConfig::OnSelendokOs()
 {
     ApplyOsFilter(SelectedOsItemCode());
+    osChosen = 1;
     modified = 1;
 }
 
@@ -114,7 +115,10 @@ void CClientConfig::StoreCurrent()
     }
     for (ProductRef *ref : unshownProducts)
         current->products.AddShared(ref);
-    current->osCode = SelectedOsItemCode();
+    // 1034 has no item for "no system": a stored configuration without one
+    // keeps it unless the administrator chose a system for it.
+    if (!(current->osCode == 0 && current->stored && !osChosen))
+        current->osCode = SelectedOsItemCode();
 }
 
 void CClientConfig::ShowCurrent()
@@ -184,6 +188,7 @@ void CClientConfig::ShowCurrent()
     availableProducts.ClearSelection();
     transfer.SelectionChanged(&configurationProducts);
     UpdateData(FALSE);
+    osChosen = 0;
 }
 
 void CClientConfig::ResetContents()

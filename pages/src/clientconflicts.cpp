@@ -118,6 +118,7 @@ void CClientConflicts::ShowCurrent()
 void CClientConflicts::ResetContents()
 {
     ShowDefaults();
+    defaultsTouched = 0;   // the default group's edits are dropped as well
 }
 
 void CClientConflicts::RevertPageSettings()

@@ -237,3 +237,20 @@ TEST_F(PagesTest, OkCreatesEachNewRecordOnceAndHandsOverTheLiveConfigurations)
     EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);
     EXPECT_EQ(again.GetCount(), 2);
 }
+
+TEST_F(PagesTest, AStoredConfigurationWithoutASystemKeepsNoneUntilOneIsChosen)
+{
+    Open("language us\nresolution user | shared | optional\nhome C:\\POOL\n"
+         "config Any | admin=user | location=shared | mandatory=optional | os=(none) | value=0\n"
+         "config Other | admin=user | location=shared | mandatory=optional | os=DOS | value=0\n");
+    ASSERT_EQ(CopyNamed("Any")->osCode, OS_NONE);
+    SelectConfiguration(config, "Other");
+    SelectConfiguration(config, "Any");
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    EXPECT_EQ(CopyNamed("Any")->record.GetOsCode(), OS_NONE);
+
+    SelectOs(config, OS_WIN95);
+    config.ApplyChanges(list);
+    EXPECT_EQ(CopyNamed("Any")->record.GetOsCode(), OS_WIN95);
+}
