@@ -35,6 +35,11 @@ enum { REGISTRY_VALUE_SIZE = 1024 };
 // a text a succeeding call handed out, if it wants to).
 int ReportInstallerError(int result, char *errorText, const char *context);
 
+// The same message with a detail of the program's own, for a request the
+// data layer refuses before the library sees it (a list too long for the
+// library's 16-bit counts).
+void ShowInstallerErrorText(const char *context, const char *detail);
+
 // Releases each entry and then the array with PKRGfree. Nothing for a null
 // array or a count of 0 or less (an array returned with count 0 is kept).
 void FreeNameList(char **names, int count);

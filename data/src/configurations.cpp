@@ -18,16 +18,15 @@ const int kMaxNames = 65535;
 // loaded with, so that a configuration naming a product no longer installed
 // goes back to the store as it came.
 template <class List>
-int CollectNames(const List &list, const char *what, const CString &configuration,
+int CollectNames(const List &list, const char *what, const char *context, const CString &configuration,
                  std::vector<const char *> &names)
 {
     names.clear();
     if (list.GetCount() > kMaxNames) {
-        CString message;
-        message.Format("The configuration \"%s\" names %d %s, but at most %d can be saved.\n\n"
-                       "Nothing has been changed in the installation.",
-                       (const char *)configuration, list.GetCount(), what, kMaxNames);
-        AfxMessageBox(message, MB_OK | MB_ICONSTOP, 0);
+        CString detail;
+        detail.Format("The configuration \"%s\" names %d %s; at most %d can be saved.",
+                      (const char *)configuration, list.GetCount(), what, kMaxNames);
+        ShowInstallerErrorText(context, detail);
         return 0;
     }
     names.reserve((size_t)list.GetCount());
@@ -38,11 +37,10 @@ int CollectNames(const List &list, const char *what, const CString &configuratio
         if (*name == '\0') {
             // Only a reference made from a key that no record has: nothing
             // to store it under. Refuse rather than drop it unseen.
-            CString message;
-            message.Format("The configuration \"%s\" holds one of its %s without a name, "
-                           "so it cannot be saved.\n\nNothing has been changed in the installation.",
-                           (const char *)configuration, what);
-            AfxMessageBox(message, MB_OK | MB_ICONSTOP, 0);
+            CString detail;
+            detail.Format("The configuration \"%s\" holds one of its %s without a name.",
+                          (const char *)configuration, what);
+            ShowInstallerErrorText(context, detail);
             return 0;
         }
         names.push_back(name);
@@ -159,8 +157,9 @@ int SaveConfigurations(const ConfigurationRefList &list)
             continue;   // names no configuration: nothing to store
         // Both lists are checked before anything of this configuration is
         // written, so a refused one is not stored half.
-        if (!CollectNames(record->products, "products", record->name, products) ||
-            !CollectNames(record->clients, "clients", record->name, clients))
+        if (!CollectNames(record->products, "products", "saving a configuration", record->name, products) ||
+            !CollectNames(record->clients, "clients", "saving the clients of a configuration", record->name,
+                          clients))
             return 0;
 
         CString os;

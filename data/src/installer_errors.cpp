@@ -14,20 +14,27 @@ const UINT kNoneDisplayId = 1014;
 
 }  // namespace
 
+void ShowInstallerErrorText(const char *context, const char *detail)
+{
+    CString message("An error occurred in the Installer API:");
+    message += context;
+    message += ":\n\n";
+    message += detail;
+    AfxMessageBox(message, MB_OK | MB_ICONSTOP, 0);
+}
+
 int ReportInstallerError(int result, char *errorText, const char *context)
 {
     if (result == 0)
         return 1;
-    CString message("An error occurred in the Installer API:");
-    message += context;
-    message += ":\n\n";
     if (errorText != NULL) {
-        message += errorText;
+        // Copied before the library's text is released.
+        CString detail(errorText);
         PKRGfree(errorText);
+        ShowInstallerErrorText(context, detail);
     } else {
-        message += "NO MESSAGE PROVIDED";
+        ShowInstallerErrorText(context, "NO MESSAGE PROVIDED");
     }
-    AfxMessageBox(message, MB_OK | MB_ICONSTOP, 0);
     return 0;
 }
 
