@@ -212,7 +212,8 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
         // "stored") and must not make a second.
         if (!copy->record.IsBound() && copy->record.GetKey() == -1)
             copy->record = CreateConfigurationRecord(copy->name, selectedOsCode, copy->resolution, i);
-        list.AppendCopy(copy->record);
+        if (copy->record.IsBound())
+            list.AppendCopy(copy->record);
     }
     for (int i = 0; i < configurationBox.GetCount(); i++) {
         ConfigurationCopy *copy = CopyOfItem(i);
