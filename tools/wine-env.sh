@@ -35,6 +35,9 @@ wine_boot() {
 wine_server_start() {
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true   # already running: fine
   "$WINE" cmd /c echo >>"$BUILD_DIR/wineservices.log" 2>&1 </dev/null
+  if [ -x "$BUILD_DIR/bin/uidrive.exe" ]; then
+    timeout 60 "$WINE" "$BUILD_DIR/bin/uidrive.exe" warmup >>"$BUILD_DIR/wineservices.log" 2>&1 </dev/null || true
+  fi
 }
 wine_server_stop()  { "$WINESERVER" -k >/dev/null 2>&1 </dev/null || true; "$WINESERVER" -w >/dev/null 2>&1 </dev/null || true; }
 

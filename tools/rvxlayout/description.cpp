@@ -146,7 +146,7 @@ bool ParseDescription(const std::string &text, Layout *layout, std::string *err)
       kx::Configuration c;
       c.name = name;
       c.words = kx::Words{"user", "shared", "optional"};
-      if (!kx::CheckName(name, "configuration", &why)) return fail(why);
+      if (!kx::CheckConfigurationName(name, &why)) return fail(why);
       if (layout->config.Find(name)) return fail("configuration \"" + name + "\" given twice");
       for (size_t i = 1; i < parts.size(); ++i) {
         const Part &q = parts[i];

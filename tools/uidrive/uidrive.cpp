@@ -14,6 +14,7 @@
 //   uidrive select CAPTION ID TEXT... select list-box items by their exact texts
 //   uidrive check CAPTION ID          click a check box or radio button
 //   uidrive items CAPTION ID          print a list box's items, one a line
+//   uidrive warmup                    create and destroy a window and a dialog
 //
 // Commands are sent, not posted, so that they reach the tool in the order
 // given; a command that opens a modal box returns after a short wait while
@@ -97,7 +98,30 @@ int Usage() {
 
 }  // namespace
 
+// The first programs on a fresh Wine prefix can fail to create dialogs
+// while Wine's desktop process is still starting: the scripts run this once
+// after booting the prefix, so that the tests meet a settled session.
+int Warmup() {
+  struct {
+    DLGTEMPLATE t;
+    WORD menu, cls, title;
+  } tpl = {};
+  tpl.t.style = WS_POPUP;
+  tpl.t.cx = 50;
+  tpl.t.cy = 20;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    HWND w = CreateWindowA("BUTTON", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    HWND d = CreateDialogIndirectParamA(NULL, &tpl.t, NULL, DefDlgProcA, 0);
+    if (w) DestroyWindow(w);
+    if (d) DestroyWindow(d);
+    if (w && d) return 0;
+    Sleep(100);
+  }
+  return 1;
+}
+
 int main(int argc, char **argv) {
+  if (argc == 2 && !strcmp(argv[1], "warmup")) return Warmup();
   if (argc < 3) return Usage();
   const char *cmd = argv[1], *caption = argv[2];
   if (!strcmp(cmd, "wait")) {
