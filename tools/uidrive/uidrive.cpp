@@ -101,6 +101,8 @@ int Usage() {
 // The first programs on a fresh Wine prefix can fail to create dialogs
 // while Wine's desktop process is still starting: the scripts run this once
 // after booting the prefix, so that the tests meet a settled session.
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 int Warmup() {
   struct {
     DLGTEMPLATE t;
@@ -111,7 +113,7 @@ int Warmup() {
   tpl.t.cy = 20;
   for (int attempt = 0; attempt < 50; ++attempt) {
     HWND w = CreateWindowA("BUTTON", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-    HWND d = CreateDialogIndirectParamA(NULL, &tpl.t, NULL, DefDlgProcA, 0);
+    HWND d = CreateDialogIndirectParamA(NULL, &tpl.t, NULL, QuietDialog, 0);
     if (w) DestroyWindow(w);
     if (d) DestroyWindow(d);
     if (w && d) return 0;
