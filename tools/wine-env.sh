@@ -26,6 +26,9 @@ wine_boot() {
   else
     "$WINE" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >>"$BUILD_DIR/wineboot.log" 2>&1 </dev/null || true
   fi
+  # The desktop process keeps the driver it started with: end the session so
+  # that the next program starts one with the driver chosen here.
+  wine_server_stop
 }
 
 # A persistent wineserver makes each program start cost milliseconds.
