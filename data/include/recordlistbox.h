@@ -5,6 +5,7 @@
 #pragma once
 
 #include "datacache.h"
+#include <vector>
 
 class RecordListBox : public CListBox
 {
@@ -21,6 +22,19 @@ public:
     ClientRef GetClientRef(int index) const;
     // Every loaded client.
     void FillAllClients();
+    // Puts the items in the order of keys (the first item of each key, once),
+    // the items of other keys after them in their present order. Moves into
+    // an unsorted box arrive reversed; showing a configuration through them
+    // and storing it back must not reorder the configuration.
+    template <class List> void ArrangeLike(const List &order)
+    {
+        std::vector<int> keys;
+        keys.reserve((size_t)order.GetCount());
+        for (POSITION pos = order.GetHeadPosition(); pos;)
+            keys.push_back(order.GetNext(pos)->GetKey());
+        ArrangeByKeys(keys);
+    }
+    void ArrangeByKeys(const std::vector<int> &keys);
 
 protected:
     // The box's DC with the box's font selected; NULL when none can be had.

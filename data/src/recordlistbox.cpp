@@ -1,5 +1,6 @@
 // List boxes of clients and installed products; item data = record key.
 #include "recordlistbox.h"
+#include <unordered_map>
 #include "products.h"
 #include "clients.h"
 
@@ -138,4 +139,47 @@ void ProductListBox::FillAll()
     ProductRefList all;
     Fill(GetProductRefs(all));
     RemoveUnshareable();
+}
+
+void RecordListBox::ArrangeByKeys(const std::vector<int> &keys)
+{
+    int count = GetCount();
+    if (count <= 1)
+        return;
+    struct Item { CString text; DWORD_PTR data; bool placed; };
+    std::vector<Item> items((size_t)count);
+    std::unordered_map<int, int> firstOfKey;
+    for (int i = 0; i < count; i++) {
+        GetText(i, items[(size_t)i].text);
+        items[(size_t)i].data = GetItemData(i);
+        items[(size_t)i].placed = false;
+        firstOfKey.emplace((int)(INT_PTR)items[(size_t)i].data, i);
+    }
+    std::vector<int> sequence;
+    sequence.reserve((size_t)count);
+    for (int key : keys) {
+        auto found = firstOfKey.find(key);
+        if (found != firstOfKey.end() && !items[(size_t)found->second].placed) {
+            items[(size_t)found->second].placed = true;
+            sequence.push_back(found->second);
+        }
+    }
+    for (int i = 0; i < count; i++)
+        if (!items[(size_t)i].placed)
+            sequence.push_back(i);
+    bool same = true;
+    for (int i = 0; i < count && same; i++)
+        same = sequence[(size_t)i] == i;
+    if (same)
+        return;
+    // The texts are the same, so the horizontal extent stays right; keep it
+    // across the reset, which may clear it.
+    int extent = GetHorizontalExtent();
+    ResetContent();
+    for (int i : sequence) {
+        int at = AddString(items[(size_t)i].text);
+        if (at >= 0)
+            SetItemData(at, items[(size_t)i].data);
+    }
+    SetHorizontalExtent(extent);
 }

@@ -119,6 +119,9 @@ void CClientAssignments::ShowCurrent()
         }
         if (selected > 0)
             transfer.AddSelected();
+        // Moves arrive reversed: show the clients in the configuration's order,
+        // so that storing them back changes nothing.
+        assigned.ArrangeLike(current->clients);
     }
 
     assigned.ClearSelection();

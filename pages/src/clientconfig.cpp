@@ -171,6 +171,9 @@ void CClientConfig::ShowCurrent()
         }
         if (selected > 0)
             transfer.AddSelected();
+        // Moves arrive reversed: show the products in the configuration's
+        // order, so that storing them back changes nothing.
+        configurationProducts.ArrangeLike(current->products);
     }
 
     // A configuration is shown with its own system selected, so that the

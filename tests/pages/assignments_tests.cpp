@@ -42,11 +42,11 @@ TEST_F(PagesTest, WithoutAConfigurationAddingClientsOnlyExplains)
 TEST_F(PagesTest, AddedClientsArriveSelectedWithOnlyRemoveEnabled)
 {
     Open();
-    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C1"}));
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C1", "C2"}));
     SelectItems(assignments, IDC_LEFT_LIST, {"C3", "C4", "C6"});
     ui::Click(assignments.m_hWnd, IDC_ADD);
     EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C5"}));
-    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C1", "C6", "C4", "C3"}));
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C1", "C2", "C6", "C4", "C3"}));
     EXPECT_EQ(SelectedItems(assignments, IDC_RIGHT_LIST), (Names{"C6", "C4", "C3"}));
     EXPECT_EQ(GetFocus(), Item(assignments, IDC_RIGHT_LIST));
     EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
@@ -73,6 +73,37 @@ TEST_F(PagesTest, EachConfigurationKeepsItsOwnClientsAcrossSwitches)
     EXPECT_EQ(Sorted(Items(assignments, IDC_RIGHT_LIST)), (Names{"C1", "C2", "C3"}));
     EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
     EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_REMOVE));
+}
+
+TEST_F(PagesTest, ViewingAndStoringAConfigurationKeepsTheOrderOfItsLists)
+{
+    // Moves arrive reversed; a configuration that is only looked at must go
+    // back with its clients and products in the order it had.
+    Open("language us\nresolution user | shared | optional\nhome C:\\POOL\n"
+         "product P1 | label=P1 | version=1 | size=1 | shareable\n"
+         "product P2 | label=P2 | version=1 | size=1 | shareable\n"
+         "product P3 | label=P3 | version=1 | size=1 | shareable\n"
+         "client C1 | os=DOS | version=1\nclient C2 | os=DOS | version=1\nclient C3 | os=DOS | version=1\n"
+         "config Alpha | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n"
+         "uses P3\nuses P1\nuses P2\nassign C2\nassign C3\nassign C1\n"
+         "config Beta | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n"
+         "assign C1\n");
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C3", "C1"}));
+    SelectConfiguration(assignments, "Beta");
+    SelectConfiguration(assignments, "Alpha");
+    SelectConfiguration(config, "Beta");
+    SelectConfiguration(config, "Alpha");
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C3", "C1"}));
+
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    assignments.ApplyChanges(list);
+    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord();
+    EXPECT_EQ(ClientNames(alpha->clients), (Names{"C2", "C3", "C1"}));
+    Names products;
+    for (POSITION pos = alpha->products.GetHeadPosition(); pos != NULL;)
+        products.push_back(std::string((LPCSTR)alpha->products.GetNext(pos)->GetName()));
+    EXPECT_EQ(products, (Names{"P3", "P1", "P2"}));
 }
 
 TEST_F(PagesTest, RevertOnTheAssignmentsPageShowsTheListAsLastStored)
