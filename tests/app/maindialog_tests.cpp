@@ -145,7 +145,7 @@ TEST(MainPlacement, CentredAcrossAndInTheUpperPartOfTheScreen)
 
 TEST_F(MainDialogTest, OpensOnTheConfigurationsPageWithEverythingInPlace)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     INT_PTR result = Run([&](CMainDialog &d) {
         HWND view = GetDlgItem(d.m_hWnd, IDC_VIEW);
         ASSERT_EQ(SendMessageA(view, CB_GETCOUNT, 0, 0), 3);
@@ -192,7 +192,7 @@ TEST_F(MainDialogTest, OpensOnTheConfigurationsPageWithEverythingInPlace)
 
 TEST_F(MainDialogTest, SystemMenuHasAboutAndGreysByWindowState)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::MessageBoxRecorder boxes;
     Run([&](CMainDialog &d) {
         HMENU menu = GetSystemMenu(d.m_hWnd, FALSE);
@@ -253,7 +253,7 @@ TEST_F(MainDialogTest, SystemMenuHasAboutAndGreysByWindowState)
 
 TEST_F(MainDialogTest, OtherViewsWaitForAConfigurationToExist)
 {
-    Load(kEmptyStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kEmptyStore));
     ui::MessageBoxRecorder boxes;
     Run([&](CMainDialog &d) {
         HWND view = GetDlgItem(d.m_hWnd, IDC_VIEW);
@@ -285,7 +285,7 @@ TEST_F(MainDialogTest, OtherViewsWaitForAConfigurationToExist)
 
 TEST_F(MainDialogTest, CancelAsksOnlyWhenSomethingChanged)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     std::string before = store->Print();
     {
         ui::MessageBoxRecorder boxes;
@@ -317,7 +317,7 @@ TEST_F(MainDialogTest, CancelAsksOnlyWhenSomethingChanged)
 
 TEST_F(MainDialogTest, TheTypicalRunStoresExactlyTheNewConfiguration)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     std::string before = store->Print();
     ui::MessageBoxRecorder boxes;
     std::vector<std::string> products, clients;
@@ -354,7 +354,7 @@ TEST_F(MainDialogTest, TheTypicalRunStoresExactlyTheNewConfiguration)
 
 TEST_F(MainDialogTest, AConfigurationRemovedAndCreatedAgainSurvivesTheCommit)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::MessageBoxRecorder boxes(IDYES);   // yes, remove it
     INT_PTR result = Run([&](CMainDialog &d) {
         ui::Click(Page(d.GetConfigPage()), IDC_REMOVE_CONFIGURATION);
@@ -375,7 +375,7 @@ TEST_F(MainDialogTest, AConfigurationRemovedAndCreatedAgainSurvivesTheCommit)
 
 TEST_F(MainDialogTest, ARemovedConfigurationLeavesTheStore)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::MessageBoxRecorder boxes(IDYES);
     INT_PTR result = Run([&](CMainDialog &d) {
         CreateConfiguration(d, "Lab");
@@ -400,7 +400,7 @@ class FailedOkTest : public MainDialogTest, public ::testing::WithParamInterface
 
 TEST_P(FailedOkTest, StaysOpenAndASecondOkStoresOnce)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     std::string before = store->Print();
     ui::MessageBoxRecorder boxes(IDYES);
     std::string afterFirst;
@@ -444,7 +444,7 @@ INSTANTIATE_TEST_SUITE_P(EachStoreStep, FailedOkTest,
 
 TEST_F(MainDialogTest, CancelAfterAFailedOkWritesNothing)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     std::string before = store->Print();
     ui::MessageBoxRecorder boxes(IDYES);
     INT_PTR result = Run([&](CMainDialog &d) {
@@ -460,7 +460,7 @@ TEST_F(MainDialogTest, CancelAfterAFailedOkWritesNothing)
 
 TEST_F(MainDialogTest, ResetAllDropsNewAndRemovedConfigurationsWithoutAsking)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::MessageBoxRecorder boxes(IDYES);
     Run([&](CMainDialog &d) {
         CreateConfiguration(d, "Lab");
@@ -485,7 +485,7 @@ TEST_F(MainDialogTest, ResetAllDropsNewAndRemovedConfigurationsWithoutAsking)
 
 TEST_F(MainDialogTest, RevertPageRevertsOnlyTheVisiblePage)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::MessageBoxRecorder boxes(IDYES);
     Run([&](CMainDialog &d) {
         // An unsaved product move on the configurations page...
@@ -513,7 +513,7 @@ TEST_F(MainDialogTest, RevertPageRevertsOnlyTheVisiblePage)
 
 TEST_F(MainDialogTest, HelpOpensTheContentsAndPagesShareTheHost)
 {
-    Load(kStore);
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::HelpRecorder help;
     ui::MessageBoxRecorder boxes(IDYES);
     Run([&](CMainDialog &d) {
