@@ -1,7 +1,7 @@
-// app_store.h - real installations for the application's tests, laid out by
-// rvxlayout.exe (beside the test program) in a scratch directory, with
-// VELKAN_INSTALL pointing at it while the object lives. The installer
-// libraries read the variable on every call, so one process can switch.
+// app_store.h - what the application's tests add to layout_helpers.h: a
+// store laid out in the constructor (a failure fails the test), a read-back
+// as text, scratch directories, and running a program in a directory of its
+// own (the start-up case that must find no language library).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,14 +9,16 @@
 
 #include <string>
 
+#include "layout_helpers.h"
+
 namespace appstore {
 
 inline std::string ProgramDir()
 {
-    char name[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, name, MAX_PATH);
-    std::string text(name);
-    return text.substr(0, text.find_last_of('\\'));
+    std::string dir = layout::ProgramDirectory();
+    if (!dir.empty() && dir.back() == '\\')
+        dir.pop_back();
+    return dir;
 }
 
 // Runs a command line in workDir (default: the program's directory);
@@ -72,81 +74,32 @@ inline std::string Scratch(const std::string &what)
     return dir;
 }
 
-inline void RemoveTree(const std::string &dir)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = dir + "\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
+inline void RemoveTree(const std::string &dir) { layout::RemoveTree(dir); }
+inline bool WriteText(const std::string &path, const std::string &text) { return layout::WriteWholeFile(path, text); }
 
-inline bool WriteText(const std::string &path, const std::string &text)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(h, text.data(), (DWORD)text.size(), &written, NULL);
-    CloseHandle(h);
-    return ok && written == text.size();
-}
-
-// One installation from a layout description (see rvxlayout).
+// One installation from a layout description (see rvxlayout); VELKAN_INSTALL
+// points at it while the object lives.
 class Installation
 {
 public:
     explicit Installation(const std::string &description)
     {
-        root = Scratch("store");
-        dir = root + "\\install";
-        std::string file = root + "\\layout.txt";
-        EXPECT_TRUE(WriteText(file, description));
-        std::string out;
-        int code = Run("rvxlayout.exe create \"" + dir + "\" \"" + file + "\"", &out);
-        EXPECT_EQ(code, 0) << out;
-        laidOut = code == 0;
-        char previous[4096];
-        DWORD n = GetEnvironmentVariableA("VELKAN_INSTALL", previous, sizeof previous);
-        hadPrevious = n > 0 && n < sizeof previous;
-        if (hadPrevious)
-            previousValue = previous;
-        SetEnvironmentVariableA("VELKAN_INSTALL", dir.c_str());
-    }
-    ~Installation()
-    {
-        SetEnvironmentVariableA("VELKAN_INSTALL", hadPrevious ? previousValue.c_str() : NULL);
-        RemoveTree(root);
+        laidOut = store.Create(description);
+        EXPECT_TRUE(laidOut) << store.Error();
     }
 
     // The store as rvxlayout reads it back through the store's own code.
-    std::string Print() const
+    std::string Print()
     {
-        std::string out;
-        int code = Run("rvxlayout.exe print \"" + dir + "\"", &out);
-        EXPECT_EQ(code, 0) << out;
-        return out;
+        std::string text;
+        EXPECT_TRUE(store.Print(&text)) << store.Error();
+        return text;
     }
 
-    std::string root, dir;
     bool laidOut = false;
 
 private:
-    bool hadPrevious = false;
-    std::string previousValue;
-    Installation(const Installation &) = delete;
-    Installation &operator=(const Installation &) = delete;
+    layout::Installation store;
 };
 
 } // namespace appstore
