@@ -8,6 +8,7 @@
 
 #include "afxwin.h"
 #include "pagehost.h"
+#include "resource.h"
 #include "clientconfig.h"
 #include "clientassignments.h"
 #include "clientconflicts.h"
@@ -80,5 +81,5 @@ protected:
 class CAboutDialog : public CDialog
 {
 public:
-    CAboutDialog() : CDialog(1017) {}
+    CAboutDialog() : CDialog(IDD_ABOUT) {}
 };

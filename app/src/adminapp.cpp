@@ -25,8 +25,11 @@ BOOL CAdminApp::InitInstance()
     // (the program file's name): the real title lives in the library that
     // could not be had.
     char abbrev[KX_LANG_SIZE] = "";
-    char *err = NULL;   // not read: the message says all the user can act on
-    if (getCurrentLangAbrev(abbrev, &err) != 0) {
+    char *err = NULL;   // not shown: the message says all the user can act on
+    int failed = getCurrentLangAbrev(abbrev, &err);
+    if (err)
+        PKRGfree(err);   // the library's buffer, whatever the result
+    if (failed) {
         AfxMessageBox("Could not get current language", MB_OK, 0);
         return FALSE;
     }
@@ -59,9 +62,10 @@ BOOL CAdminApp::InitInstance()
         dialog.DoModal();
         m_pMainWnd = NULL;
 
-        // The dialog object goes after the library, as it always has: its
-        // window is gone by now, and nothing it still holds comes from the
-        // library (the icon was loaded as a shared resource).
+        // The library goes first, the dialog object at the end of this block:
+        // its window is gone by now and nothing it still holds comes from the
+        // library (the icon is a shared resource of it, never destroyed by
+        // us). The resource handle must not name a released module.
         AfxSetResourceHandle(AfxGetInstanceHandle());
         FreeLibrary(resourceLibrary);
         resourceLibrary = NULL;

@@ -180,17 +180,28 @@ inline void WhenFound(std::function<HWND()> find, std::function<void(HWND)> act,
 
 // A visible top-level window of this thread that has a control `id` and is
 // not `except`; NULL when none.
+struct DialogSearch
+{
+    int id;
+    HWND except;
+    HWND found;
+};
+
+// An enumeration callback must be CALLBACK (stdcall on i686): no lambda.
+inline BOOL CALLBACK MatchDialogWithControl(HWND w, LPARAM p)
+{
+    DialogSearch *s = (DialogSearch *)p;
+    if (w != s->except && IsWindowVisible(w) && GetDlgItem(w, s->id)) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 inline HWND FindDialogWithControl(int id, HWND except = NULL)
 {
-    struct Search { int id; HWND except; HWND found; } search = {id, except, NULL};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-        Search *s = (Search *)p;
-        if (w != s->except && IsWindowVisible(w) && GetDlgItem(w, s->id)) {
-            s->found = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, (LPARAM)&search);
+    DialogSearch search = {id, except, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), &MatchDialogWithControl, (LPARAM)&search);
     return search.found;
 }
 
