@@ -43,6 +43,7 @@ class Store {
   bool WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData config, std::string *err);
 
  private:
+  bool Unsafe(const char *name);
   bool Lock(const std::string &dir, std::string *err);
   bool Unlock(const std::string &dir, std::string *err);
   bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err);

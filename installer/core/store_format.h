@@ -33,6 +33,10 @@ bool UnescapeField(const std::string &field, std::string *text);
 // A name the store can hold: 1..kMaxNameLength bytes, no CR or LF. On
 // refusal err says which name and why; what names the kind ("configuration").
 bool CheckName(const std::string &name, const char *what, std::string *err);
+// A configuration name: as a name, and no comma. The program's lists and
+// the name dialog treat a comma as a separator, so a name holding one could
+// be stored but never chosen again.
+bool CheckConfigurationName(const std::string &name, std::string *err);
 // A word or OS text: may be empty, otherwise as a name.
 bool CheckText(const std::string &text, const char *what, std::string *err);
 // The three words that the program exchanges.

@@ -45,6 +45,7 @@ class FileSystem {
   // known to be gone.
   virtual bool ProcessAlive(unsigned long pid) = 0;
   virtual int64_t Now() = 0;  // seconds since 1970
+  virtual void Pause(unsigned milliseconds) = 0;
   virtual bool GetEnv(const char *name, std::string *value) = 0;
   // Ends the process on the spot, as a crash would (fault injection only).
   virtual void Abandon() = 0;

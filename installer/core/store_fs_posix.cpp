@@ -136,6 +136,7 @@ class PosixFileSystem : public FileSystem {
   bool ProcessAlive(unsigned long pid) override { return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH; }
 
   int64_t Now() override { return static_cast<int64_t>(time(nullptr)); }
+  void Pause(unsigned milliseconds) override { usleep(milliseconds * 1000u); }
 
   bool GetEnv(const char *name, std::string *value) override {
     const char *v = getenv(name);

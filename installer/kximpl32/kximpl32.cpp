@@ -237,6 +237,7 @@ int KXAPI setConfiguration(char *ctx, const char *plat, const char *name, char *
   std::string why, dir;
   kx::Configuration c;
   if (!Begin("setConfiguration", ctx, plat, &dir, &why) || !NameArg(name, "configuration", &c.name, &why) ||
+      !kx::CheckConfigurationName(c.name, &why) ||
       !NameList(products, productCount, "product", &c.products, &why) ||
       !TextArg(administrator, "administrator word", &c.words.administrator, &why) ||
       !TextArg(location, "location word", &c.words.location, &why) ||
@@ -291,6 +292,10 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
   const kx::ConfigData *d = nullptr;
   // A second makeTempFiles drops the earlier pending change and starts anew.
   g_pending = Pending();
+  // Always from the disk: a file replaced by another administrator within
+  // one tick of the clock, at the same size, would look unchanged, and a
+  // change begun from a stale copy would only be refused at its commit.
+  g_config.Forget();
   if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
   g_pending.active = true;
   g_pending.dir = dir;

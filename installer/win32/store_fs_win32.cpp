@@ -158,6 +158,7 @@ class Win32FileSystem : public FileSystem {
   }
 
   int64_t Now() override { return static_cast<int64_t>(time(nullptr)); }
+  void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
 
   bool GetEnv(const char *name, std::string *value) override {
     char small[256];

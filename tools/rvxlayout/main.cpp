@@ -188,7 +188,7 @@ std::string TakeText(char *text) {
 
 // One change: the counter configuration's value, read and raised by one.
 // Returns 0 on a commit, else the commit's (or an earlier call's) error text.
-bool HammerOnce(const std::string &name, std::string *why) {
+bool HammerOnce(const std::string &name, long *busy, unsigned *seed, std::string *why) {
   char ctx[KX_CONTEXT_SIZE];
   char *err = nullptr;
   if (kxsaoh("win32", ctx) != 0) {
@@ -214,12 +214,20 @@ bool HammerOnce(const std::string &name, std::string *why) {
   PKRGfree(products);
   PKRGfree(a), PKRGfree(l), PKRGfree(m), PKRGfree(os);
   if (setConfiguration(ctx, "win32", name.c_str(), nullptr, 0, "user", "shared", "optional", "DOS", value + 1,
-                       &err) != 0 ||
-      commitRVXChanges(ctx, "win32", &err) != 0) {
+                       &err) != 0) {
     *why = TakeText(err);
     return false;
   }
-  return true;
+  // As the program's OK does: a commit that meets another's lock is tried
+  // again with the same pending change, which may by then be out of date.
+  for (;;) {
+    if (commitRVXChanges(ctx, "win32", &err) == 0) return true;
+    *why = TakeText(err);
+    if (why->find("is locked by process") == std::string::npos) return false;
+    ++*busy;
+    *seed = *seed * 1103515245u + 12345u;
+    Sleep((*seed >> 16) % 3);
+  }
 }
 
 int Hammer(const std::string &dir, int argc, char **argv) {
@@ -237,16 +245,12 @@ int Hammer(const std::string &dir, int argc, char **argv) {
   unsigned seed = GetCurrentProcessId();
   while (done < commits) {
     std::string why;
-    if (HammerOnce(name, &why)) {
+    if (HammerOnce(name, &busy, &seed, &why)) {
       ++done;
       continue;
     }
     if (why.find("another change was committed") != std::string::npos) {
       ++refused;
-    } else if (why.find("is locked by process") != std::string::npos) {
-      ++busy;
-      seed = seed * 1103515245u + 12345u;
-      Sleep((seed >> 16) % 3);
     } else {
       // Anything else is a real failure; a few in a row end the run.
       last = why;
@@ -264,6 +268,7 @@ int Hammer(const std::string &dir, int argc, char **argv) {
   PKRGfree(products);
   PKRGfree(a), PKRGfree(l), PKRGfree(m), PKRGfree(os);
   std::printf("hammer: commits %ld refused %ld busy %ld failed %ld value %d\n", done, refused, busy, failed, value);
+  if (failed) std::printf("hammer: last failure: %s\n", last.c_str());
   std::fflush(stdout);
   if (done < commits) return Error("gave up after " + std::to_string(failed) + " failures; the last: " + last);
   return 0;
