@@ -84,6 +84,12 @@ bool CheckText(const std::string &text, const char *what, std::string *err) {
            " bytes (" + std::to_string(text.size()) + "): the store cannot hold it";
     return false;
   }
+  // A NUL would be written as %00, which no reader takes: the whole file
+  // would stop reading. (Texts from the C entry points cannot hold one.)
+  if (text.find('\0') != std::string::npos) {
+    *err = std::string(what) + " contains a NUL byte: the store cannot hold it";
+    return false;
+  }
   if (text.find_first_of("\r\n") != std::string::npos) {
     *err = std::string(what) + " \"" + text.substr(0, 64) +
            "\" contains a line break: the store cannot hold it";
