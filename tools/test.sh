@@ -12,5 +12,9 @@ wine_boot null
 wine_server_start
 trap wine_server_stop EXIT
 rc=0
+# The store's core natively under ASan/UBSan, and a minute of each fuzz target.
+(cmake -S tests/native -B build-native -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
+   ninja -C build-native >/dev/null && build-native/store_native_tests) || rc=1
+tools/fuzz.sh 60 || rc=1
 (cd "$BUILD_DIR" && ctest --output-on-failure -j2) || rc=$?
 exit $rc

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Produces the figures of installer/RELIABILITY.md and prints them as a table:
+#   - every commit step x mode, and the hostile stores (the Wine tests);
+#   - torn writes (the native tests);
+#   - concurrent commits: 2 processes x COMMITS/2 and 4 x COMMITS/4 (default
+#     COMMITS=1000 each, so 2,000 in all) through `rvxlayout hammer`, and the
+#     same with the lock or the generation check switched off;
+#   - FUZZ_SECONDS (default 60) of each fuzz target.
+# Uses build-rel (Wine) and build-native; builds what it needs.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+COMMITS=${COMMITS:-1000}
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+export BUILD_DIR=${BUILD_DIR:-$root/build-rel}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -C "$BUILD_DIR" installer_tests rvxlayout >/dev/null || exit 1
+. tools/wine-env.sh
+wine_boot null >/dev/null 2>&1
+wine_server_start
+trap wine_server_stop EXIT
+bin=$BUILD_DIR/bin
+scratch=$(mktemp -d /tmp/kxrel.XXXXXX)
+
+wine_tests=$(cd "$bin" && timeout 900 $WINE ./installer_tests.exe --gtest_filter='Reliability.*' 2>&1)
+cmake -S tests/native -B build-native -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+ninja -C build-native >/dev/null || exit 1
+native_tests=$(build-native/store_native_tests 2>&1)
+
+# hammer PROCESSES EACH [ENV=1]: prints "<commits> <refused> <lost>"
+hammer() {
+  local n=$1 each=$2 env=${3:-}
+  local dir="$scratch/store-$n-${env%%=*}"
+  timeout 120 $WINE "$bin/rvxlayout.exe" generate "Z:$dir" --clients 1 --configs 1 --per-config 1 --products 1 \
+    >/dev/null 2>&1
+  local pids=()
+  for i in $(seq 1 "$n"); do
+    (export ${env:-KX_NOTHING=0}; timeout 900 $WINE "$bin/rvxlayout.exe" hammer "Z:$dir" --commits "$each" \
+       >"$dir.out$i" 2>&1) &
+    pids+=($!)
+  done
+  wait "${pids[@]}"
+  local commits=0 refused=0
+  for i in $(seq 1 "$n"); do
+    read -r c r <<<"$(sed -n 's/^hammer: commits \([0-9]*\) refused \([0-9]*\).*/\1 \2/p' "$dir.out$i")"
+    commits=$((commits + ${c:-0})); refused=$((refused + ${r:-0}))
+  done
+  local value
+  value=$(timeout 120 $WINE "$bin/rvxlayout.exe" hammer "Z:$dir" --commits 0 | sed -n 's/.* value \(-*[0-9]*\).*/\1/p')
+  echo "$commits $refused $((commits - value))"
+}
+read -r c2 r2 l2 <<<"$(hammer 2 $((COMMITS / 2)))"
+read -r c4 r4 l4 <<<"$(hammer 4 $((COMMITS / 4)))"
+read -r cg rg lg <<<"$(hammer 4 100 KX_UNSAFE_NOGENERATION=1)"
+read -r cl rl ll <<<"$(hammer 4 100 KX_UNSAFE_NOLOCK=1)"
+fuzz=$(tools/fuzz.sh "$FUZZ_SECONDS" 2>&1)
+rm -rf "$scratch"
+
+fig() { sed -n "s/^reliability: $1/\1/p" <<<"$2" | head -1; }
+steps=$(fig 'commit steps x modes interrupted and recovered: \(.*\)' "$wine_tests")
+torn=$(fig 'torn writes tried: \(.*\)' "$native_tests")
+hostile=$(fig 'hostile stores tried: \(.*\)' "$wine_tests")
+f1=$(sed -n 's/^fuzz: store_fuzz: \(.*\)/\1/p' <<<"$fuzz")
+f2=$(sed -n 's/^fuzz: store_roundtrip_fuzz: \(.*\)/\1/p' <<<"$fuzz")
+wine_ok=$(grep -c '^\[  PASSED  \]' <<<"$wine_tests")
+native_ok=$(grep -c '^\[  PASSED  \]' <<<"$native_tests")
+
+echo "| Figure | Result |"
+echo "|---|---|"
+echo "| Commit steps x modes (fail once, fail always, kill) interrupted and recovered | $steps |"
+echo "| Torn writes tried, loaded as the store | $torn |"
+echo "| Concurrent commits, 2 processes: commits, refused as out of date, lost undetected | $c2, $r2, $l2 |"
+echo "| Concurrent commits, 4 processes: commits, refused as out of date, lost undetected | $c4, $r4, $l4 |"
+echo "| Same, 4 x 100 with KX_UNSAFE_NOGENERATION=1: updates lost (seen) | $lg of $cg |"
+echo "| Same, 4 x 100 with KX_UNSAFE_NOLOCK=1: updates lost (seen) | $ll of $cl |"
+echo "| Hostile stores tried, crashes | $hostile |"
+echo "| Fuzz, readers (${FUZZ_SECONDS} s) | $f1 |"
+echo "| Fuzz, round trip (${FUZZ_SECONDS} s) | $f2 |"
+echo "| Wine reliability tests / native tests passed | $([ "$wine_ok" = 1 ] && echo yes || echo NO) / $([ "$native_ok" = 1 ] && echo yes || echo NO) |"
+[ "$wine_ok" = 1 ] && [ "$native_ok" = 1 ] && [ "$l2" = 0 ] && [ "$l4" = 0 ]
