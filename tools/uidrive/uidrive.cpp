@@ -73,9 +73,25 @@ std::string Narrow(const wchar_t *w) {
   return s;
 }
 
+// Waits until the tool has handled everything sent to it so far and waits for
+// input again (a modal box's own loop counts), so that the next command meets
+// the state this one made.
+void WaitIdle(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!process) return;
+  WaitForInputIdle(process, 10000);
+  CloseHandle(process);
+}
+
+// A message that opens a modal box does not return until the box closes:
+// give up waiting for its result after a moment, then wait until the tool is
+// idle again, inside the box's loop.
 void Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   DWORD_PTR result;
-  SendMessageTimeoutW(h, msg, wp, lp, SMTO_NORMAL, 500, &result);
+  SendMessageTimeoutW(h, msg, wp, lp, SMTO_NORMAL, 2000, &result);
+  WaitIdle(h);
 }
 
 void Notify(HWND ctl, int code) {
