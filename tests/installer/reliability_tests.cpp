@@ -112,13 +112,13 @@ TEST_F(Reliability, EveryCommitStepFailingOnceAlwaysOrKillingTheWriter) {
       next.resolution = kx::Words{"user", "download", "mandatory"};
       next.generation += 1;
       const std::string after = kx::WriteConfigData(next);
-      const std::string spec = std::string(step) + (mode[0] == 'o' ? "@1" : mode[0] == 'a' ? "@*" : "@1!");
+      const std::string fault = std::string(step) + (mode[0] == 'o' ? "@1" : mode[0] == 'a' ? "@*" : "@1!");
       char *err = nullptr;
 
       if (mode[0] == 'k') {
         // A writer that dies at this step, as a crash or a power cut would
         // end it: the lock and the pending file stay where they were.
-        EXPECT_EQ(RunTool("set-resolution \"" + dir_ + "\" user download mandatory", {"KX_FAULT=" + spec},
+        EXPECT_EQ(RunTool("set-resolution \"" + dir_ + "\" user download mandatory", {"KX_FAULT=" + fault},
                           Scratch("kill")), 99u);
         EXPECT_EQ(ReadFile(ConfigPath()), afterRename ? after : before);
         bool locked = std::string(step) != "commit.lock";
@@ -136,7 +136,7 @@ TEST_F(Reliability, EveryCommitStepFailingOnceAlwaysOrKillingTheWriter) {
 
       ASSERT_EQ(makeTempFiles(Ctx(), "win32", &err), 0) << Take(err);
       ASSERT_EQ(setConflictResolution(Ctx(), "win32", "user", "download", "mandatory", &err), 0) << Take(err);
-      SetEnvironmentVariableA("KX_FAULT", spec.c_str());
+      SetEnvironmentVariableA("KX_FAULT", fault.c_str());
       EXPECT_NE(commitRVXChanges(Ctx(), "win32", &err), 0);
       std::string text = ErrText(err);
       EXPECT_TRUE(Contains(text, step)) << text;
