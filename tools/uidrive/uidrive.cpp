@@ -17,9 +17,11 @@
 //   uidrive warmup                    create and destroy a window and a dialog
 //
 // Commands are sent, not posted, so that they reach the tool in the order
-// given; a command that opens a modal box returns after a short wait while
-// the box stays open (the next command then reaches the box's message loop).
+// given; a command that opens a modal box returns once the box runs (the next
+// command then reaches the box's message loop). Only windows of rvxadmin.exe
+// are driven (or of the program UIDRIVE_PROGRAM names).
 #include <windows.h>
+#include <tlhelp32.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -30,7 +32,30 @@ namespace {
 
 const int kViewBox = 1021;
 
-HWND FindDialog(const char *caption) { return FindWindowA("#32770", caption); }
+// Only the tool's own windows count: tests that run beside it may show
+// dialogs with the same captions in their own processes. UIDRIVE_PROGRAM
+// names another program file.
+bool OfProgram(HWND h) {
+  char want[MAX_PATH] = "rvxadmin.exe";
+  GetEnvironmentVariableA("UIDRIVE_PROGRAM", want, sizeof want);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32First(snap, &entry); more && !found; more = Process32Next(snap, &entry))
+    if (entry.th32ProcessID == pid) found = lstrcmpiA(entry.szExeFile, want) == 0;
+  CloseHandle(snap);
+  return found;
+}
+
+HWND FindDialog(const char *caption) {
+  for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
+    if (OfProgram(h)) return h;
+  return NULL;
+}
 
 HWND WaitDialog(const char *caption, DWORD ms) {
   for (DWORD waited = 0;; waited += 50) {
@@ -85,13 +110,22 @@ void WaitIdle(HWND h) {
   CloseHandle(process);
 }
 
-// A message that opens a modal box does not return until the box closes:
-// give up waiting for its result after a moment, then wait until the tool is
-// idle again, inside the box's loop.
+// A command is sent without waiting for its result, since one that opens a
+// modal box does not return until the box closes; an empty message sent
+// after it comes back once the tool has handled the command, or has opened
+// the box and runs the box's loop. Waiting on a command itself with a
+// time-out would not do: Wine drops a message that is not received in time.
+void Sync(HWND h) {
+  for (DWORD waited = 0; waited < 60000 && IsWindow(h); waited += 500) {
+    DWORD_PTR result;
+    if (SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result)) break;
+  }
+  if (IsWindow(h)) WaitIdle(h);
+}
+
 void Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  DWORD_PTR result;
-  SendMessageTimeoutW(h, msg, wp, lp, SMTO_NORMAL, 2000, &result);
-  WaitIdle(h);
+  SendNotifyMessageW(h, msg, wp, lp);
+  Sync(h);
 }
 
 void Notify(HWND ctl, int code) {
@@ -179,7 +213,9 @@ int main(int argc, char **argv) {
     HWND ctl = FindControl(dlg, atoi(argv[3]));
     if (!ctl) return 1;
     std::wstring w = Wide(argv[4]);
-    Send(ctl, WM_SETTEXT, 0, (LPARAM)w.c_str());
+    // Texts go by pointer, which only a waiting send may carry.
+    DWORD_PTR result;
+    SendMessageTimeoutW(ctl, WM_SETTEXT, 0, (LPARAM)w.c_str(), SMTO_NORMAL, 60000, &result);
     return 0;
   }
   if (!strcmp(cmd, "select") && argc > 4) {
