@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the store's fuzz targets natively (clang, libFuzzer, ASan/UBSan) and
-# runs each for SECONDS (default 60) from the seed corpus in
+# runs each for SECONDS (default 60), both at once, from the seed corpus in
 # tests/native/corpus/ (real stores laid out by rvxlayout):
 #   store_fuzz            both readers, checksum check compiled out
 #   store_roundtrip_fuzz  write, read, write again: the same
@@ -14,18 +14,24 @@ build=${NATIVE_BUILD_DIR:-$PWD/build-native}
 cmake -S tests/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
 ninja -C "$build" store_fuzz store_roundtrip_fuzz >/dev/null || exit 1
 status=0
-for target in store_fuzz store_roundtrip_fuzz; do
+targets="store_fuzz store_roundtrip_fuzz"
+# The targets run side by side, one a core.
+for target in $targets; do
   work="$build/fuzz-$target"
   mkdir -p "$work/corpus"
   cp tests/native/corpus/* "$work/corpus/"
-  log="$work/log.txt"
+  rm -f "$work/rc.txt"
   (cd "$work" && "$build/$target" -max_total_time="$seconds" -print_final_stats=1 -max_len=65536 \
-      -rss_limit_mb=2048 corpus >"$log" 2>&1)
-  rc=$?
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+      -rss_limit_mb=2048 corpus >log.txt 2>&1; echo $? >rc.txt) &
+done
+wait
+for target in $targets; do
+  work="$build/fuzz-$target"
+  rc=$(cat "$work/rc.txt" 2>/dev/null || echo 1)
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/log.txt" | grep -o '[0-9]*$' | tail -1)
   findings=0
-  [ $rc -ne 0 ] && findings=1 && status=1
+  [ "$rc" -ne 0 ] && findings=1 && status=1
   echo "fuzz: $target: ${runs:-0} executions, $findings findings"
-  [ $rc -ne 0 ] && tail -n 30 "$log"
+  [ "$rc" -ne 0 ] && tail -n 30 "$work/log.txt"
 done
 exit $status
