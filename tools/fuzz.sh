@@ -6,7 +6,8 @@
 #   store_roundtrip_fuzz  write, read, write again: the same
 # The longer run: tools/fuzz.sh 1800 (over 10 million executions here).
 # Exits non-zero on any finding (the crashing input is left in
-# build-native/fuzz-<target>/). Prints one line per target: "fuzz: <target>: <executions> executions, <findings> findings".
+# build-native/fuzz-<target>/). Prints one line per target:
+# "fuzz: <target>: <executions> executions, <findings> findings".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
