@@ -17,6 +17,8 @@ public:
     // The language resource library in force; NULL before it is loaded and
     // after it has been released.
     HMODULE resourceLibrary;
+    // The file it was loaded from (a resource image has no module name).
+    CString resourceLibraryPath;
 
     DECLARE_MESSAGE_MAP()
 };

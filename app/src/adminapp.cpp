@@ -35,7 +35,7 @@ BOOL CAdminApp::InitInstance()
     }
     abbrev[KX_LANG_SIZE - 1] = '\0';
 
-    resourceLibrary = LoadLanguageLibrary(abbrev);
+    resourceLibrary = LoadLanguageLibrary(abbrev, &resourceLibraryPath);
     if (resourceLibrary == NULL) {
         AfxMessageBox("Error loading resource file", MB_OK, 0);
         return FALSE;
@@ -69,6 +69,7 @@ BOOL CAdminApp::InitInstance()
         AfxSetResourceHandle(AfxGetInstanceHandle());
         FreeLibrary(resourceLibrary);
         resourceLibrary = NULL;
+        resourceLibraryPath.Empty();
     }
     return FALSE;
 }

@@ -242,6 +242,21 @@ public:
 };
 
 // ---------------------------------------------------------------------------
+// One load, or one later operation, as the user sees it. Within it a
+// catalogue whose load failed is reported once: every reference made by name
+// would otherwise ask for it again and show the same message, once per
+// client of every configuration. The next operation tries again. Scopes
+// nest; the outermost one decides.
+class CatalogueLoadScope
+{
+public:
+    CatalogueLoadScope();
+    ~CatalogueLoadScope();
+    CatalogueLoadScope(const CatalogueLoadScope &) = delete;
+    CatalogueLoadScope &operator=(const CatalogueLoadScope &) = delete;
+};
+
+// ---------------------------------------------------------------------------
 // DataCache: the one process-wide instance (DataCache::Get()). Its lists keep
 // the order the library listed the items in and are never emptied or
 // reordered while the program runs. The indexes answer "first record with
@@ -258,6 +273,13 @@ public:
     int configurationsLoaded = 0;
     int clientsLoaded = 0;
     int productsLoaded = 0;
+
+    // Set when the catalogue's load failed inside the current load scope
+    // (below): the failure has been reported, and the same operation does
+    // not ask for it again.
+    int productsFailed = 0;
+    int clientsFailed = 0;
+    int loadScopeDepth = 0;
 
     void AppendConfiguration(ConfigurationRecord *r);
     void AppendProduct(InstalledProduct *r);

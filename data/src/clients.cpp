@@ -12,6 +12,8 @@ int LoadClients()
     DataCache &cache = DataCache::Get();
     if (cache.clientsLoaded)
         return 1;
+    if (cache.clientsFailed)
+        return 0;   // failed and reported within this operation already
 
     char *err = NULL;
     char ctx[KX_CONTEXT_SIZE];
@@ -20,8 +22,10 @@ int LoadClients()
     char **names = NULL;
     KXCOUNT count = 0;
     int rc = getAllClients(ctx, kPlatform, &names, &count, &err);
-    if (!ReportInstallerError(rc, err, "getting all clients"))
+    if (!ReportInstallerError(rc, err, "getting all clients")) {
+        cache.clientsFailed = cache.loadScopeDepth > 0;
         return 0;
+    }
 
     // Compare the system texts against the display names once, not seven
     // resource loads per client: the list may hold tens of thousands.

@@ -52,6 +52,7 @@ int CollectNames(const List &list, const char *what, const char *context, const 
 
 int LoadAll()
 {
+    CatalogueLoadScope scope;
     DataCache &cache = DataCache::Get();
     cache.configurationsLoaded = 0;
     cache.clientsLoaded = 0;
@@ -65,6 +66,9 @@ int LoadConfigurations()
     if (cache.configurationsLoaded)
         return 1;
 
+    // Each reference made by name below asks for its catalogue: one failed
+    // catalogue is one message, not one per reference.
+    CatalogueLoadScope scope;
     char *err = NULL;
     char ctx[KX_CONTEXT_SIZE];
     kxsaoh(kPlatform, ctx);

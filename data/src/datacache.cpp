@@ -55,6 +55,18 @@ ClientRecord *DataCache::FindClientByName(const char *name) const
     return it == clientByName.end() ? nullptr : it->second;
 }
 
+CatalogueLoadScope::CatalogueLoadScope()
+{
+    DataCache::Get().loadScopeDepth++;
+}
+
+CatalogueLoadScope::~CatalogueLoadScope()
+{
+    DataCache &cache = DataCache::Get();
+    if (--cache.loadScopeDepth == 0)
+        cache.productsFailed = cache.clientsFailed = 0;
+}
+
 void DataCache::ResetForTests()
 {
     for (POSITION pos = configurations.GetHeadPosition(); pos != NULL;)
@@ -71,6 +83,7 @@ void DataCache::ResetForTests()
     clientByKey.clear();
     clientByName.clear();
     configurationsLoaded = clientsLoaded = productsLoaded = 0;
+    productsFailed = clientsFailed = loadScopeDepth = 0;
 }
 
 // ---- ConflictResolution words ---------------------------------------------

@@ -30,12 +30,16 @@ int LoadInstalledProducts()
     DataCache &cache = DataCache::Get();
     if (cache.productsLoaded)
         return 1;
+    if (cache.productsFailed)
+        return 0;   // failed and reported within this operation already
 
     char **homes = NULL;
     KXCOUNT homeCount = 0;
     int rc = getAllVelkanHomes(kPlatform, &homes, &homeCount);
-    if (!ReportInstallerError(rc, NULL, "retrieving Velkan Homes"))
+    if (!ReportInstallerError(rc, NULL, "retrieving Velkan Homes")) {
+        cache.productsFailed = cache.loadScopeDepth > 0;
         return 0;
+    }
 
     if (homeCount > 0) {
         // Only the first home counts; products of later homes never appear.
@@ -46,6 +50,7 @@ int LoadInstalledProducts()
         rc = getInstalledProducts(home, kPlatform, 0, &names, &count, &err);
         if (!ReportInstallerError(rc, err, "retrieving Installed Products")) {
             FreeNameList(homes, homeCount);
+            cache.productsFailed = cache.loadScopeDepth > 0;
             return 0;
         }
         OsCode win32 = OsCodeFromKeyword("win32");

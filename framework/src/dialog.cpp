@@ -21,12 +21,24 @@ CDialog::~CDialog()
         DestroyWindow();
 }
 
+// The template comes from the resource library in force; the windows belong
+// to the program's own instance. The library may be mapped as a resource
+// image only, and such a handle is no instance for windows to belong to.
+// A loaded resource stays valid for as long as its library is loaded.
+static LPCDLGTEMPLATEA FindDialogTemplate(UINT nIDTemplate)
+{
+    HINSTANCE hInst = AfxGetResourceHandle();
+    HRSRC found = ::FindResourceA(hInst, MAKEINTRESOURCEA(nIDTemplate), (LPCSTR)RT_DIALOG);
+    HGLOBAL loaded = found ? ::LoadResource(hInst, found) : NULL;
+    return loaded ? (LPCDLGTEMPLATEA)::LockResource(loaded) : NULL;
+}
+
 INT_PTR CDialog::DoModal()
 {
     if (m_hWnd)
         return -1;
-    HINSTANCE hInst = AfxGetResourceHandle();
-    if (!::FindResourceA(hInst, MAKEINTRESOURCEA(m_nIDTemplate), (LPCSTR)RT_DIALOG))
+    LPCDLGTEMPLATEA dialogTemplate = FindDialogTemplate(m_nIDTemplate);
+    if (!dialogTemplate)
         return -1;
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : NULL;
     if (!hOwner)
@@ -36,7 +48,7 @@ INT_PTR CDialog::DoModal()
             hOwner = pMain->m_hWnd;
     }
     AfxInstallHelpKeyHook();
-    return ::DialogBoxParamA(hInst, MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc, (LPARAM)this);
+    return ::DialogBoxIndirectParamA(AfxGetInstanceHandle(), dialogTemplate, hOwner, DialogProc, (LPARAM)this);
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd *pParentWnd)
@@ -46,11 +58,11 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd *pParentWnd)
     m_nIDTemplate = nIDTemplate;
     m_nIDHelp = nIDTemplate;
     m_pParentWnd = pParentWnd;
-    HINSTANCE hInst = AfxGetResourceHandle();
-    if (!::FindResourceA(hInst, MAKEINTRESOURCEA(nIDTemplate), (LPCSTR)RT_DIALOG))
+    LPCDLGTEMPLATEA dialogTemplate = FindDialogTemplate(nIDTemplate);
+    if (!dialogTemplate)
         return FALSE;
     AfxInstallHelpKeyHook();
-    HWND h = ::CreateDialogParamA(hInst, MAKEINTRESOURCEA(nIDTemplate),
+    HWND h = ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), dialogTemplate,
                                   pParentWnd ? pParentWnd->m_hWnd : NULL, DialogProc, (LPARAM)this);
     return h != NULL;
 }

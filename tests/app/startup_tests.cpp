@@ -106,7 +106,10 @@ protected:
             CWnd *main = AfxGetMainWnd();
             seen->mainWindowIsDialog = main && dynamic_cast<CMainDialog *>(main) != NULL;
             seen->visible = main && main->m_hWnd && IsWindowVisible(main->m_hWnd);
-            seen->resourceModule = ModuleBaseName(AfxGetResourceHandle());
+            // A resource image has no module name to ask for: the path it
+            // was loaded from is kept by the application.
+            std::string library((LPCSTR) static_cast<CAdminApp *>(AfxGetApp())->resourceLibraryPath);
+            seen->resourceModule = Lower(library.substr(library.find_last_of('\\') + 1));
             seen->title = AfxGetApp()->m_pszAppName;
             seen->helpPath = AfxGetApp()->m_pszHelpFilePath;
             if (main && main->m_hWnd)
@@ -147,7 +150,7 @@ TEST_F(StartupTest, EnglishRunsTheMainDialogAndReleasesTheLibraryAfterwards)
 
 TEST_F(StartupTest, AMissingLanguageLibraryFallsBackSilently)
 {
-    appstore::Installation store(StoreWithLanguage("de"));
+    appstore::Installation store(StoreWithLanguage("qq"));
     ui::MessageBoxRecorder boxes;
     DuringRun seen;
     EXPECT_FALSE(StartAndCancel(&seen));
@@ -158,20 +161,45 @@ TEST_F(StartupTest, AMissingLanguageLibraryFallsBackSilently)
 
 TEST_F(StartupTest, ALanguageFileThatIsNoLibraryFallsBackSilently)
 {
-    appstore::Installation store(StoreWithLanguage("de"));
-    // The current directory is searched: a bogus rvxrsde.dll there.
-    std::string dir = appstore::Scratch("bogus");
-    ASSERT_TRUE(appstore::WriteText(dir + "\\rvxrsde.dll", "MZ but nothing more"));
-    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+    appstore::Installation store(StoreWithLanguage("qz"));
+    // Beside the program, where language libraries are looked for.
+    std::string bogus = appstore::ProgramDir() + "\\rvxrsqz.dll";
+    ASSERT_TRUE(appstore::WriteText(bogus, "MZ but nothing more"));
+    ui::MessageBoxRecorder boxes;
+    DuringRun seen;
+    EXPECT_FALSE(StartAndCancel(&seen));
+    DeleteFileA(bogus.c_str());
+
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_TRUE(seen.ran);
+    EXPECT_EQ(seen.resourceModule, "rvxrsus.dll");
+}
+
+TEST_F(StartupTest, ATraversingLanguageStartsInEnglishAndRunsNothingOfTheStores)
+{
+    // The store names a library two levels up and beside it, the marker
+    // library waits there under that name.
+    appstore::Installation store(StoreWithLanguage("\\..\\..\\evil"));
+    std::string dir = appstore::Scratch("evil");
+    std::string work = dir + "\\a\\b";
+    CreateDirectoryA((dir + "\\a").c_str(), NULL);
+    CreateDirectoryA(work.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA((appstore::ProgramDir() + "\\rvxmarker.dll").c_str(), (dir + "\\evil.dll").c_str(), FALSE));
+    std::string marker = dir + "\\marker.txt";
+    SetEnvironmentVariableA("RVX_MARKER_FILE", marker.c_str());
+    ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
     ui::MessageBoxRecorder boxes;
     DuringRun seen;
     EXPECT_FALSE(StartAndCancel(&seen));
     SetCurrentDirectoryA(savedDir.c_str());
+    SetEnvironmentVariableA("RVX_MARKER_FILE", NULL);
+    bool ran = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
     appstore::RemoveTree(dir);
 
     EXPECT_TRUE(boxes.calls.empty());
     ASSERT_TRUE(seen.ran);
     EXPECT_EQ(seen.resourceModule, "rvxrsus.dll");
+    EXPECT_FALSE(ran);
 }
 
 TEST_F(StartupTest, NoCurrentLanguageSaysSoUnderTheDefaultTitle)

@@ -172,6 +172,21 @@ TEST_F(Clients, AFailedListingIsReportedAgainAtEachLaterDemand)
     EXPECT_EQ(3u, boxes.calls.size());
 }
 
+TEST_F(Clients, AListThatCannotBeHandedOutIsReportedOncePerLoad)
+{
+    // One client more than a 16-bit count holds: every client reference of
+    // both configurations asks for the list while the load runs.
+    ASSERT_TRUE(inst.Generate("--clients 65536 --configs 2 --per-config 10 --products 5")) << inst.Error();
+    EXPECT_EQ(0, LoadAll());
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:getting all clients:\n\n"));
+    EXPECT_EQ(1, DataCache::Get().configurationsLoaded);
+    EXPECT_EQ(2, DataCache::Get().configurations.GetCount());
+    // A later, separate need tries, and reports, again.
+    EXPECT_EQ(0, LoadClients());
+    EXPECT_EQ(2u, boxes.calls.size());
+}
+
 typedef DataTest Configurations;
 
 TEST_F(Configurations, KeysOrderAndReferencesFromTheStore)
