@@ -86,11 +86,17 @@ private:
 };
 
 // The real English language library as the resource source while it lives
-// (the tests run in bin/, beside it).
+// (the tests run in bin/, beside it), mapped as the program maps it: as a
+// resource image only.
+inline HMODULE LoadResourceImage(const char *file)
+{
+    return LoadLibraryExA(file, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
 class LanguageLibrary
 {
 public:
-    LanguageLibrary() : previous(AfxGetResourceHandle()), module(LoadLibraryA("rvxrsus.dll"))
+    LanguageLibrary() : previous(AfxGetResourceHandle()), module(LoadResourceImage("rvxrsus.dll"))
     {
         if (module)
             AfxSetResourceHandle(module);

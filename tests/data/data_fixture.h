@@ -19,7 +19,7 @@ class DataTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        static HINSTANCE language = LoadLibraryA("rvxrsus.dll");
+        static HINSTANCE language = ui::LoadResourceImage("rvxrsus.dll");
         AfxSetResourceHandle(language);
     }
     void SetUp() override
