@@ -596,7 +596,9 @@ TEST_P(TabOrderTest, TabRunsFromTheViewBoxThroughThePageToTheButtons)
     ASSERT_TRUE(translation.Loaded());
     ASSERT_NO_FATAL_FAILURE(Load(kStore));
     ui::MessageBoxRecorder boxes(IDYES);
-    Run([&](CMainDialog &d) {
+    bool walked = false;
+    INT_PTR result = Run([&](CMainDialog &d) {
+        walked = true;
         struct View
         {
             int index;
@@ -626,6 +628,8 @@ TEST_P(TabOrderTest, TabRunsFromTheViewBoxThroughThePageToTheButtons)
         }
         ui::Click(d.m_hWnd, IDCANCEL);
     });
+    EXPECT_TRUE(walked);
+    EXPECT_EQ(result, IDCANCEL);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TabOrderTest, ::testing::Values("rvxrsus.dll", "rvxrsde.dll"),

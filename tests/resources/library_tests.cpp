@@ -1,7 +1,7 @@
 // The language libraries side by side: the same resources and controls in
 // each, the texts the store depends on unchanged, access keys that do not
-// clash, the translation's characters intact; and one version number in
-// every file the build ships.
+// clash, the translation's characters intact; one version number in every
+// file the build ships; the program's manifest; the help file beside it.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -166,6 +166,23 @@ TEST(VersionBlocks, EveryShippedFileCarriesTheProjectVersion)
         ASSERT_TRUE(VerQueryValueA(block.data(), path, (void **)&version, &length)) << file << " " << path;
         EXPECT_EQ(std::string(version), text) << file;
     }
+}
+
+// The help file the program opens by default (its own path with ".HLP")
+// stands beside it and is a WinHelp file, whose first four bytes are the
+// format's magic number.
+TEST(HelpFile, StandsBesideTheProgramAsAWinHelpFile)
+{
+    HANDLE file = CreateFileA("rvxadmin.HLP", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    unsigned char head[4] = {0, 0, 0, 0};
+    DWORD read = 0;
+    ReadFile(file, head, sizeof head, &read, NULL);
+    DWORD size = GetFileSize(file, NULL);
+    CloseHandle(file);
+    ASSERT_EQ(read, 4u);
+    EXPECT_EQ(head[0] | (head[1] << 8) | (head[2] << 16) | ((DWORD)head[3] << 24), 0x00035F3Fu);
+    EXPECT_GT(size, 4096u);   // the whole manual, not an empty shell
 }
 
 // The program asks for the current controls, runs as its caller and says it
