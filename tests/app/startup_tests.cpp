@@ -148,9 +148,21 @@ TEST_F(StartupTest, EnglishRunsTheMainDialogAndReleasesTheLibraryAfterwards)
     EXPECT_TRUE(AfxGetMainWnd() == NULL);
 }
 
+TEST_F(StartupTest, GermanRunsWithTheGermanLibraryAndItsTitle)
+{
+    appstore::Installation store(StoreWithLanguage("de"));
+    ui::MessageBoxRecorder boxes;
+    DuringRun seen;
+    EXPECT_FALSE(StartAndCancel(&seen));
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_TRUE(seen.ran);
+    EXPECT_EQ(seen.resourceModule, "rvxrsde.dll");
+    EXPECT_EQ(seen.title, "Netzwerkinstallations-Administrator");
+}
+
 TEST_F(StartupTest, AMissingLanguageLibraryFallsBackSilently)
 {
-    appstore::Installation store(StoreWithLanguage("qq"));
+    appstore::Installation store(StoreWithLanguage("fr"));
     ui::MessageBoxRecorder boxes;
     DuringRun seen;
     EXPECT_FALSE(StartAndCancel(&seen));

@@ -85,9 +85,9 @@ private:
     HelpRecorder &operator=(const HelpRecorder &) = delete;
 };
 
-// The real English language library as the resource source while it lives
-// (the tests run in bin/, beside it), mapped as the program maps it: as a
-// resource image only.
+// A real language library (English unless named) as the resource source
+// while it lives (the tests run in bin/, beside it), mapped as the program
+// maps it: as a resource image only.
 inline HMODULE LoadResourceImage(const char *file)
 {
     return LoadLibraryExA(file, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -96,7 +96,8 @@ inline HMODULE LoadResourceImage(const char *file)
 class LanguageLibrary
 {
 public:
-    LanguageLibrary() : previous(AfxGetResourceHandle()), module(LoadResourceImage("rvxrsus.dll"))
+    explicit LanguageLibrary(const char *file = "rvxrsus.dll")
+        : previous(AfxGetResourceHandle()), module(LoadResourceImage(file))
     {
         if (module)
             AfxSetResourceHandle(module);
