@@ -4,6 +4,7 @@
 # under Xvfb, where it takes screenshots of the three pages, closes the tool
 # as Cancel would, and ends.
 set -euo pipefail
+trap 'echo "demo.sh: failed at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 tools/deps.sh demo
 export BUILD_DIR="$PWD/build"

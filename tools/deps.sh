@@ -3,7 +3,8 @@
 # Usage: tools/deps.sh [demo]   (demo adds Xvfb and the screenshot tools)
 set -e
 want=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
-      googletest clang clang-14 libclang-rt-14-dev)
+      googletest clang clang-14 libclang-rt-14-dev
+      g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wixl zip unzip file)
 [ "${1:-}" = demo ] && want+=(xvfb xauth x11-utils imagemagick fonts-wine)
 missing=()
 for p in "${want[@]}"; do
