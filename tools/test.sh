@@ -20,6 +20,7 @@ tools/fuzz.sh 60 || rc=1
 # Both packages built and their files checked (the 32-bit one cannot run
 # here); the x64 MSI installed, run and removed in the test prefix.
 tools/package.sh || rc=1
+tests/package/check_pe_faults.sh || rc=1
 tests/package/msi_install.sh "$BUILD_DIR" dist || rc=1
 (cd "$BUILD_DIR" && ctest --output-on-failure -j2) || rc=$?
 exit $rc

@@ -20,7 +20,7 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 title="Network Installation Administrator"
 version=$(cat "$src/build-x64-rel/version.txt")
 msi="$dist/rvxadmin-$version-x64.msi" msi86="$dist/rvxadmin-$version-x86.msi"
-for f in "$msi" "$msi86" "${msi%.msi}.zip"; do
+for f in "$msi" "$msi86" "${msi%.msi}.zip" "${msi86%.msi}.zip"; do
   [ -f "$f" ] || { echo "msi_install.sh: $f not built: run tools/package.sh" >&2; exit 1; }
 done
 
@@ -41,21 +41,22 @@ check() {   # check WHAT COMMAND...: one checked behaviour
   if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
 }
 msiexec() { timeout 180 "$WINE" msiexec "$@" </dev/null; }
-# installed: "<version>" of each copy of ours in the list of installed
-# programs, the 64-bit and the 32-bit one.
-installed() {
+# copies: "<product code> <version>" of each copy of ours in the list of
+# installed programs, the 64-bit and the 32-bit one.
+copies() {
   local key
   for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
              'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall'; do
     timeout 60 "$WINE" reg query "$key" /s </dev/null 2>/dev/null || true
   done | tr -d '\r' | awk -v name="$title" '
-      /^HKEY/ { if (mine) print ver; mine = 0; ver = "" }
+      /^HKEY/ { if (mine) print code, ver; mine = 0; ver = ""; code = $0; sub(/.*\\/, "", code) }
       $1 == "DisplayName" { sub(/^[ \t]*DisplayName[ \t]+REG_SZ[ \t]+/, ""); mine = ($0 == name) }
       $1 == "DisplayVersion" { ver = $3 }
-      END { if (mine) print ver }'
+      END { if (mine) print code, ver }'
 }
-same_files() {   # same_files DIR: the files of the zip in DIR, byte for byte, and nothing else
-  diff -r "$work/zip/rvxadmin-$version-x64" "$1"
+installed() { copies | cut -d' ' -f2; }
+same_files() {   # same_files ARCH DIR: the files of ARCH's zip in DIR, byte for byte, and nothing else
+  diff -r "$work/zip/rvxadmin-$version-$1" "$2"
 }
 # shortcuts: the tool's shortcuts in any Start menu. A per-machine package
 # puts it in the common one on Windows; Wine's msi uses the user's.
@@ -63,9 +64,12 @@ shortcuts() {
   find "$drive_c/ProgramData/Microsoft/Windows/Start Menu" "$drive_c/users" -name "$title.lnk" 2>/dev/null
 }
 
-# A run that failed half-way may have left the package installed.
-msiexec /x "$(winpath "$msi")" /qn || true
+# A run that failed half-way may have left a copy installed, or files of one.
+copies | while read -r code _; do msiexec /x "$code" /qn || true; done
+rm -rf "$folder" "$folder86"
+shortcuts | while read -r f; do rm -f "$f"; done
 unzip -q "${msi%.msi}.zip" -d "$work/zip"
+unzip -q "${msi86%.msi}.zip" -d "$work/zip"
 
 echo "== an older version, then this one"
 tools_pkg="$src/tools/package.sh"
@@ -76,7 +80,7 @@ check "the older version installs" msiexec /i "$(winpath "$old")" /qn
 check "the older version is listed" test "$(installed)" = 1.0.0
 check "this version installs over it" msiexec /i "$(winpath "$msi")" /qn
 check "only this version is listed" test "$(installed)" = "$version"
-check "the files of the zip are installed, and nothing else" same_files "$app"
+check "the files of the zip are installed, and nothing else" same_files x64 "$app"
 check "one Start-menu shortcut, to the program" test "$(shortcuts | wc -l)" = 1
 check "the shortcut names the program" grep -aq 'rvxadmin.exe' "$(shortcuts | head -1)"
 check "the older version is refused over this one" bash -c "! timeout 180 '$WINE' msiexec /i '$(winpath "$old")' /qn </dev/null"
@@ -97,7 +101,7 @@ tool=""
 echo "== the other architecture"
 check "the x86 package installs over it" msiexec /i "$(winpath "$msi86")" /qn
 check "the x64 copy is gone" test ! -e "$folder"
-check "the x86 copy is in Program Files (x86)" test -f "$folder86/Network Installation Administrator/rvxadmin.exe"
+check "the x86 copy is in Program Files (x86), as in its zip" same_files x86 "$folder86/Network Installation Administrator"
 check "one copy is listed" test "$(installed)" = "$version"
 check "the x64 package installs over it" msiexec /i "$(winpath "$msi")" /qn
 check "the x86 copy is gone" test ! -e "$folder86"

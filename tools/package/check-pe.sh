@@ -14,9 +14,11 @@ set -euo pipefail
 trap 'echo "check-pe.sh: failed at line $LINENO" >&2' ERR
 dir="$1" arch="$2"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
+# The x86-64 objdump reads the PE files of both machines.
+objdump=x86_64-w64-mingw32-objdump
 case "$arch" in
-  x64) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 ;;
-  x86) objdump=i686-w64-mingw32-objdump format=pei-i386 ;;
+  x64) format=pei-x86-64 ;;
+  x86) format=pei-i386 ;;
   *) echo "check-pe.sh: unknown architecture $arch" >&2; exit 2 ;;
 esac
 problems=0
