@@ -110,12 +110,14 @@ for arch in "${archs[@]}"; do
 
   echo "== $arch: $name.msi"
   files_wxs "$stage" "$win64" >"$build/stage/$name.wxs"
-  step "wixl ($arch)" bash -c 'cd "$1" && shift && exec "$@"' - "$build/stage" \
-    wixl -a "$arch" -D Version="$ver" -D UpgradeBelow="$below" -D Arch="$arch" \
-      -D ProgramFilesFolder="$pf" -D Win64=$win64 \
-      -o "$dist/$name.msi" "$root/tools/package/rvxadmin.wxs" "$name.wxs"
+  (cd "$build/stage" &&
+   wixl -a "$arch" -D Version="$ver" -D UpgradeBelow="$below" -D Arch="$arch" \
+     -D ProgramFilesFolder="$pf" -D Win64=$win64 \
+     -o "$dist/$name.msi" "$root/tools/package/rvxadmin.wxs" "$name.wxs") ||
+    { echo "package.sh: wixl ($arch) failed" >&2; exit 1; }
   echo "== $arch: $name.zip"
   rm -f "$dist/$name.zip"
-  step "zip ($arch)" bash -c "cd '$build/stage' && zip -q -X -r '$dist/$name.zip' '$name'"
+  (cd "$build/stage" && zip -q -X -r "$dist/$name.zip" "$name") ||
+    { echo "package.sh: zip ($arch) failed" >&2; exit 1; }
 done
 ls -l "$dist"
