@@ -72,8 +72,7 @@ unzip -q "${msi%.msi}.zip" -d "$work/zip"
 unzip -q "${msi86%.msi}.zip" -d "$work/zip"
 
 echo "== an older version, then this one"
-tools_pkg="$src/tools/package.sh"
-"$tools_pkg" --arch x64 --version 1.0.0 --dist "$work" >"$work/old-package.log" 2>&1 ||
+"$src/tools/package.sh" --arch x64 --version 1.0.0 --dist "$work" >"$work/old-package.log" 2>&1 ||
   { cat "$work/old-package.log"; echo "msi_install.sh: packing version 1.0.0 failed" >&2; exit 1; }
 old="$work/rvxadmin-1.0.0-x64.msi"
 check "the older version installs" msiexec /i "$(winpath "$old")" /qn
@@ -114,4 +113,4 @@ check "no Start-menu shortcut is left" test -z "$(shortcuts)"
 check "nothing is left in the list of installed programs" test -z "$(installed)"
 
 echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+[ "$failed" -eq 0 ] || exit 1
