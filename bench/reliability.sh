@@ -14,7 +14,7 @@ COMMITS=${COMMITS:-1000}
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 export BUILD_DIR=${BUILD_DIR:-$root/build-rel}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$BUILD_DIR" installer_tests rvxlayout >/dev/null || exit 1
+ninja -C "$BUILD_DIR" --quiet installer_tests rvxlayout >&2 || { echo "reliability.sh: build of $BUILD_DIR failed" >&2; exit 1; }
 . tools/wine-env.sh
 wine_boot null >/dev/null 2>&1
 wine_server_start
@@ -24,7 +24,7 @@ scratch=$(mktemp -d /tmp/kxrel.XXXXXX)
 
 wine_tests=$(cd "$bin" && timeout 900 $WINE ./installer_tests.exe --gtest_filter='Reliability.*' 2>&1)
 cmake -S tests/native -B build-native -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-ninja -C build-native >/dev/null || exit 1
+ninja -C build-native --quiet >&2 || { echo "reliability.sh: build of build-native failed" >&2; exit 1; }
 native_tests=$(build-native/store_native_tests 2>&1)
 
 # hammer PROCESSES EACH [ENV=1]: prints "<commits> <refused> <lost>"

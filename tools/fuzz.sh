@@ -12,8 +12,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${NATIVE_BUILD_DIR:-$PWD/build-native}
-cmake -S tests/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
-ninja -C "$build" store_fuzz store_roundtrip_fuzz >/dev/null || exit 1
+cmake -S tests/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null || { echo "fuzz.sh: configure failed" >&2; exit 1; }
+ninja -C "$build" --quiet store_fuzz store_roundtrip_fuzz >&2 || { echo "fuzz.sh: build of the fuzz targets failed" >&2; exit 1; }
 status=0
 targets="store_fuzz store_roundtrip_fuzz"
 # The targets run side by side, one a core. Inputs stay under 8 KB: the

@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and runs every test under Wine without a
 # display. Ends with ctest's summary line; exits non-zero on any failure.
 set -euo pipefail
+trap 'echo "test.sh: failed at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 tools/deps.sh
 export BUILD_DIR="$PWD/build"
@@ -14,7 +15,12 @@ trap wine_server_stop EXIT
 rc=0
 # The store's core natively under ASan/UBSan, and a minute of each fuzz target.
 (cmake -S tests/native -B build-native -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
-   ninja -C build-native >/dev/null && build-native/store_native_tests) || rc=1
+   ninja -C build-native --quiet && build-native/store_native_tests) || { echo "test.sh: native tests failed" >&2; rc=1; }
 tools/fuzz.sh 60 || rc=1
+# Both packages built and their files checked (the 32-bit one cannot run
+# here); the x64 MSI installed, run and removed in the test prefix.
+tools/package.sh || rc=1
+tests/package/check_pe_faults.sh || rc=1
+tests/package/msi_install.sh "$BUILD_DIR" dist || rc=1
 (cd "$BUILD_DIR" && ctest --output-on-failure -j2) || rc=$?
 exit $rc
