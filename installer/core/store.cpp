@@ -110,6 +110,7 @@ bool Store::Lock(const std::string &dir, std::string *err) {
         std::string ignored;
         for (const char *file : {kConfigFile, kCatalogueFile})
           fs_.Remove(PathOf(dir, file) + "." + pidText + ".pending", &ignored);
+        ClearDeadHistory(dir, pidText);
         continue;
       }
     }
@@ -134,13 +135,15 @@ bool Store::Unlock(const std::string &dir, std::string *err) {
 // Writes bytes beside the target and renames them over it. A failed step
 // removes the pending file again; a crash leaves it behind, where no reader
 // ever looks.
-bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err) {
+bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
+                    const char *step) {
+  const std::string at = std::string(step) + ".";
   std::string target = PathOf(dir, file);
   std::string pending = target + "." + std::to_string(fs_.ProcessId()) + ".pending";
   std::string why, ignored;
   FileSystem::Handle h = nullptr;
   bool existed = false;
-  if (faults_.Hit("commit.create", &why)) {
+  if (faults_.Hit(at + "create", &why)) {
     *err = pending + ": " + why;
     return false;
   }
@@ -153,16 +156,16 @@ bool Store::Replace(const std::string &dir, const char *file, const std::string 
     }
   }
   bool open = true;
-  bool ok = !faults_.Hit("commit.write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
-            !faults_.Hit("commit.flush", &why) && fs_.Flush(h, &why);
+  bool ok = !faults_.Hit(at + "write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
+            !faults_.Hit(at + "flush", &why) && fs_.Flush(h, &why);
   if (ok) {
     // The handle is gone after CloseHandle whatever it reports, and an open
     // pending file could not be removed below.
-    bool injected = faults_.Hit("commit.close", &why);
+    bool injected = faults_.Hit(at + "close", &why);
     open = false;
     ok = fs_.Close(h, injected ? &ignored : &why) && !injected;
   }
-  if (ok) ok = !faults_.Hit("commit.rename", &why) && fs_.Rename(pending, target, &why);
+  if (ok) ok = !faults_.Hit(at + "rename", &why) && fs_.Rename(pending, target, &why);
   if (!ok) {
     if (open) fs_.Close(h, &ignored);
     fs_.Remove(pending, &ignored);
@@ -194,7 +197,9 @@ bool Store::CommitConfig(const std::string &dir, ConfigData data, uint64_t base,
   }
   if (ok) {
     data.generation = (checking ? base : current.generation) + 1;
-    ok = Replace(dir, kConfigFile, WriteConfigData(data), err);
+    const std::string bytes = WriteConfigData(data);
+    ok = KeepHistory(dir, current, data, bytes, err) && Replace(dir, kConfigFile, bytes, err);
+    if (ok) PruneHistory(dir, current.generation);
   }
   if (locking && !Unlock(dir, &why)) {
     *err = ok ? "the change was stored, but " + why : *err + "; also " + why;

@@ -10,10 +10,12 @@
 #define KX_STORE_H
 
 #include <string>
+#include <vector>
 
 #include "fault_switch.h"
 #include "store_format.h"
 #include "store_fs.h"
+#include "store_history.h"
 
 namespace kx {
 
@@ -42,15 +44,40 @@ class Store {
   // pending change begun before is refused at its commit.
   bool WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData config, std::string *err);
 
+  // History (store_history.cpp). The configuration data of a generation:
+  // the current one or one kept in history/; *bytes (may be null) gets the
+  // file's bytes.
+  bool LoadGeneration(const std::string &dir, uint64_t generation, ConfigData *d, std::string *bytes,
+                      std::string *err);
+  // Every commit recorded, oldest first, one entry per generation (the line
+  // of the commit that made it; lines of commits that never completed are
+  // left out). A store without history/ has none.
+  bool LoadAudit(const std::string &dir, std::vector<AuditEntry> *entries, std::string *err);
+  std::string HistoryPath(const std::string &dir, uint64_t generation) const;
+  // Tests keep fewer generations to see the oldest go.
+  void SetHistoryDepth(unsigned depth) { depth_ = depth ? depth : 1; }
+
  private:
+  // Under the commit lock, before config.kxs is replaced by next: keeps the
+  // replaced old data and appends the audit line.
+  bool KeepHistory(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+                   std::string *err);
+  // After the commit: the generation that fell out of the kept ones goes.
+  void PruneHistory(const std::string &dir, uint64_t replaced);
+  // What a dead committer left in history/.
+  void ClearDeadHistory(const std::string &dir, const std::string &pid);
+
   bool Unsafe(const char *name);
   bool Lock(const std::string &dir, std::string *err);
   bool Unlock(const std::string &dir, std::string *err);
-  bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err);
+  // step names the fault points ("commit" → "commit.create", ...).
+  bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
+               const char *step = "commit");
   bool Load(const std::string &dir, const char *file, std::string *bytes, std::string *err);
 
   FileSystem &fs_;
   FaultSwitch &faults_;
+  unsigned depth_ = kHistoryDepth;
 };
 
 // Keeps the last parsed file and parses again only when its size or time

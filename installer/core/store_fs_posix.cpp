@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -129,6 +130,11 @@ class PosixFileSystem : public FileSystem {
   std::string HostName() override {
     char name[256] = {0};
     return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("unknown-host");
+  }
+
+  std::string UserName() override {
+    struct passwd *pw = getpwuid(geteuid());
+    return pw && pw->pw_name && *pw->pw_name ? std::string(pw->pw_name) : std::string("unknown-user");
   }
 
   unsigned long ProcessId() override { return static_cast<unsigned long>(getpid()); }

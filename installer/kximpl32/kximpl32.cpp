@@ -6,6 +6,10 @@
 // change the copy; commitRVXChanges writes it as the new store under the
 // lock, unless another commit came in between. The read calls always answer
 // from the committed store, never from the pending copy.
+//
+// A context that useGeneration pointed at a generation kept in the store's
+// history makes the read calls answer from that generation; it is
+// read-only: makeTempFiles, the set and remove calls and the commit refuse it.
 #include <windows.h>
 
 #include <cstring>
@@ -26,9 +30,14 @@ namespace {
 // the call find the installation itself.
 const char kContextTag[] = "KX1:";
 const char kLongContextTag[] = "KX1*";
+// "KXG<generation>:" followed by the directory, or "KXG<generation>*" for a
+// long one.
+const char kGenerationTag[] = "KXG";
 
 std::mutex g_lock;
 std::string g_longDir;
+// The generation the context of the call in progress reads; 0: the current.
+uint64_t g_callGeneration = 0;
 
 struct Pending {
   bool active = false;
@@ -46,6 +55,23 @@ kx::Store &TheStore() {
 HMODULE Self() { return kx::ModuleOf(reinterpret_cast<const void *>(&Self)); }
 
 bool DirectoryOf(const char *ctx, std::string *dir, std::string *err) {
+  g_callGeneration = 0;
+  if (ctx && std::memchr(ctx, 0, KX_CONTEXT_SIZE) && std::strncmp(ctx, kGenerationTag, 3) == 0) {
+    char *end = nullptr;
+    unsigned long long g = std::strtoull(ctx + 3, &end, 10);
+    if (g && end != ctx + 3 && (*end == ':' || *end == '*')) {
+      if (*end == ':' && end[1]) {
+        *dir = end + 1;
+        g_callGeneration = g;
+        return true;
+      }
+      if (*end == '*' && !end[1] && !g_longDir.empty()) {
+        *dir = g_longDir;
+        g_callGeneration = g;
+        return true;
+      }
+    }
+  }
   if (ctx && std::memchr(ctx, 0, KX_CONTEXT_SIZE)) {
     if (std::strncmp(ctx, kContextTag, 4) == 0 && ctx[4]) {
       *dir = ctx + 4;
@@ -76,11 +102,37 @@ bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err
 
 kx::CachedFile<kx::ConfigData> g_config;
 
+// The last generation read from the history: kept files never change.
+struct Historic {
+  std::string dir;
+  uint64_t generation = 0;
+  kx::ConfigData data;
+};
+Historic g_historic;
+
 bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) {
+  if (g_callGeneration) {
+    if (g_historic.generation != g_callGeneration || g_historic.dir != dir) {
+      g_historic = Historic();
+      if (!TheStore().LoadGeneration(dir, g_callGeneration, &g_historic.data, nullptr, err)) return false;
+      g_historic.dir = dir;
+      g_historic.generation = g_callGeneration;
+    }
+    *d = &g_historic.data;
+    return true;
+  }
   return g_config.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err);
 }
 
+bool Writable(std::string *err) {
+  if (!g_callGeneration) return true;
+  *err = "the context reads generation " + std::to_string(g_callGeneration) +
+         " of the history, which cannot be changed: use a context of kxsaoh";
+  return false;
+}
+
 bool PendingFor(const std::string &dir, std::string *err) {
+  if (!Writable(err)) return false;
   if (!g_pending.active) {
     *err = "no pending change: call makeTempFiles first";
     return false;
@@ -296,7 +348,8 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
   // one tick of the clock, at the same size, would look unchanged, and a
   // change begun from a stale copy would only be refused at its commit.
   g_config.Forget();
-  if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
+  if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Writable(&why) || !Config(dir, &d, &why))
+    return Fail(err, why);
   g_pending.active = true;
   g_pending.dir = dir;
   g_pending.base = d->generation;
@@ -389,6 +442,67 @@ int KXAPI setConflictResolution(char *ctx, const char *plat, const char *adminis
     return Fail(err, why);
   g_pending.data.resolution = w;
   return 0;
+}
+
+// ---- history ---------------------------------------------------------------
+
+int KXAPI useGeneration(char *ctx, const char *plat, unsigned long long generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::string why, dir;
+  const kx::ConfigData *d = nullptr;
+  if (!Begin("useGeneration", ctx, plat, &dir, &why)) return Fail(err, why);
+  if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
+  g_callGeneration = generation;
+  if (!Config(dir, &d, &why)) return Fail(err, why);
+  const std::string g = std::to_string(generation);
+  if (4 + g.size() + dir.size() + 1 <= KX_CONTEXT_SIZE) {
+    std::string text = kGenerationTag + g + ":" + dir;
+    std::memcpy(ctx, text.c_str(), text.size() + 1);
+  } else {
+    g_longDir = dir;
+    std::string text = kGenerationTag + g + "*";
+    std::memcpy(ctx, text.c_str(), text.size() + 1);
+  }
+  return 0;
+}
+
+int KXAPI getGeneration(char *ctx, const char *plat, unsigned long long *generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  if (generation) *generation = 0;
+  std::string why, dir;
+  const kx::ConfigData *d = nullptr;
+  if (!Begin("getGeneration", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
+  if (!generation) return Fail(err, "no place for the generation given");
+  *generation = d->generation;
+  return 0;
+}
+
+int KXAPI getCommitHistory(char *ctx, const char *plat, char ***entries, KXCOUNT *count, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  kx::SetNone(entries, count);
+  std::string why, dir;
+  std::vector<kx::AuditEntry> audit;
+  if (!Begin("getCommitHistory", ctx, plat, &dir, &why) || !TheStore().LoadAudit(dir, &audit, &why))
+    return Fail(err, why);
+  // Tabs and line breaks of a host or user name would break the fields.
+  auto field = [](std::string s) {
+    for (char &ch : s)
+      if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
+    return s;
+  };
+  std::vector<std::string> list;
+  size_t first = audit.size() > 65535 ? audit.size() - 65535 : 0;
+  for (size_t i = first; i < audit.size(); ++i) {
+    const kx::AuditEntry &e = audit[i];
+    const kx::ChangeCounts &c = e.counts;
+    std::string line = std::to_string(e.generation) + "\t" + std::to_string(e.time) + "\t" + field(e.host) +
+                       "\t" + field(e.user) + "\t" + (e.kept ? "1" : "0");
+    for (unsigned n : {c.added, c.removed, c.changed, c.productsAdded, c.productsRemoved, c.clientsAdded,
+                       c.clientsRemoved, c.defaultChanged ? 1u : 0u})
+      line += "\t" + std::to_string(n);
+    list.push_back(line);
+  }
+  return kx::SetNames(entries, count, list, "history entries", &why) ? 0 : Fail(err, why);
 }
 
 }  // extern "C"

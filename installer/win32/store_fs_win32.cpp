@@ -147,6 +147,13 @@ class Win32FileSystem : public FileSystem {
     return GetComputerNameA(name, &n) ? std::string(name, n) : std::string("unknown-host");
   }
 
+  std::string UserName() override {
+    char name[257];
+    DWORD n = sizeof name;
+    // n counts the terminating zero on success.
+    return GetUserNameA(name, &n) && n > 1 ? std::string(name, n - 1) : std::string("unknown-user");
+  }
+
   unsigned long ProcessId() override { return GetCurrentProcessId(); }
 
   bool ProcessAlive(unsigned long pid) override {

@@ -120,9 +120,11 @@ class TempStore : public ::testing::Test {
     makeTempFiles(nullptr, "win32", &err);
     PKRGfree(err);
     SetEnvironmentVariableA("VELKAN_INSTALL", nullptr);
-    for (const std::string &f : FilesEndingWith(dir_, ""))
-      if (f != "." && f != "..") DeleteFileA((dir_ + "\\" + f).c_str());
-    RemoveDirectoryA(dir_.c_str());
+    for (const std::string &d : {dir_ + "\\" + kx::kHistoryDir, dir_}) {
+      for (const std::string &f : FilesEndingWith(d, ""))
+        if (f != "." && f != "..") DeleteFileA((d + "\\" + f).c_str());
+      RemoveDirectoryA(d.c_str());
+    }
   }
 
   void Lay(const kx::Catalogue &c, const kx::ConfigData &d) {
