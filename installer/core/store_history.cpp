@@ -1,5 +1,6 @@
 #include "store_history.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -41,9 +42,10 @@ bool SameWords(const std::optional<Words> &a, const std::optional<Words> &b) {
 }
 
 bool Number(const std::string &text, uint64_t *out) {
-  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  errno = 0;
   *out = std::strtoull(text.c_str(), nullptr, 10);
-  return true;
+  return errno == 0;
 }
 
 }  // namespace
