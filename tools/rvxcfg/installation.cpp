@@ -25,13 +25,17 @@ std::vector<std::string> TakeNames(char **names, KXCOUNT count) {
   return v;
 }
 
-// A failed call's text, with what was being done.
-bool Failed(int rc, char *errText, const std::string &doing, std::string *err) {
+// A failed call's text, with what was being done. errText by address: it
+// is read after the call that sets it, whatever order the arguments of one
+// call are evaluated in.
+bool Failed(int rc, char **errText, const std::string &doing, std::string *err) {
   if (rc == 0) {
-    PKRGfree(errText);
+    PKRGfree(*errText);
+    *errText = nullptr;
     return false;
   }
-  std::string text = TakeText(errText);
+  std::string text = TakeText(*errText);
+  *errText = nullptr;
   *err = doing + ": " + (text.empty() ? "the installer library gave no reason" : text);
   return true;
 }
@@ -45,7 +49,7 @@ struct Context {
     }
     if (!generation) return true;
     char *e = nullptr;
-    return !Failed(useGeneration(area, kPlat, generation, &e), e, "reading generation " + std::to_string(generation),
+    return !Failed(useGeneration(area, kPlat, generation, &e), &e, "reading generation " + std::to_string(generation),
                    err);
   }
 };
@@ -63,12 +67,12 @@ bool SetOne(Context &ctx, const Config &c, std::string *err) {
   if (Failed(setConfiguration(ctx.area, kPlat, c.name.c_str(), products.empty() ? nullptr : products.data(),
                               static_cast<KXCOUNT>(products.size()), c.words.administrator.c_str(),
                               c.words.location.c_str(), c.words.mandatory.c_str(), c.os.c_str(), c.value, &e),
-             e, "setting configuration \"" + c.name + "\"", err))
+             &e, "setting configuration \"" + c.name + "\"", err))
     return false;
   e = nullptr;
   return !Failed(setConfigurationClients(ctx.area, kPlat, c.name.c_str(), clients.empty() ? nullptr : clients.data(),
                                          static_cast<KXCOUNT>(clients.size()), &e),
-                 e, "setting the clients of \"" + c.name + "\"", err);
+                 &e, "setting the clients of \"" + c.name + "\"", err);
 }
 
 }  // namespace
@@ -80,7 +84,7 @@ bool ReadInstallation(uint64_t generation, Installation *out, std::string *err) 
   char **names = nullptr;
   KXCOUNT count = 0;
   char *e = nullptr;
-  if (Failed(getAllConfigurations(ctx.area, kPlat, &names, &count, &e), e, "getting all configurations", err))
+  if (Failed(getAllConfigurations(ctx.area, kPlat, &names, &count, &e), &e, "getting all configurations", err))
     return false;
   for (const std::string &name : TakeNames(names, count)) {
     Config c;
@@ -93,11 +97,11 @@ bool ReadInstallation(uint64_t generation, Installation *out, std::string *err) 
     c.products = TakeNames(products, pc);
     c.words = Words{TakeText(a), TakeText(l), TakeText(m)};
     c.os = TakeText(os);
-    if (Failed(rc, e, "getting configuration \"" + name + "\"", err)) return false;
+    if (Failed(rc, &e, "getting configuration \"" + name + "\"", err)) return false;
     e = nullptr;
     rc = getConfigurationClients(ctx.area, kPlat, name.c_str(), &clients, &cc, &e);
     c.clients = TakeNames(clients, cc);
-    if (Failed(rc, e, "getting the clients of \"" + name + "\"", err)) return false;
+    if (Failed(rc, &e, "getting the clients of \"" + name + "\"", err)) return false;
     out->configs.push_back(c);
   }
   char *a = nullptr, *l = nullptr, *m = nullptr;
@@ -122,7 +126,7 @@ bool ReadGeneration(uint64_t *generation, std::string *err) {
   if (!ctx.Open(0, err)) return false;
   unsigned long long g = 0;
   char *e = nullptr;
-  if (Failed(getGeneration(ctx.area, kPlat, &g, &e), e, "getting the generation", err)) return false;
+  if (Failed(getGeneration(ctx.area, kPlat, &g, &e), &e, "getting the generation", err)) return false;
   *generation = g;
   return true;
 }
@@ -142,7 +146,7 @@ bool ReadCatalog(Catalog *out, std::string *err) {
     KXCOUNT count = 0;
     int rc = getInstalledProducts(homeNames[0].c_str(), kPlat, 0, &names, &count, &e);
     std::vector<std::string> products = TakeNames(names, count);
-    if (Failed(rc, e, "retrieving Installed Products", err)) return false;
+    if (Failed(rc, &e, "retrieving Installed Products", err)) return false;
     out->products.insert(products.begin(), products.end());
   }
   Context ctx;
@@ -152,7 +156,7 @@ bool ReadCatalog(Catalog *out, std::string *err) {
   e = nullptr;
   int rc = getAllClients(ctx.area, kPlat, &names, &count, &e);
   std::vector<std::string> clients = TakeNames(names, count);
-  if (Failed(rc, e, "getting all clients", err)) return false;
+  if (Failed(rc, &e, "getting all clients", err)) return false;
   out->clients.insert(clients.begin(), clients.end());
   return true;
 }
@@ -162,11 +166,11 @@ bool Apply(const Installation &current, const Installation &target, std::string 
   Context ctx;
   if (!ctx.Open(0, err)) return false;
   char *e = nullptr;
-  if (Failed(makeTempFiles(ctx.area, kPlat, &e), e, "starting the change", err)) return false;
+  if (Failed(makeTempFiles(ctx.area, kPlat, &e), &e, "starting the change", err)) return false;
   for (const Config &c : current.configs)
     if (!target.Find(c.name)) {
       e = nullptr;
-      if (Failed(removeConfiguration(ctx.area, kPlat, c.name.c_str(), &e), e,
+      if (Failed(removeConfiguration(ctx.area, kPlat, c.name.c_str(), &e), &e,
                  "removing configuration \"" + c.name + "\"", err))
         return false;
     }
@@ -180,11 +184,11 @@ bool Apply(const Installation &current, const Installation &target, std::string 
     e = nullptr;
     if (Failed(setConflictResolution(ctx.area, kPlat, w.administrator.c_str(), w.location.c_str(),
                                      w.mandatory.c_str(), &e),
-               e, "setting conflict resolution", err))
+               &e, "setting conflict resolution", err))
       return false;
   }
   e = nullptr;
-  return !Failed(commitRVXChanges(ctx.area, kPlat, &e), e, "committing", err);
+  return !Failed(commitRVXChanges(ctx.area, kPlat, &e), &e, "committing", err);
 }
 
 bool ReadHistory(std::vector<HistoryEntry> *out, std::string *err) {
@@ -196,7 +200,7 @@ bool ReadHistory(std::vector<HistoryEntry> *out, std::string *err) {
   char *e = nullptr;
   int rc = getCommitHistory(ctx.area, kPlat, &lines, &count, &e);
   std::vector<std::string> texts = TakeNames(lines, count);
-  if (Failed(rc, e, "getting the history", err)) return false;
+  if (Failed(rc, &e, "getting the history", err)) return false;
   for (const std::string &t : texts) {
     std::vector<std::string> f;
     size_t at = 0;

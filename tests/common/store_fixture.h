@@ -166,5 +166,26 @@ inline std::string ErrText(char *err) {
 
 inline bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
+// Names that trip up formats: blanks at either end, brackets, '=', ';',
+// '%', quotes, commas, tabs, every 8-bit byte, the longest name.
+inline std::vector<std::string> OddNames() {
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
+  std::string every;
+  for (int b = 1; b <= 255; ++b)
+    if (b != '\r' && b != '\n') every += static_cast<char>(b);
+  return {"plain", " leading", "trailing ", "  both  ", "in ner  blanks", "[section]", "key=value", "a;comment",
+          "100%", "%41 not an escape", "%", "\"quoted\"", "'single'", "tab\there", high, every,
+          std::string(kx::kMaxNameLength, 'L'), "a,b", "back\\slash", "|bar|", "#hash"};
+}
+
+// Configuration names cannot hold a comma (the store refuses it); every
+// other byte goes through them too.
+inline std::string ConfigName(std::string name) {
+  for (char &ch : name)
+    if (ch == ',') ch = ';';
+  return name;
+}
+
 }  // namespace kxtest
 #endif
