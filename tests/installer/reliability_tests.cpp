@@ -84,14 +84,34 @@ class Reliability : public TempStore {
     GetTempPathA(sizeof tmp, tmp);
     return std::string(tmp) + "kxrel-" + std::to_string(GetCurrentProcessId()) + "-" + name + ".out";
   }
+  std::vector<std::string> Pending() {
+    std::vector<std::string> p = FilesEndingWith(dir_, ".pending");
+    for (const std::string &f : FilesEndingWith(Path(kx::kHistoryDir), ".pending")) p.push_back(f);
+    return p;
+  }
+  // The audit lists the current generation last and none beyond it.
+  void ExpectAuditEndsAtTheStore(int line) {
+    std::vector<kx::AuditEntry> a;
+    std::string err;
+    ASSERT_TRUE(CoreStore().LoadAudit(dir_, &a, &err)) << err;
+    ASSERT_FALSE(a.empty()) << "line " << line;
+    EXPECT_EQ(a.back().generation, Stored().generation) << "line " << line;
+    EXPECT_TRUE(a.back().kept) << "line " << line;
+  }
   void RemoveLeftovers() {
     for (const std::string &f : FilesEndingWith(dir_, ".pending")) DeleteFileA(Path(f.c_str()).c_str());
     DeleteFileA(Path(kx::kLockFile).c_str());
   }
 };
 
-const char *const kSteps[] = {"commit.lock",  "commit.check", "commit.create", "commit.write",
-                              "commit.flush", "commit.close", "commit.rename", "commit.unlock"};
+// In the order a commit takes them: the history of the replaced data and the
+// audit line are written after the check and before the store's own file.
+const char *const kSteps[] = {"commit.lock",   "commit.check",   "history.directory", "history.create",
+                              "history.write", "history.flush",  "history.close",     "history.rename",
+                              "audit.create",  "audit.write",    "audit.flush",       "audit.close",
+                              "audit.rename",  "commit.create",  "commit.write",      "commit.flush",
+                              "commit.close",  "commit.rename",  "commit.unlock"};
+const int kStepCount = sizeof kSteps / sizeof kSteps[0];
 
 }  // namespace
 
@@ -129,8 +149,9 @@ TEST_F(Reliability, EveryCommitStepFailingOnceAlwaysOrKillingTheWriter) {
         ASSERT_EQ(setConflictResolution(Ctx(), "win32", "user", "local", "optional", &err), 0) << Take(err);
         ASSERT_EQ(commitRVXChanges(Ctx(), "win32", &err), 0) << Take(err);
         EXPECT_EQ(Resolution(), "user local optional");
-        EXPECT_TRUE(FilesEndingWith(dir_, ".pending").empty());
+        EXPECT_TRUE(Pending().empty());
         EXPECT_FALSE(Exists(Path(kx::kLockFile)));
+        ExpectAuditEndsAtTheStore(__LINE__);
         continue;
       }
 
@@ -140,7 +161,7 @@ TEST_F(Reliability, EveryCommitStepFailingOnceAlwaysOrKillingTheWriter) {
       EXPECT_NE(commitRVXChanges(Ctx(), "win32", &err), 0);
       std::string text = ErrText(err);
       EXPECT_TRUE(Contains(text, step)) << text;
-      EXPECT_TRUE(FilesEndingWith(dir_, ".pending").empty());
+      EXPECT_TRUE(Pending().empty());
       if (afterRename) {
         // Stored, but the lock could not go: said so, with the lock's path.
         EXPECT_TRUE(Contains(text, "stored, but") && Contains(text, Path(kx::kLockFile))) << text;
@@ -173,10 +194,16 @@ TEST_F(Reliability, EveryCommitStepFailingOnceAlwaysOrKillingTheWriter) {
       ASSERT_EQ(retry, 0) << Take(err);
       EXPECT_EQ(ReadFile(ConfigPath()), after) << "the retry stores exactly the change";
       EXPECT_FALSE(Exists(Path(kx::kLockFile)));
-      EXPECT_TRUE(FilesEndingWith(dir_, ".pending").empty());
+      EXPECT_TRUE(Pending().empty());
+      // The replaced data is kept, and the audit holds the retry's line.
+      kx::ConfigData kept;
+      std::string why;
+      EXPECT_TRUE(CoreStore().LoadGeneration(dir_, Stored().generation - 1, &kept, nullptr, &why)) << why;
+      EXPECT_EQ(kx::WriteConfigData(kept), before);
+      ExpectAuditEndsAtTheStore(__LINE__);
     }
   }
-  EXPECT_EQ(tried, 24);
+  EXPECT_EQ(tried, kStepCount * 3);
   std::printf("reliability: commit steps x modes interrupted and recovered: %d of %d\n",
               ::testing::Test::HasFailure() ? 0 : tried, tried);
 }
