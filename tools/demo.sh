@@ -1,19 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, lays out the demo installation and starts
-# the tool on it under Wine: in your X display when there is one; otherwise
-# under Xvfb, where it takes screenshots of the three pages, closes the tool
-# as Cancel would, and ends.
+# the tool on it under Wine.
+#
+#   tools/demo.sh [us|de|DESCRIPTION]
+#
+# In your X display when there is one: the tool on the demo installation,
+# English (tools/demo-install.txt) unless told "de" (tools/demo-install-de.txt,
+# whose installer language makes the program German) or given another
+# description file. Without a display: under Xvfb, in English and then in
+# German, it takes screenshots of the three pages and of the help window
+# (opened with F1 in English, with the Help button in German) into
+# build/screenshots/, closes the tool as Cancel would, and ends.
 set -euo pipefail
+trap 'echo "demo.sh: line $LINENO failed" >&2' ERR
 cd "$(dirname "$0")/.."
+case "${1:-us}" in
+  us) description=tools/demo-install.txt ;;
+  de) description=tools/demo-install-de.txt ;;
+  *)  description="$1" ;;
+esac
+[ -f "$description" ] || { echo "demo.sh: no description file $description" >&2; exit 2; }
 tools/deps.sh demo
 export BUILD_DIR="$PWD/build"
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+mkdir -p "$BUILD_DIR"
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >"$BUILD_DIR/configure.log" ||
+  { cat "$BUILD_DIR/configure.log" >&2; exit 1; }
 # Only what the demo runs: the tests are the other command's business.
-cmake --build "$BUILD_DIR" --target rvxadmin rvxlayout uidrive rvxrsus KXIMPL32 PKRG KXBKND32
+cmake --build "$BUILD_DIR" --target rvxadmin rvxlayout uidrive rvxrsus rvxrsde KXIMPL32 PKRG KXBKND32 helpfile
 . tools/wine-env.sh
 bin="$BUILD_DIR/bin"
 demo="$BUILD_DIR/demo-install"
-title="Network Installation Administrator"
 
 own_x=""
 if [ -z "${DISPLAY:-}" ]; then
@@ -36,32 +52,55 @@ if [ -n "$own_x" ]; then
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
 fi
 wine_server_start
-# A fresh demo installation each run, so the demo always starts the same.
-rm -rf "$demo"
-"$WINE" "$bin/rvxlayout.exe" create "$(winpath "$demo")" "$(winpath "$PWD/tools/demo-install.txt")"
-export VELKAN_INSTALL="$(winpath "$demo")"
-echo "demo installation: $demo"
+
+# lay_out DESCRIPTION: a fresh demo installation each run, so the demo always
+# starts the same.
+lay_out() {
+  rm -rf "$demo"
+  "$WINE" "$bin/rvxlayout.exe" create "$(winpath "$demo")" "$(winpath "$PWD/$1")"
+  export VELKAN_INSTALL="$(winpath "$demo")"
+  echo "demo installation: $demo ($1)"
+}
 
 if [ -z "$own_x" ]; then
+  lay_out "$description"
   echo "starting the tool on $DISPLAY"
   "$WINE" "$bin/rvxadmin.exe"
   exit 0
 fi
 
-"$WINE" "$bin/rvxadmin.exe" &
-tool=$!
-"$WINE" "$bin/uidrive.exe" wait "$title" 30000
+drive() { timeout 60 "$WINE" "$bin/uidrive.exe" "$@"; }
 mkdir -p "$BUILD_DIR/screenshots"
 shot() {
-  sleep 0.5
+  sleep 0.7
   import -window root "$BUILD_DIR/screenshots/$1.png"
   convert "$BUILD_DIR/screenshots/$1.png" -trim +repage "$BUILD_DIR/screenshots/$1.png"
   echo "screenshot: $BUILD_DIR/screenshots/$1.png"
 }
-shot configurations
-"$WINE" "$bin/uidrive.exe" view "$title" "Client assignments"; shot assignments
-"$WINE" "$bin/uidrive.exe" view "$title" "Conflict resolution"; shot conflicts
-"$WINE" "$bin/uidrive.exe" close "$title"
-"$WINE" "$bin/uidrive.exe" gone "$title" 10000 || { echo "the tool did not close" >&2; exit 1; }
-wait "$tool" || true
-echo "closed the tool (Cancel): nothing was written"
+
+# tour PREFIX DESCRIPTION TITLE HELPWAY: the three pages and the help window.
+tour() {
+  local prefix="$1" title="$3" helpway="$4"
+  lay_out "$2"
+  "$WINE" "$bin/rvxadmin.exe" &
+  local tool=$!
+  drive wait "$title" 30000
+  shot "${prefix}configurations"
+  drive view "$title" "#1"; shot "${prefix}assignments"
+  drive view "$title" "#2"; shot "${prefix}conflicts"
+  drive view "$title" "#0"
+  # The real help engine (Wine's winhlp32) on the help file beside the program.
+  if [ "$helpway" = key ]; then drive key "$title" 0 F1; else drive click "$title" 1007; fi
+  local caption
+  caption=$(drive window MS_WINHELP 30000 | tr -d '\r') || { echo "demo.sh: no help window opened" >&2; exit 1; }
+  echo "help window: $caption"
+  shot "${prefix}help"
+  drive closewindow MS_WINHELP
+  drive close "$title"
+  drive gone "$title" 10000 || { echo "demo.sh: the tool did not close" >&2; exit 1; }
+  wait "$tool" || true
+  echo "closed the tool (Cancel): nothing was written"
+}
+
+tour "" tools/demo-install.txt "Network Installation Administrator" key
+tour "de-" tools/demo-install-de.txt "Netzwerkinstallations-Administrator" button

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12, only what is missing.
 # Usage: tools/deps.sh [demo]   (demo adds Xvfb and the screenshot tools)
-set -e
-want=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+set -euo pipefail
+trap 'echo "deps.sh: line $LINENO failed" >&2' ERR
+want=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 halibut
       googletest clang clang-14 libclang-rt-14-dev)
 [ "${1:-}" = demo ] && want+=(xvfb xauth x11-utils imagemagick fonts-wine)
 missing=()

@@ -102,13 +102,17 @@ BOOL CMainDialog::OnInitDialog()
     ScreenToClient(&place);
     placeholder.ShowWindow(SW_HIDE);
 
-    // Creation order is tab order; each page goes to the top so that the
-    // visible one is never drawn under a hidden sibling's remains.
+    // The z-order is the tab order. The pages go right after the placeholder,
+    // which follows the view box, so Tab runs from the view box through the
+    // visible page (a control parent: the dialog manager walks into it) and
+    // on to the buttons below. Nothing visible shares the pages' place.
     CClientPage *pages[3] = {&configPage, &assignmentsPage, &conflictsPage};
     static const UINT templates[3] = {IDD_PAGE_CONFIG, IDD_PAGE_ASSIGN, IDD_PAGE_CONFLICTS};
+    HWND after = placeholder.m_hWnd;
     for (int i = 0; i < 3; ++i) {
         pages[i]->Create(templates[i], this);
-        ::SetWindowPos(pages[i]->m_hWnd, HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE);
+        ::SetWindowPos(pages[i]->m_hWnd, after, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        after = pages[i]->m_hWnd;
     }
 
     SwitchView();

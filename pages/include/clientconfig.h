@@ -68,8 +68,6 @@ private:
     // installed, or not shareable): kept in the copy by StoreCurrent rather
     // than dropped because the page could not display them.
     std::vector<ProductRef *> unshownProducts;
-    // 1 once 1034 was chosen since the current copy was shown.
-    int osChosen;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -24,7 +24,7 @@ END_MESSAGE_MAP()
 // Names the installer keeps for itself.
 static const char *const reservedNames[] = {"New Clients", "Conflict Resolution"};
 
-CClientConfig::CClientConfig() : CClientPage(IDD_PAGE_CONFIG), selectedOsCode(0), osChosen(0)
+CClientConfig::CClientConfig() : CClientPage(IDD_PAGE_CONFIG), selectedOsCode(0)
 {
 }
 
@@ -98,7 +98,6 @@ void CClientConfig::ApplyOsFilter(int code)
 void CClientConfig::OnSelendokOs()
 {
     ApplyOsFilter(SelectedOsItemCode());
-    osChosen = 1;
     modified = 1;
 }
 
@@ -115,10 +114,8 @@ void CClientConfig::StoreCurrent()
     }
     for (ProductRef *ref : unshownProducts)
         current->products.AddShared(ref);
-    // 1034 has no item for "no system": a stored configuration without one
-    // keeps it unless the administrator chose a system for it.
-    if (!(current->osCode == 0 && current->stored && !osChosen))
-        current->osCode = SelectedOsItemCode();
+    // 1034 shows what is saved: nothing selected is "no system".
+    current->osCode = SelectedOsItemCode();
 }
 
 void CClientConfig::ShowCurrent()
@@ -176,22 +173,34 @@ void CClientConfig::ShowCurrent()
         configurationProducts.ArrangeLike(current->products);
     }
 
-    // A configuration is shown with its own system selected, so that the
-    // next store keeps it; a new one (code 0) takes the current choice.
-    if (current && current->osCode >= 1 && current->osCode <= 7 &&
-        current->osCode != SelectedOsItemCode()) {
-        osBox.SelectString(-1, OsDisplayName(current->osCode));
+    // 1034 shows what the next store saves: a configuration's own system; for
+    // a stored one without a system, no selection (it keeps none until one is
+    // chosen; 1034 has no item for "none"); a new one (code 0, not stored)
+    // takes the current choice.
+    if (current && current->osCode >= 1 && current->osCode <= 7) {
+        if (current->osCode != SelectedOsItemCode())
+            osBox.SelectString(-1, OsDisplayName(current->osCode));
+    } else if (current && current->stored) {
+        osBox.SetCurSel(-1);
     }
     ApplyOsFilter(SelectedOsItemCode());
     // The exchange below reselects 1034 by this text: keep it the shown one.
-    if (osBox.GetCurSel() != CB_ERR)
-        osBox.GetLBText(osBox.GetCurSel(), osText);
+    int shownOs = osBox.GetCurSel();
+    if (shownOs != CB_ERR)
+        osBox.GetLBText(shownOs, osText);
+    else
+        osText.Empty();
 
     configurationProducts.ClearSelection();
     availableProducts.ClearSelection();
     transfer.SelectionChanged(&configurationProducts);
     UpdateData(FALSE);
-    osChosen = 0;
+    // The exchange selects the first item for an empty text.
+    if (shownOs == CB_ERR)
+        osBox.SetCurSel(-1);
+    // Whatever changed the configuration list (a new or removed one, Reset
+    // All, a refill) ends here: Delete follows whether there is one.
+    EnableRemoveConfiguration();
 }
 
 void CClientConfig::ResetContents()

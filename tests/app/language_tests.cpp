@@ -50,6 +50,7 @@ protected:
             FreeLibrary(m);
         SetCurrentDirectoryA(previousDir.c_str());
         DeleteFileA((dir + "\\rvxrsde.dll").c_str());
+        DeleteFileA((dir + "\\rvxrsfr.dll").c_str());
         RemoveDirectoryA(dir.c_str());
     }
     HMODULE Load(const char *abbrev)
@@ -81,15 +82,15 @@ TEST_F(LanguageLibraryTest, UsLoadsTheEnglishLibrary)
 
 TEST_F(LanguageLibraryTest, AMissingLanguageFallsBackToEnglish)
 {
-    HMODULE m = Load("de");
+    HMODULE m = Load("fr");
     ASSERT_TRUE(m != NULL);
     EXPECT_EQ(ModuleFileName(m), "rvxrsus.dll");
 }
 
 TEST_F(LanguageLibraryTest, AFileThatIsNoLibraryFallsBackToEnglish)
 {
-    PutFile("rvxrsde.dll", "this is not a Windows library\r\n");
-    HMODULE m = Load("de");
+    PutFile("rvxrsfr.dll", "this is not a Windows library\r\n");
+    HMODULE m = Load("fr");
     ASSERT_TRUE(m != NULL);
     EXPECT_EQ(ModuleFileName(m), "rvxrsus.dll");
 }

@@ -538,3 +538,103 @@ TEST_F(MainDialogTest, HelpOpensTheContentsAndPagesShareTheHost)
 }
 
 } // namespace
+
+namespace {
+
+// The tab order of the main dialog in each language, walked with the dialog
+// manager's own step (GetNextDlgTabItem) from the view box, forward and back.
+class TabOrderTest : public MainDialogTest, public ::testing::WithParamInterface<const char *>
+{
+protected:
+    ui::LanguageLibrary translation{GetParam()};
+};
+
+// One stop; several numbers make a radio group, whose checked button is the
+// stop (the button control moves WS_TABSTOP to the checked one).
+using Stop = std::vector<int>;
+
+// The controls Tab reaches: each stop's control that is enabled, then the
+// buttons of the main dialog, then the view box again.
+std::vector<int> ExpectedStops(HWND page, const std::vector<Stop> &stops, HWND main)
+{
+    std::vector<int> ids;
+    for (const Stop &stop : stops) {
+        int id = stop[0];
+        for (int candidate : stop)
+            if (stop.size() > 1 && IsDlgButtonChecked(page, candidate) == BST_CHECKED)
+                id = candidate;
+        if (IsWindowEnabled(GetDlgItem(page, id)))
+            ids.push_back(id);
+    }
+    for (int id : {IDC_RESET_ALL, IDC_REVERT_PAGE, IDOK, IDCANCEL, IDC_HELP_CONTENTS, IDC_VIEW})
+        if (IsWindowEnabled(GetDlgItem(main, id)))
+            ids.push_back(id);
+    return ids;
+}
+
+// The numbers of the controls Tab (or Shift+Tab) visits from the view box
+// until it is back; a control of a hidden page counts as -1.
+std::vector<int> WalkTabs(HWND main, HWND page, bool backward)
+{
+    std::vector<int> ids;
+    HWND view = GetDlgItem(main, IDC_VIEW);
+    HWND at = view;
+    for (int step = 0; step < 40; ++step) {
+        at = GetNextDlgTabItem(main, at, backward);
+        if (!at)
+            break;
+        HWND parent = GetParent(at);
+        ids.push_back(parent == main || parent == page ? GetDlgCtrlID(at) : -1);
+        if (at == view)
+            break;
+    }
+    return ids;
+}
+
+TEST_P(TabOrderTest, TabRunsFromTheViewBoxThroughThePageToTheButtons)
+{
+    ASSERT_TRUE(translation.Loaded());
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
+    ui::MessageBoxRecorder boxes(IDYES);
+    bool walked = false;
+    INT_PTR result = Run([&](CMainDialog &d) {
+        walked = true;
+        struct View
+        {
+            int index;
+            CClientPage *page;
+            std::vector<Stop> stops;   // in reading order
+        };
+        const View views[] = {
+            {d.GetConfigViewIndex(), &d.GetConfigPage(),
+             {{IDC_CONFIGURATION}, {IDC_NEW_CONFIGURATION}, {IDC_REMOVE_CONFIGURATION}, {IDC_OS},
+              {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+            {d.GetAssignViewIndex(), &d.GetAssignmentsPage(),
+             {{IDC_CONFIGURATION}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+            {d.GetConflictViewIndex(), &d.GetConflictsPage(),
+             {{IDC_CONFIGURATION}, {IDC_DEF_ADMINISTRATOR}, {IDC_DEF_MANDATORY},
+              {IDC_DEF_SHARED, IDC_DEF_LOCAL, IDC_DEF_DOWNLOAD}, {IDC_CFG_ADMINISTRATOR}, {IDC_CFG_MANDATORY},
+              {IDC_CFG_SHARED, IDC_CFG_LOCAL, IDC_CFG_DOWNLOAD}}},
+        };
+        for (const View &view : views) {
+            ChooseView(d, view.index);
+            HWND page = Page(*view.page);
+            ASSERT_TRUE(ui::Visible(page));
+            std::vector<int> expected = ExpectedStops(page, view.stops, d.m_hWnd);
+            EXPECT_EQ(WalkTabs(d.m_hWnd, page, false), expected) << view.index;
+            std::vector<int> back(expected.rbegin() + 1, expected.rend());
+            back.push_back(IDC_VIEW);
+            EXPECT_EQ(WalkTabs(d.m_hWnd, page, true), back) << view.index;
+        }
+        ui::Click(d.m_hWnd, IDCANCEL);
+    });
+    EXPECT_TRUE(walked);
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, TabOrderTest, ::testing::Values("rvxrsus.dll", "rvxrsde.dll"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             return std::string(info.param).substr(0, 7);
+                         });
+
+} // namespace

@@ -145,9 +145,21 @@ TEST_F(StartupTest, EnglishRunsTheMainDialogAndReleasesTheLibraryAfterwards)
     EXPECT_TRUE(AfxGetMainWnd() == NULL);
 }
 
-TEST_F(StartupTest, AMissingLanguageLibraryFallsBackSilently)
+TEST_F(StartupTest, GermanRunsWithTheGermanLibraryAndItsTitle)
 {
     appstore::Installation store(StoreWithLanguage("de"));
+    ui::MessageBoxRecorder boxes;
+    DuringRun seen;
+    EXPECT_FALSE(StartAndCancel(&seen));
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_TRUE(seen.ran);
+    EXPECT_EQ(seen.resourceModule, "rvxrsde.dll");
+    EXPECT_EQ(seen.title, "Netzwerkinstallations-Administrator");
+}
+
+TEST_F(StartupTest, AMissingLanguageLibraryFallsBackSilently)
+{
+    appstore::Installation store(StoreWithLanguage("fr"));
     ui::MessageBoxRecorder boxes;
     DuringRun seen;
     EXPECT_FALSE(StartAndCancel(&seen));
@@ -158,10 +170,10 @@ TEST_F(StartupTest, AMissingLanguageLibraryFallsBackSilently)
 
 TEST_F(StartupTest, ALanguageFileThatIsNoLibraryFallsBackSilently)
 {
-    appstore::Installation store(StoreWithLanguage("de"));
-    // The current directory is searched: a bogus rvxrsde.dll there.
+    appstore::Installation store(StoreWithLanguage("fr"));
+    // The current directory is searched: a bogus rvxrsfr.dll there.
     std::string dir = appstore::Scratch("bogus");
-    ASSERT_TRUE(appstore::WriteText(dir + "\\rvxrsde.dll", "MZ but nothing more"));
+    ASSERT_TRUE(appstore::WriteText(dir + "\\rvxrsfr.dll", "MZ but nothing more"));
     ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
     ui::MessageBoxRecorder boxes;
     DuringRun seen;

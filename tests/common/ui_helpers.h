@@ -85,12 +85,13 @@ private:
     HelpRecorder &operator=(const HelpRecorder &) = delete;
 };
 
-// The real English language library as the resource source while it lives
-// (the tests run in bin/, beside it).
+// A real language library (English unless named) as the resource source
+// while it lives (the tests run in bin/, beside it).
 class LanguageLibrary
 {
 public:
-    LanguageLibrary() : previous(AfxGetResourceHandle()), module(LoadLibraryA("rvxrsus.dll"))
+    explicit LanguageLibrary(const char *file = "rvxrsus.dll")
+        : previous(AfxGetResourceHandle()), module(LoadLibraryA(file))
     {
         if (module)
             AfxSetResourceHandle(module);

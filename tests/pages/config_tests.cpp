@@ -254,3 +254,65 @@ TEST_F(PagesTest, AStoredConfigurationWithoutASystemKeepsNoneUntilOneIsChosen)
     config.ApplyChanges(list);
     EXPECT_EQ(CopyNamed("Any")->record.GetOsCode(), OS_WIN95);
 }
+
+TEST_F(PagesTest, DeleteIsEnabledExactlyWhileThereIsAConfigurationToDelete)
+{
+    Open();
+    boxes.defaultAnswer = IDYES;
+    auto removeSelected = [&]() { ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION); };
+    struct Step
+    {
+        const char *what;
+        std::function<void()> act;
+        size_t configurations;
+    };
+    const Step steps[] = {
+        {"open", [] {}, 2},
+        {"remove one", removeSelected, 1},
+        {"remove the last", removeSelected, 0},
+        {"Reset All brings them back", [&] { ResetAll(); }, 2},
+        {"remove both again", [&] { removeSelected(); removeSelected(); }, 0},
+        {"a new one", [&] { NewConfiguration("Lab"); }, 1},
+        {"Reset All drops the new one", [&] { ResetAll(); }, 2},
+        {"Revert keeps the list", [&] { config.Revert(); }, 2},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        ASSERT_EQ(ConfigurationNames(config).size(), step.configurations) << step.what;
+        EXPECT_EQ(ui::Enabled(config.m_hWnd, IDC_REMOVE_CONFIGURATION), step.configurations > 0) << step.what;
+    }
+}
+
+TEST_F(PagesTest, TheSystemShownIsTheSystemSaved)
+{
+    Open("language us\nresolution user | shared | optional\nhome C:\\POOL\n"
+         "config Any | admin=user | location=shared | mandatory=optional | os=(none) | value=0\n"
+         "config Other | admin=user | location=shared | mandatory=optional | os=DOS | value=0\n");
+    struct Step
+    {
+        const char *what;
+        std::function<void()> act;
+        OsCode shown;
+    };
+    const Step steps[] = {
+        {"a system of its own", [&] { SelectConfiguration(config, "Other"); }, OS_DOS},
+        {"none after one with a system", [&] { SelectConfiguration(config, "Any"); }, OS_NONE},
+        {"Reset All", [&] { ResetAll(); }, OS_NONE},
+        {"Revert", [&] { config.Revert(); }, OS_NONE},
+        {"through another view", [&] { ShowPage(assignments); ShowPage(config); }, OS_NONE},
+        {"chosen", [&] { SelectOs(config, OS_WIN95); }, OS_WIN95},
+        {"away and back", [&] { SelectConfiguration(config, "Other"); SelectConfiguration(config, "Any"); }, OS_WIN95},
+        {"a new one takes the choice", [&] { NewConfiguration("Lab"); }, OS_WIN95},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        HWND box = Item(config, IDC_OS);
+        int selected = (int)SendMessageA(box, CB_GETCURSEL, 0, 0);
+        int shown = selected == CB_ERR ? OS_NONE : (int)SendMessageA(box, CB_GETITEMDATA, (WPARAM)selected, 0);
+        EXPECT_EQ(shown, step.shown) << step.what;
+        ConfigurationRefList list;
+        config.ApplyChanges(list);
+        ASSERT_NE(config.GetCurrent(), nullptr);
+        EXPECT_EQ(config.GetCurrent()->osCode, step.shown) << step.what;
+    }
+}

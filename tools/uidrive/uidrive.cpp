@@ -6,6 +6,7 @@
 //   uidrive wait  CAPTION [ms]        wait until the dialog exists (exit 1 on time-out)
 //   uidrive gone  CAPTION [ms]        wait until it has closed
 //   uidrive view  CAPTION TEXT        choose a view in combobox 1021 by its text
+//                                     (or "#N": the Nth item, from 0, for any language)
 //   uidrive choose CAPTION ID TEXT    choose a combobox item by its text (CBN_SELENDOK)
 //   uidrive click CAPTION ID          press a button (BN_CLICKED) of the dialog or a page
 //   uidrive close CAPTION             the window's Close command (as Cancel)
@@ -14,6 +15,11 @@
 //   uidrive select CAPTION ID TEXT... select list-box items by their exact texts
 //   uidrive check CAPTION ID          click a check box or radio button
 //   uidrive items CAPTION ID          print a list box's items, one a line
+//   uidrive key   CAPTION ID KEY      press a key (F1..F12 or a virtual-key number) in
+//                                     control ID (0: the control that has the focus)
+//   uidrive window CLASS [ms]         wait for a visible top-level window of that class,
+//                                     of any program (the help engine's, say); print its caption
+//   uidrive closewindow CLASS         close the top-level windows of that class
 //   uidrive warmup                    create and destroy a window and a dialog
 //
 // Commands are sent, not posted, so that they reach the tool in the order
@@ -142,7 +148,8 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items CAPTION [ARG...]\n", stderr);
+  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items|key CAPTION [ARG...]\n"
+        "       uidrive window|closewindow CLASS [ms]\n", stderr);
   return 2;
 }
 
@@ -172,10 +179,41 @@ int Warmup() {
   return 1;
 }
 
+// A visible top-level window of the class, of any program.
+HWND FindVisibleOfClass(const char *cls) {
+  for (HWND h = NULL; (h = FindWindowExA(NULL, h, cls, NULL)) != NULL;)
+    if (IsWindowVisible(h)) return h;
+  return NULL;
+}
+
+UINT KeyCode(const char *name) {
+  if ((name[0] == 'F' || name[0] == 'f') && atoi(name + 1) >= 1 && atoi(name + 1) <= 12)
+    return VK_F1 + atoi(name + 1) - 1;
+  return (UINT)strtoul(name, 0, 0);
+}
+
 int main(int argc, char **argv) {
   if (argc == 2 && !strcmp(argv[1], "warmup")) return Warmup();
   if (argc < 3) return Usage();
   const char *cmd = argv[1], *caption = argv[2];
+  if (!strcmp(cmd, "window")) {
+    DWORD ms = argc > 3 ? strtoul(argv[3], 0, 10) : 30000;
+    for (DWORD waited = 0;; waited += 50) {
+      if (HWND h = FindVisibleOfClass(argv[2])) {
+        wchar_t title[512] = L"";
+        GetWindowTextW(h, title, 512);
+        puts(Narrow(title).c_str());
+        return 0;
+      }
+      if (waited >= ms) return 1;
+      Sleep(50);
+    }
+  }
+  if (!strcmp(cmd, "closewindow")) {
+    for (HWND h = NULL; (h = FindWindowExA(NULL, h, argv[2], NULL)) != NULL;)
+      PostMessageA(h, WM_CLOSE, 0, 0);
+    return 0;
+  }
   if (!strcmp(cmd, "wait")) {
     return WaitDialog(caption, argc > 3 ? strtoul(argv[3], 0, 10) : 30000) ? 0 : 1;
   }
@@ -195,7 +233,9 @@ int main(int argc, char **argv) {
     const char *text = view ? argv[3] : argv[4];
     if (!box) return 1;
     std::wstring want = Wide(text);
-    LRESULT i = SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)want.c_str());
+    LRESULT i = view && text[0] == '#' ? (LRESULT)atoi(text + 1)
+                                       : SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)want.c_str());
+    if (i >= SendMessageW(box, CB_GETCOUNT, 0, 0)) i = CB_ERR;
     if (i == CB_ERR) { fprintf(stderr, "uidrive: no item \"%s\"\n", text); return 1; }
     Send(box, CB_SETCURSEL, i, 0);
     Notify(box, CBN_SELENDOK);
@@ -244,6 +284,26 @@ int main(int argc, char **argv) {
     if (!box) return 1;
     int n = (int)SendMessageW(box, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < n; ++i) puts(Narrow(ItemText(box, i).c_str()).c_str());
+    return 0;
+  }
+  if (!strcmp(cmd, "key") && argc > 4) {
+    int id = atoi(argv[3]);
+    HWND target = id ? FindControl(dlg, id) : NULL;
+    if (!target) {
+      // The focus of the tool's thread: the control keys go to.
+      GUITHREADINFO info;
+      info.cbSize = sizeof info;
+      if (GetGUIThreadInfo(GetWindowThreadProcessId(dlg, NULL), &info)) target = info.hwndFocus;
+    }
+    if (!target) target = dlg;
+    UINT vk = KeyCode(argv[4]);
+    if (!vk) return Usage();
+    LPARAM scan = (LPARAM)MapVirtualKeyA(vk, 0) << 16;
+    // Posted, as the keyboard would: the tool's message loop (and the hooks
+    // it offers its messages to) must see them.
+    PostMessageA(target, WM_KEYDOWN, vk, 1 | scan);
+    PostMessageA(target, WM_KEYUP, vk, 1 | scan | (3UL << 30));
+    Sync(dlg);
     return 0;
   }
   if (!strcmp(cmd, "close")) {
