@@ -20,6 +20,7 @@ BEGIN_MESSAGE_MAP(CClientAssignments, CClientPage)
     ON_LBN_SELCHANGE(IDC_LEFT_LIST, OnSelChangeAvailable)
     ON_LBN_DBLCLK(IDC_LEFT_LIST, OnAddClients)
     ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveClients)
+    ON_EN_CHANGE(IDC_FILTER, OnFilterChange)
 END_MESSAGE_MAP()
 
 namespace {
@@ -53,17 +54,28 @@ void CClientAssignments::DoDataExchange(CDataExchange *pDX)
     DDX_Control(pDX, IDC_RIGHT_LIST, assigned);
     DDX_Control(pDX, IDC_REMOVE, removeButton);
     DDX_Control(pDX, IDC_ADD, addButton);
+    DDX_Control(pDX, IDC_FILTER, filterBox);
 }
 
 void CClientAssignments::InitPage()
 {
     available.FillAllClients();
     transfer.Setup(this, 0, &available, &assigned, &addButton, &removeButton);
+    filter.Setup(&filterBox, &available);
 }
 
 void CClientAssignments::ShowCurrent()
 {
+    // The configuration's clients are found among every client; the filter
+    // narrows the list again at the end.
+    filter.Suspend();
     unshownClients.clear();
+    ShowCurrentUnfiltered();
+    filter.Resume();
+}
+
+void CClientAssignments::ShowCurrentUnfiltered()
+{
     RedrawOff holdAvailable(available);
     RedrawOff holdAssigned(assigned);
 
@@ -144,9 +156,11 @@ void CClientAssignments::StoreCurrent()
 
 void CClientAssignments::ResetContents()
 {
+    filter.Suspend();
     available.ResetContent();
     available.FillAllClients();
     assigned.ResetContent();
+    filter.Resume();
 }
 
 void CClientAssignments::ApplyChanges(ConfigurationRefList &list)
@@ -169,6 +183,7 @@ void CClientAssignments::OnAddClients()
         return;
     }
     transfer.AddSelected();
+    filter.ItemsMoved();
     modified = 1;
     assigned.SetFocus();
 }
@@ -176,6 +191,7 @@ void CClientAssignments::OnAddClients()
 void CClientAssignments::OnRemoveClients()
 {
     transfer.RemoveSelected();
+    filter.ItemsMoved();
     modified = 1;
     available.SetFocus();
 }
@@ -188,4 +204,14 @@ void CClientAssignments::OnSelChangeAssigned()
 void CClientAssignments::OnSelChangeAvailable()
 {
     transfer.SelectionChanged(&available);
+}
+
+void CClientAssignments::OnFilterChange()
+{
+    filter.TextChanged();
+    // Add follows what is selected among the items still shown.
+    if (available.GetSelCount() > 0)
+        transfer.SelectionChanged(&available);
+    else
+        addButton.EnableWindow(FALSE);
 }

@@ -19,6 +19,7 @@ BEGIN_MESSAGE_MAP(CClientConfig, CClientPage)
     ON_LBN_SELCHANGE(IDC_LEFT_LIST, OnSelChangeAvailable)
     ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveProducts)
     ON_LBN_DBLCLK(IDC_LEFT_LIST, OnAddProducts)
+    ON_EN_CHANGE(IDC_FILTER, OnFilterChange)
 END_MESSAGE_MAP()
 
 // Names the installer keeps for itself.
@@ -36,6 +37,7 @@ void CClientConfig::DoDataExchange(CDataExchange *pDX)
     DDX_Control(pDX, IDC_OS, osBox);
     DDX_Control(pDX, IDC_REMOVE, removeButton);
     DDX_Control(pDX, IDC_ADD, addButton);
+    DDX_Control(pDX, IDC_FILTER, filterBox);
     DDX_Text(pDX, IDC_CONFIG_NOTE, noteText);
     DDX_CBString(pDX, IDC_OS, osText);
 }
@@ -57,6 +59,7 @@ void CClientConfig::InitPage()
 {
     availableProducts.FillAll();
     transfer.Setup(this, 0, &availableProducts, &configurationProducts, &addButton, &removeButton);
+    filter.Setup(&filterBox, &availableProducts);
     for (int code = 1; code <= 7; code++) {
         int index = osBox.AddString(OsDisplayName(code));
         if (index >= 0)
@@ -97,7 +100,9 @@ void CClientConfig::ApplyOsFilter(int code)
 
 void CClientConfig::OnSelendokOs()
 {
+    filter.Suspend();
     ApplyOsFilter(SelectedOsItemCode());
+    filter.Resume();
     modified = 1;
 }
 
@@ -119,6 +124,15 @@ void CClientConfig::StoreCurrent()
 }
 
 void CClientConfig::ShowCurrent()
+{
+    // The configuration's products are found among every product; the
+    // filter narrows the list again at the end.
+    filter.Suspend();
+    ShowCurrentUnfiltered();
+    filter.Resume();
+}
+
+void CClientConfig::ShowCurrentUnfiltered()
 {
     unshownProducts.clear();
     std::unordered_set<int> keys;
@@ -205,9 +219,11 @@ void CClientConfig::ShowCurrent()
 
 void CClientConfig::ResetContents()
 {
+    filter.Suspend();
     availableProducts.ResetContent();
     availableProducts.FillAll();
     configurationProducts.ResetContent();
+    filter.Resume();
 }
 
 void CClientConfig::ApplyChanges(ConfigurationRefList &list)
@@ -239,6 +255,7 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
 void CClientConfig::OnAddProducts()
 {
     transfer.AddSelected();
+    filter.ItemsMoved();
     modified = 1;
     configurationProducts.SetFocus();
 }
@@ -246,6 +263,7 @@ void CClientConfig::OnAddProducts()
 void CClientConfig::OnRemoveProducts()
 {
     transfer.RemoveSelected();
+    filter.ItemsMoved();
     modified = 1;
     availableProducts.SetFocus();
 }
@@ -325,4 +343,14 @@ void CClientConfig::OnSelChangeConfigured()
 void CClientConfig::OnSelChangeAvailable()
 {
     transfer.SelectionChanged(&availableProducts);
+}
+
+void CClientConfig::OnFilterChange()
+{
+    filter.TextChanged();
+    // Add follows what is selected among the items still shown.
+    if (availableProducts.GetSelCount() > 0)
+        transfer.SelectionChanged(&availableProducts);
+    else
+        addButton.EnableWindow(FALSE);
 }

@@ -138,7 +138,8 @@ TEST(GermanLibrary, CarriesItsUmlautsAndGermanLanguageResources)
 TEST(VersionBlocks, EveryShippedFileCarriesTheProjectVersion)
 {
     const char *const files[] = {"rvxadmin.exe", "KXIMPL32.dll", "PKRG.dll", "KXBKND32.dll",
-                                 "rvxrsus.dll", "rvxrsde.dll", "rvxlayout.exe", "uidrive.exe"};
+                                 "rvxrsus.dll", "rvxrsde.dll", "rvxlayout.exe", "uidrive.exe",
+                                 "rvxcfg.exe"};
     const DWORD high = MAKELONG(RVX_VERSION_MINOR, RVX_VERSION_MAJOR);
     const DWORD low = MAKELONG(0, RVX_VERSION_PATCH);
     const std::string text = std::to_string(RVX_VERSION_MAJOR) + "." + std::to_string(RVX_VERSION_MINOR) + "." +
