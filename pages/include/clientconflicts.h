@@ -33,6 +33,8 @@ public:
 
     // The defaults as last read from (or about to be written to) the library.
     const ConflictResolution &GetDefaults() const { return defaults; }
+    // Puts back held defaults taken before a failed OK.
+    void RestoreDefaults(const ConflictResolution &held) { defaults = held; }
     // 1 when reading the defaults at start-up failed.
     int DefaultsUnread() const { return defaultsUnread; }
 

@@ -96,9 +96,30 @@ inline void SampleLayout(kx::Catalogue *c, kx::ConfigData *d) {
   d->configs = {lab, office};
 }
 
+// A store file's content without who committed it (stamps, the commits and
+// removals remembered): what a change is compared by. Unreadable bytes come
+// back as they are.
+inline std::string Unstamped(const std::string &bytes) {
+  kx::ConfigData d;
+  std::string err;
+  if (!kx::ReadConfigData(bytes, "store", &d, &err)) return bytes;
+  d.resolutionStamp.reset();
+  for (auto &c : d.configs) c.stamp.reset();
+  d.commits.clear();
+  d.removed.clear();
+  return kx::WriteConfigData(d);
+}
+
 class TempStore : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { NewDirectory(); }
+  // Moves the test to a new, empty directory: an installation this process
+  // has never read, so that its first read is a new base.
+  void Fresh() {
+    DropDirectory();
+    NewDirectory();
+  }
+  void NewDirectory() {
     char tmp[MAX_PATH];
     GetTempPathA(sizeof tmp, tmp);
     static int serial = 0;
@@ -120,6 +141,9 @@ class TempStore : public ::testing::Test {
     makeTempFiles(nullptr, "win32", &err);
     PKRGfree(err);
     SetEnvironmentVariableA("VELKAN_INSTALL", nullptr);
+    DropDirectory();
+  }
+  void DropDirectory() {
     for (const std::string &f : FilesEndingWith(dir_, ""))
       if (f != "." && f != "..") DeleteFileA((dir_ + "\\" + f).c_str());
     RemoveDirectoryA(dir_.c_str());
