@@ -221,6 +221,8 @@ int CMainDialog::RunStoreSteps()
     configPage.ApplyChanges(refs);
     assignmentsPage.ApplyChanges(refs);
     conflictsPage.ApplyChanges(refs);
+    if (conflictsPage.DefaultsFailed())
+        return 0;
 
     // Removals go in before the saves. A configuration deleted and created
     // again under the same name in this run then ends up stored, whatever

@@ -37,6 +37,9 @@ public:
     void RestoreDefaults(const ConflictResolution &held) { defaults = held; }
     // 1 when reading the defaults at start-up failed.
     int DefaultsUnread() const { return defaultsUnread; }
+    // 1 when the last ApplyChanges could not hand the default to the library
+    // (the failure has been shown).
+    int DefaultsFailed() const { return defaultsFailed; }
 
 protected:
     void DoDataExchange(CDataExchange *pDX) override;
@@ -78,6 +81,7 @@ private:
     // touched one of its controls.
     int defaultsUnread;
     int defaultsTouched;
+    int defaultsFailed;
 
     DECLARE_MESSAGE_MAP()
 };
