@@ -143,10 +143,20 @@ class TempStore : public ::testing::Test {
     SetEnvironmentVariableA("VELKAN_INSTALL", nullptr);
     DropDirectory();
   }
-  void DropDirectory() {
-    for (const std::string &f : FilesEndingWith(dir_, ""))
-      if (f != "." && f != "..") DeleteFileA((dir_ + "\\" + f).c_str());
-    RemoveDirectoryA(dir_.c_str());
+  void DropDirectory() { RemoveTree(dir_); }
+  static void RemoveTree(const std::string &dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        std::string n = fd.cFileName, path = dir + "\\" + n;
+        if (n == "." || n == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+        else DeleteFileA(path.c_str());
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
   }
 
   void Lay(const kx::Catalogue &c, const kx::ConfigData &d) {

@@ -14,6 +14,8 @@
 //   uidrive select CAPTION ID TEXT... select list-box items by their exact texts
 //   uidrive check CAPTION ID          click a check box or radio button
 //   uidrive items CAPTION ID          print a list box's items, one a line
+//   uidrive message CAPTION [ms]      wait for the tool's message box, print its text
+//   uidrive answer CAPTION ID         press a button of the tool's message box (IDOK 1, IDYES 6)
 //   uidrive warmup                    create and destroy a window and a dialog
 //
 // Commands are sent, not posted, so that they reach the tool in the order
@@ -55,6 +57,21 @@ HWND FindDialog(const char *caption) {
   for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
     if (OfProgram(h)) return h;
   return NULL;
+}
+
+// A message box has the tool's caption too; it is the one with an owner.
+HWND FindMessageBox(const char *caption) {
+  for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
+    if (GetWindow(h, GW_OWNER) && IsWindowVisible(h) && OfProgram(h)) return h;
+  return NULL;
+}
+
+HWND WaitMessageBox(const char *caption, DWORD ms) {
+  for (DWORD waited = 0;; waited += 50) {
+    if (HWND h = FindMessageBox(caption)) return h;
+    if (waited >= ms) return NULL;
+    Sleep(50);
+  }
 }
 
 HWND WaitDialog(const char *caption, DWORD ms) {
@@ -142,7 +159,8 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items CAPTION [ARG...]\n", stderr);
+  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items|message|answer CAPTION "
+        "[ARG...]\n", stderr);
   return 2;
 }
 
@@ -185,6 +203,22 @@ int main(int argc, char **argv) {
       if (waited >= ms) return 1;
       Sleep(50);
     }
+    return 0;
+  }
+  if (!strcmp(cmd, "message")) {
+    HWND box = WaitMessageBox(caption, argc > 3 ? strtoul(argv[3], 0, 10) : 10000);
+    if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
+    wchar_t text[8192] = L"";
+    // The message's static is the box's control 0xFFFF.
+    SendMessageW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 8192, (LPARAM)text);
+    puts(Narrow(text).c_str());
+    return 0;
+  }
+  if (!strcmp(cmd, "answer") && argc > 3) {
+    HWND box = WaitMessageBox(caption, 10000);
+    if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
+    int id = atoi(argv[3]);
+    Send(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
     return 0;
   }
   HWND dlg = WaitDialog(caption, 5000);
