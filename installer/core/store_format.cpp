@@ -1,6 +1,7 @@
 #include "store_format.h"
 
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace kx {
@@ -419,6 +420,7 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
   if (!r.Frame(bytes, "config", &d->generation, &lines)) return false;
   // A stamp belongs to the resolution or configuration line right above it.
   std::string previous;
+  std::unordered_set<std::string> names;  // a linear search each would make a long file quadratic
   for (const Line &l : lines) {
     std::string tag = previous;
     previous = l.tag;
@@ -468,7 +470,8 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
           magnitude > (negative ? 2147483648ull : 2147483647ull))
         return r.Fail(l.number, "the value is not a 32-bit decimal number");
       c.value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude)) : static_cast<int32_t>(magnitude);
-      if (d->Find(c.name)) return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
+      if (!names.insert(c.name).second)
+        return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
       d->configs.push_back(std::move(c));
     } else if (l.tag == "product" || l.tag == "client") {
       if (d->configs.empty()) return r.Fail(l.number, l.tag + " before any config");
