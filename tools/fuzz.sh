@@ -10,6 +10,10 @@
 # Exits non-zero on any finding (the crashing input is left in
 # build-native/fuzz-<target>/). Prints one line per target:
 # "fuzz: <target>: <executions> executions, <findings> findings".
+#
+# tools/fuzz.sh --replay runs every input of tests/native/corpus/ once
+# through both targets and fuzzes nothing (the test run uses this: no new
+# random input decides whether it passes).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -18,6 +22,18 @@ cmake -S tests/native -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/nu
 ninja -C "$build" store_fuzz store_roundtrip_fuzz csv_fuzz || exit 1
 status=0
 targets="store_fuzz store_roundtrip_fuzz csv_fuzz"
+if [ "$seconds" = --replay ]; then
+  for target in $targets; do
+    corpus=tests/native/corpus
+    [ "$target" = csv_fuzz ] && corpus=tests/native/corpus-csv
+    if "$build/$target" -runs=0 "$corpus" >"$build/replay-$target.log" 2>&1; then
+      echo "fuzz: $target: $(ls "$corpus" | wc -l) corpus inputs replayed, 0 findings"
+    else
+      echo "fuzz: $target: a corpus input fails"; tail -n 30 "$build/replay-$target.log"; status=1
+    fi
+  done
+  exit $status
+fi
 # The targets run side by side. Inputs stay under 8 KB: the
 # longest line a store may hold (a 1,024-byte name, every byte escaped) is
 # about 3 KB, so longer inputs only repeat what shorter ones reach, slower.

@@ -174,37 +174,67 @@ bool Store::Replace(const std::string &dir, const char *file, const std::string 
   return ok;
 }
 
-// KX_UNSAFE_NOLOCK=1 and KX_UNSAFE_NOGENERATION=1 switch off the lock and the
-// generation check. They exist only so that the concurrency test can show
-// that it detects the lost updates each safeguard prevents; off unless set.
-bool Store::Unsafe(const char *name) {
-  std::string v;
-  return fs_.GetEnv(name, &v) && v == "1";
+bool Store::Merging() { return !UnsafeSwitchOn(fs_, kNoMerge); }
+
+namespace {
+
+// A host or user name as a stamp can hold it.
+std::string StampText(std::string text) {
+  if (text.size() > 256) text.resize(256);
+  for (char &ch : text)
+    if (ch == '\r' || ch == '\n' || ch == '\0') ch = '?';
+  return text.empty() ? std::string("unknown") : text;
 }
 
-bool Store::CommitConfig(const std::string &dir, ConfigData data, uint64_t base, std::string *err) {
-  const bool locking = !Unsafe("KX_UNSAFE_NOLOCK");
-  const bool checking = !Unsafe("KX_UNSAFE_NOGENERATION");
-  if (locking && !Lock(dir, err)) return false;
-  ConfigData current;
-  std::string why;
-  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err);
-  if (ok && checking && current.generation != base) {
-    *err = "another change was committed to " + PathOf(dir, kConfigFile) + " since this one began (generation " +
-           std::to_string(base) + ", now " + std::to_string(current.generation) +
-           "); nothing was stored: start again from the current state";
-    ok = false;
+}  // namespace
+
+Stamp Store::CommitStamp() {
+  Stamp s;
+  s.host = StampText(fs_.HostName());
+  s.user = StampText(fs_.UserName());
+  s.process = fs_.ProcessId();
+  s.time = fs_.Now();
+  return s;
+}
+
+bool Store::Decide(const std::string &dir, const ConfigData &base, const ConfigData &mine, const ConfigData &current,
+                   ConfigData *next, std::string *err) {
+  if (UnsafeSwitchOn(fs_, kNoGeneration) || (!Merging() && current.generation == base.generation)) {
+    *next = mine;
+    StampAsNext(current, CommitStamp(), next);
+    return true;
   }
+  if (!Merging()) {
+    *err = "another change was committed to " + PathOf(dir, kConfigFile) + " since this one began (generation " +
+           std::to_string(base.generation) + ", now " + std::to_string(current.generation) +
+           "); nothing was stored: start again from the current state";
+    return false;
+  }
+  std::vector<Conflict> conflicts;
+  if (MergeConfigData(base, mine, current, CommitStamp(), next, &conflicts)) return true;
+  *err = ConflictText(conflicts, PathOf(dir, kConfigFile), base.generation, current.generation);
+  return false;
+}
+
+bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const ConfigData &mine, ConfigData *written,
+                         std::string *err) {
+  const bool locking = !UnsafeSwitchOn(fs_, kNoLock);
+  if (locking && !Lock(dir, err)) return false;
+  ConfigData current, next;
+  std::string why;
+  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err) &&
+            Decide(dir, base, mine, current, &next, err);
   if (ok) {
-    data.generation = (checking ? base : current.generation) + 1;
-    const std::string bytes = WriteConfigData(data);
-    ok = KeepHistory(dir, current, data, bytes, err) && Replace(dir, kConfigFile, bytes, err);
+    const std::string bytes = WriteConfigData(next);
+    ok = KeepHistory(dir, current, next, bytes, err) && Replace(dir, kConfigFile, bytes, err);
     if (ok) PruneHistory(dir, current.generation);
   }
   if (locking && !Unlock(dir, &why)) {
+    // A retry merges the stored change with itself: nothing conflicts.
     *err = ok ? "the change was stored, but " + why : *err + "; also " + why;
     return false;
   }
+  if (ok && written) *written = std::move(next);
   return ok;
 }
 
@@ -224,6 +254,13 @@ bool Store::WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData 
                          : fs_.Stamp(PathOf(dir, kCatalogueFile), nullptr) ? stamp : 1;
   config.generation = LoadConfig(dir, &oldConfig, &why) ? oldConfig.generation + 1
                       : fs_.Stamp(PathOf(dir, kConfigFile), nullptr) ? stamp : 1;
+  // A layout is a commit of its own tool: its items carry its stamp.
+  Stamp laid = CommitStamp();
+  laid.generation = config.generation;
+  for (auto &c : config.configs) c.stamp = laid;
+  config.resolutionStamp = config.resolution ? std::optional<Stamp>(laid) : std::nullopt;
+  config.removed.clear();
+  config.commits.assign(1, laid);
   bool ok = Replace(dir, kCatalogueFile, WriteCatalogue(catalogue), err) &&
             Replace(dir, kConfigFile, WriteConfigData(config), err);
   if (!Unlock(dir, &why)) {

@@ -14,6 +14,7 @@
 
 #include "fault_switch.h"
 #include "store_format.h"
+#include "store_merge.h"
 #include "store_fs.h"
 #include "store_history.h"
 
@@ -33,11 +34,21 @@ class Store {
   bool LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err);
   bool LoadConfig(const std::string &dir, ConfigData *d, std::string *err);
 
-  // Makes data the new config.kxs, with generation base + 1, provided the
-  // store still has generation base: another commit that came in between
-  // is not overwritten. Under the lock: check, write pending, flush, close,
-  // rename. On failure the store is unchanged (unless err says otherwise).
-  bool CommitConfig(const std::string &dir, ConfigData data, uint64_t base, std::string *err);
+  // Commits a change made from base (the store as the committing run first
+  // read it): mine is base with the run's change. Under the lock: read the
+  // store as it is now, decide each item by the three-way merge of
+  // store_merge.h (a conflict refuses the whole commit with a text that
+  // names every conflicting item), write pending, flush, close, rename,
+  // unlock. *written, when given, receives what was stored. On failure the
+  // store is unchanged (unless err says otherwise).
+  bool CommitConfig(const std::string &dir, const ConfigData &base, const ConfigData &mine, ConfigData *written,
+                    std::string *err);
+
+  // False only in the test build with KX_UNSAFE_NOMERGE=1: a run's pending
+  // change then starts from the store at makeTempFiles, as before the merge.
+  bool Merging();
+  // Who commits from this process, now.
+  Stamp CommitStamp();
 
   // Lays out (or re-lays) an installation: both files, each replaced
   // atomically, under the lock. Generations move past the old ones, so a
@@ -67,7 +78,9 @@ class Store {
   // What a dead committer left in history/.
   void ClearDeadHistory(const std::string &dir, const std::string &pid);
 
-  bool Unsafe(const char *name);
+  // The decision under the lock: what to write over current, or why not.
+  bool Decide(const std::string &dir, const ConfigData &base, const ConfigData &mine, const ConfigData &current,
+              ConfigData *next, std::string *err);
   bool Lock(const std::string &dir, std::string *err);
   bool Unlock(const std::string &dir, std::string *err);
   // step names the fault points ("commit" → "commit.create", ...).

@@ -1,10 +1,10 @@
 // The store's seam on POSIX, for the native build (sanitizers, fuzzing).
 #include <errno.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -133,8 +133,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::string UserName() override {
-    struct passwd *pw = getpwuid(geteuid());
-    return pw && pw->pw_name && *pw->pw_name ? std::string(pw->pw_name) : std::string("unknown-user");
+    const char *v = getenv("USER");
+    if (v && *v) return v;
+    struct passwd *pw = getpwuid(getuid());
+    return pw && pw->pw_name ? std::string(pw->pw_name) : std::string("unknown-user");
   }
 
   unsigned long ProcessId() override { return static_cast<unsigned long>(getpid()); }

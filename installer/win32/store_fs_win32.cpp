@@ -150,8 +150,8 @@ class Win32FileSystem : public FileSystem {
   std::string UserName() override {
     char name[257];
     DWORD n = sizeof name;
-    // n counts the terminating zero on success.
-    return GetUserNameA(name, &n) && n > 1 ? std::string(name, n - 1) : std::string("unknown-user");
+    if (!GetUserNameA(name, &n) || n == 0) return "unknown-user";
+    return std::string(name, n - 1);  // n counts the terminating zero
   }
 
   unsigned long ProcessId() override { return GetCurrentProcessId(); }

@@ -51,7 +51,7 @@ private:
 
     // Clients of the current copy that are not in the catalogue (unbound
     // references keep their names): StoreCurrent keeps them in the copy
-    // instead of dropping what the page cannot show.
+    // at their places instead of dropping what the page cannot show.
     std::vector<ClientRef *> unshownClients;
 
     DECLARE_MESSAGE_MAP()

@@ -72,7 +72,7 @@ private:
 
     // Products of the current copy that 1020 cannot show (no longer
     // installed, or not shareable): kept in the copy by StoreCurrent rather
-    // than dropped because the page could not display them.
+    // than dropped because the page could not display them, at their places.
     std::vector<ProductRef *> unshownProducts;
 
     DECLARE_MESSAGE_MAP()

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "keepplaces.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CClientAssignments, CDialog)
@@ -144,14 +145,11 @@ void CClientAssignments::StoreCurrent()
 {
     if (!current)
         return;
-    // The record may share the reference objects: drop, do not delete.
-    current->clients.RemoveAll();
-    for (int i = 0; i < assigned.GetCount(); i++) {
-        ClientRef ref = assigned.GetClientRef(i);
-        current->clients.AppendCopy(ref);
-    }
-    for (ClientRef *ref : unshownClients)
-        current->clients.AddShared(ref);
+    std::vector<ClientRef> shown;
+    shown.reserve((size_t)assigned.GetCount());
+    for (int i = 0; i < assigned.GetCount(); i++)
+        shown.push_back(assigned.GetClientRef(i));
+    StoreKeepingPlaces(current->clients, shown, unshownClients);
 }
 
 void CClientAssignments::ResetContents()

@@ -3,6 +3,7 @@
 
 #include <unordered_set>
 
+#include "keepplaces.h"
 #include "namedialog.h"
 #include "pagehost.h"
 #include "resource.h"
@@ -111,14 +112,11 @@ void CClientConfig::StoreCurrent()
     if (!current)
         return;
     UpdateData(TRUE);
-    // The record may share the reference objects: drop, do not delete.
-    current->products.RemoveAll();
-    for (int i = 0; i < configurationProducts.GetCount(); i++) {
-        ProductRef ref = configurationProducts.GetItemRef(i);
-        current->products.AppendCopy(ref);
-    }
-    for (ProductRef *ref : unshownProducts)
-        current->products.AddShared(ref);
+    std::vector<ProductRef> shown;
+    shown.reserve((size_t)configurationProducts.GetCount());
+    for (int i = 0; i < configurationProducts.GetCount(); i++)
+        shown.push_back(configurationProducts.GetItemRef(i));
+    StoreKeepingPlaces(current->products, shown, unshownProducts);
     // 1034 shows what is saved: nothing selected is "no system".
     current->osCode = SelectedOsItemCode();
 }
@@ -235,9 +233,8 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
         ConfigurationCopy *copy = CopyOfItem(i);
         if (!copy || copy->removed)
             continue;
-        // Only a copy that has no record yet gets one: after a failed commit
-        // the next OK finds the record made the first time (still not
-        // "stored") and must not make a second.
+        // Only a copy that has no record yet gets one. (A failed OK takes
+        // the records it made back, and unbinds their copies again.)
         if (!copy->record.IsBound() && copy->record.GetKey() == -1)
             copy->record = CreateConfigurationRecord(copy->name, selectedOsCode, copy->resolution, i);
         if (copy->record.IsBound())

@@ -96,9 +96,30 @@ inline void SampleLayout(kx::Catalogue *c, kx::ConfigData *d) {
   d->configs = {lab, office};
 }
 
+// A store file's content without who committed it (stamps, the commits and
+// removals remembered): what a change is compared by. Unreadable bytes come
+// back as they are.
+inline std::string Unstamped(const std::string &bytes) {
+  kx::ConfigData d;
+  std::string err;
+  if (!kx::ReadConfigData(bytes, "store", &d, &err)) return bytes;
+  d.resolutionStamp.reset();
+  for (auto &c : d.configs) c.stamp.reset();
+  d.commits.clear();
+  d.removed.clear();
+  return kx::WriteConfigData(d);
+}
+
 class TempStore : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { NewDirectory(); }
+  // Moves the test to a new, empty directory: an installation this process
+  // has never read, so that its first read is a new base.
+  void Fresh() {
+    DropDirectory();
+    NewDirectory();
+  }
+  void NewDirectory() {
     char tmp[MAX_PATH];
     GetTempPathA(sizeof tmp, tmp);
     static int serial = 0;
@@ -120,11 +141,22 @@ class TempStore : public ::testing::Test {
     makeTempFiles(nullptr, "win32", &err);
     PKRGfree(err);
     SetEnvironmentVariableA("VELKAN_INSTALL", nullptr);
-    for (const std::string &d : {dir_ + "\\" + kx::kHistoryDir, dir_}) {
-      for (const std::string &f : FilesEndingWith(d, ""))
-        if (f != "." && f != "..") DeleteFileA((d + "\\" + f).c_str());
-      RemoveDirectoryA(d.c_str());
+    DropDirectory();
+  }
+  void DropDirectory() { RemoveTree(dir_); }
+  static void RemoveTree(const std::string &dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        std::string n = fd.cFileName, path = dir + "\\" + n;
+        if (n == "." || n == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+        else DeleteFileA(path.c_str());
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
     }
+    RemoveDirectoryA(dir.c_str());
   }
 
   void Lay(const kx::Catalogue &c, const kx::ConfigData &d) {

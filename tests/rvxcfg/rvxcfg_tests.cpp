@@ -26,11 +26,19 @@ class Rvxcfg : public TempStore {
     EXPECT_TRUE(CoreStore().LoadAudit(dir_, &a, &err)) << err;
     return a;
   }
-  // What a configuration is, without its generation.
+  // What the configurations and the default are, without generation and
+  // commit stamps.
   static std::string Text(const kx::ConfigData &d) {
-    kx::ConfigData copy = d;
-    copy.generation = 1;
-    return kx::WriteConfigData(copy);
+    std::string t = d.resolution ? d.resolution->administrator + " " + d.resolution->location + " " +
+                                       d.resolution->mandatory + "\n"
+                                 : "(none)\n";
+    for (const kx::Configuration &c : d.configs) {
+      t += kx::EscapeField(c.name) + " " + c.words.administrator + " " + c.words.location + " " + c.words.mandatory +
+           " " + kx::EscapeField(c.os) + " " + std::to_string(c.value) + "\n";
+      for (const std::string &p : c.products) t += " product " + kx::EscapeField(p) + "\n";
+      for (const std::string &n : c.clients) t += " client " + kx::EscapeField(n) + "\n";
+    }
+    return t;
   }
 };
 
