@@ -35,13 +35,15 @@ class History : public ::testing::Test {
   }
   // Adds configuration name with n clients; true when committed.
   bool CommitAdding(const std::string &name, int clients, std::string *err) {
-    kx::ConfigData d = Now();
+    const kx::ConfigData base = Now();
+    kx::ConfigData d = base;
     kx::Configuration c;
     c.name = name;
     c.words = kx::Words{"user", "local", "optional"};
     for (int i = 0; i < clients; ++i) c.clients.push_back("PC-" + std::to_string(i));
     d.configs.push_back(c);
-    return store_.CommitConfig(dir_, d, d.generation, err);
+    kx::ConfigData written;
+    return store_.CommitConfig(dir_, base, d, &written, err);
   }
   std::vector<kx::AuditEntry> Audit() {
     std::vector<kx::AuditEntry> a;
