@@ -177,6 +177,34 @@ TEST_F(Rvxcfg, HistoryDiffAndRestore) {
   EXPECT_EQ(Stored().generation, 4u);
 }
 
+// A writer that dies after its audit line, before its store: the history
+// lists no generation that never came, the store is the old one, and a
+// restore of the generation before still works.
+TEST_F(Rvxcfg, ACrashedCommitLeavesNoGenerationInTheHistory) {
+  LaySample();
+  const kx::ConfigData first = Stored();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  Put("x1", "assignments.csv", "configuration,client,position\r\nLab,PC-2,1\r\n");
+  ASSERT_EQ(Cfg("import " + Quote(Sub("x1"))).code, 0u);
+  const kx::ConfigData second = Stored();
+  for (const char *step : {"audit.rename@1!", "commit.rename@1!", "history.write@1!"}) {
+    SCOPED_TRACE(step);
+    SetEnvironmentVariableA("KX_FAULT", step);
+    ProgramRun dead = RunProgram("rvxlayout.exe", "set-resolution " + Quote(dir_) + " user download mandatory");
+    SetEnvironmentVariableA("KX_FAULT", nullptr);
+    EXPECT_EQ(dead.code, 99u);
+    EXPECT_EQ(Text(Stored()), Text(second));
+    ProgramRun r = Cfg("history");
+    ASSERT_EQ(r.code, 0u) << r.err;
+    EXPECT_TRUE(Contains(r.out, "generation 2 ")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "generation 3 ")) << r.out;
+  }
+  ProgramRun r = Cfg("restore 1");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_EQ(Text(Stored()), Text(first));
+  EXPECT_TRUE(Contains(Cfg("history").out, "generation 3 ")) << "the restore is generation 3";
+}
+
 TEST_F(Rvxcfg, WhereListsEveryConfigurationOfAClient) {
   LaySample();
   ProgramRun r = Cfg("where PC-1");
