@@ -32,7 +32,7 @@ public:
     // hidden when they do not match.
     void ItemsMoved();
 
-    bool Active() const { return active; }
+    bool Active() const { return active && !held; }
 
 private:
     struct Item
@@ -44,6 +44,11 @@ private:
     std::string Needle() const;
     bool Matches(const Item &item) const { return item.lower.find(needle) != std::string::npos; }
     Item ItemAt(int index) const;
+    // Brings all up to date with the box: items of all that are not in the
+    // box (only the ones that match, unless everything is shown) left it;
+    // items of the box not in all came in. True when one that came in does
+    // not match.
+    bool Sync(bool everythingShown);
     // Fills the box with the items of all that match (all of them when
     // everything is true), keeping the selection of what stays shown.
     void Show(bool everything);
@@ -53,4 +58,5 @@ private:
     std::vector<Item> all;   // while active: every item, in the unfiltered order
     std::string needle;      // the filter's text in lower case
     bool active = false;
+    bool held = false;       // between Suspend and Resume
 };

@@ -2,7 +2,8 @@
 //
 // At 65,535 clients a keystroke refills the box from the kept items (no text
 // is asked of the box again) with its redrawing held off and its storage
-// reserved in one step.
+// reserved in one step. Suspend shows every kept item and keeps them;
+// Resume learns from the box only which items left and which came in.
 #include "listfilter.h"
 
 #include <unordered_map>
@@ -77,7 +78,12 @@ void ListFilter::TextChanged()
         return;
     std::string text = Needle();
     if (text.empty()) {
-        Suspend();
+        if (active) {
+            Show(true);
+            all.clear();
+            needle.clear();
+            active = false;
+        }
         return;
     }
     if (!active) {
@@ -92,25 +98,35 @@ void ListFilter::TextChanged()
     Show(false);
 }
 
+void ListFilter::ItemsMoved()
+{
+    if (!active || held)
+        return;
+    if (Sync(false))
+        Show(false);
+}
+
 void ListFilter::Suspend()
 {
-    if (!active)
+    if (!active || held)
         return;
     Show(true);
-    all.clear();
-    needle.clear();
-    active = false;
+    held = true;
 }
 
 void ListFilter::Resume()
 {
+    if (!held) {
+        TextChanged();
+        return;
+    }
+    held = false;
+    Sync(true);
     TextChanged();
 }
 
-void ListFilter::ItemsMoved()
+bool ListFilter::Sync(bool everythingShown)
 {
-    if (!active)
-        return;
     int count = box->GetCount();
     std::unordered_map<DWORD_PTR, int> shown;   // item data -> index in the box
     shown.reserve((size_t)count);
@@ -121,7 +137,7 @@ void ListFilter::ItemsMoved()
     kept.reserve(all.size() + (size_t)count);
     std::unordered_set<DWORD_PTR> known;
     for (Item &item : all) {
-        if (Matches(item) && !shown.count(item.data))
+        if ((everythingShown || Matches(item)) && !shown.count(item.data))
             continue;
         known.insert(item.data);
         kept.push_back(std::move(item));
@@ -160,6 +176,5 @@ void ListFilter::ItemsMoved()
         }
         all.swap(merged);
     }
-    if (hide)
-        Show(false);
+    return hide;
 }
