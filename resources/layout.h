@@ -23,8 +23,11 @@
 // The right-hand buttons of the main dialog and of the name dialog.
 #define RIGHT_BTN_X(width, n)   ((width) - MARGIN - (n) * BTN_W - ((n) - 1) * 4)
 
-// Two list boxes with the move buttons between them.
-#define LIST_Y      (PAD + 52)
+// Two list boxes with the move buttons between them; the filter of the
+// left-hand one above it.
+#define FILTER_Y    (PAD + 40)
+#define FILTER_LABEL_W 30
+#define LIST_Y      (PAD + 66)
 #define LIST_W      136
 #define LIST_H      (PAGE_H - LIST_Y - PAD)
 #define MOVE_X      (PAD + LIST_W + 6)

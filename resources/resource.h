@@ -57,6 +57,7 @@
 // ---- Pages: shared controls --------------------------------------------------
 #define IDC_CONFIGURATION         1019    // configuration combobox of every page
 #define IDC_LEFT_LIST             1018    // what may be added
+#define IDC_FILTER                1050    // narrows 1018 to the items holding its text
 #define IDC_RIGHT_LIST            1020    // what has been chosen
 #define IDC_ADD                   1030
 #define IDC_REMOVE                1032

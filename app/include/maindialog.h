@@ -59,8 +59,11 @@ protected:
 
     void RebuildWorkingCopies();
     void ClearWorkingCopies();
-    // The store half of OK; 1 when everything reached the store.
+    // The store half of OK; 1 when everything reached the store. On a
+    // failure the cache's records and the held defaults are as before.
     int CommitToStore();
+    // The OK sequence's store steps, stopping at the first that fails.
+    int RunStoreSteps();
 
     CComboBox viewBox;
     CButton placeholder;

@@ -2,6 +2,9 @@
 #include "maindialog.h"
 
 #include "data.h"
+
+#include <utility>
+#include <vector>
 #include "resource.h"
 
 // The border query that the old 3-D control drawing sends its dialogs.
@@ -188,10 +191,33 @@ void CMainDialog::OnHelpContents()
 
 int CMainDialog::CommitToStore()
 {
-    // Each store step reports its own failure to the user. A failure stops
-    // here with the working copies untouched, so OK can simply be pressed
-    // again: the next MakeTempFiles starts a fresh pending change, and the
-    // pages create records only for copies that have none yet.
+    // The pages' ApplyChanges write into the cache's records, create records
+    // for new configurations and change the conflicts page's held defaults
+    // before the store has taken anything. A failed step (each has shown its
+    // message) puts all of that back, so that the dialog stays open with
+    // every edit, Reset All and Revert go back to what was loaded, and OK
+    // pressed again behaves as the first time.
+    RecordSnapshot records;
+    records.Take();
+    std::vector<std::pair<ConfigurationCopy *, ConfigurationRef>> copyRecords;
+    copyRecords.reserve((size_t)workingCopies.GetCount());
+    for (POSITION pos = workingCopies.GetHeadPosition(); pos != NULL;) {
+        ConfigurationCopy *copy = (ConfigurationCopy *)workingCopies.GetNext(pos);
+        copyRecords.emplace_back(copy, copy->record);
+    }
+    const ConflictResolution heldDefaults = conflictsPage.GetDefaults();
+
+    if (RunStoreSteps())
+        return 1;
+    records.Restore();
+    for (auto &saved : copyRecords)
+        saved.first->record = saved.second;
+    conflictsPage.RestoreDefaults(heldDefaults);
+    return 0;
+}
+
+int CMainDialog::RunStoreSteps()
+{
     if (!MakeTempFiles())
         return 0;
 
@@ -199,6 +225,8 @@ int CMainDialog::CommitToStore()
     configPage.ApplyChanges(refs);
     assignmentsPage.ApplyChanges(refs);
     conflictsPage.ApplyChanges(refs);
+    if (conflictsPage.DefaultsFailed())
+        return 0;
 
     // Removals go in before the saves. A configuration deleted and created
     // again under the same name in this run then ends up stored, whatever

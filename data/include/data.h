@@ -7,4 +7,5 @@
 #include "clients.h"
 #include "configurations.h"
 #include "workingcopy.h"
+#include "recordsnapshot.h"
 #include "recordlistbox.h"

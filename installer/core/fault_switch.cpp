@@ -4,6 +4,8 @@
 
 namespace kx {
 
+#ifdef KX_TEST_SWITCHES
+
 FaultSwitch::Action FaultSwitch::Check(const std::string &point) {
   std::string value;
   if (!fs_.GetEnv("KX_FAULT", &value)) value.clear();
@@ -42,6 +44,20 @@ bool FaultSwitch::Hit(const std::string &point, std::string *err) {
   *err = "injected fault at " + point + " (KX_FAULT)";
   return true;
 }
+
+bool UnsafeSwitchOn(FileSystem &fs, UnsafeSwitch which) {
+  static const char *const names[] = {"KX_UNSAFE_NOLOCK", "KX_UNSAFE_NOGENERATION", "KX_UNSAFE_NOMERGE"};
+  std::string v;
+  return fs.GetEnv(names[which], &v) && v == "1";
+}
+
+#else  // the shipped libraries: no switch is read
+
+FaultSwitch::Action FaultSwitch::Check(const std::string &) { return kNone; }
+bool FaultSwitch::Hit(const std::string &, std::string *) { return false; }
+bool UnsafeSwitchOn(FileSystem &, UnsafeSwitch) { return false; }
+
+#endif
 
 FaultSwitch &ProcessFaults() {
   static FaultSwitch faults(SystemFileSystem());

@@ -1,4 +1,10 @@
-// Fault injection, off unless the environment variable KX_FAULT is set.
+// Fault injection and the unsafe switches, for the test build of the
+// installer libraries only (compiled with KX_TEST_SWITCHES). The shipped
+// libraries compile neither: there no environment variable can make a call
+// fail, nor switch off the lock, the generation check or the merge of a
+// real installation.
+//
+// In the test build, fault injection is off unless KX_FAULT is set:
 //
 //   KX_FAULT=point@N[,point@N...]
 //
@@ -37,6 +43,16 @@ class FaultSwitch {
 
 // One switch per process for the libraries' entry points and commit steps.
 FaultSwitch &ProcessFaults();
+
+// The unsafe switches of the test build: KX_UNSAFE_NOLOCK=1 commits without
+// the lock file, KX_UNSAFE_NOGENERATION=1 writes the pending change over the
+// store as it is, KX_UNSAFE_NOMERGE=1 commits as before the merge (the
+// pending change starts from the store at makeTempFiles and is refused when
+// another commit came in after that). They exist only so that the
+// concurrency tests show they detect the updates each safeguard keeps from
+// being lost. Always false in the shipped libraries.
+enum UnsafeSwitch { kNoLock, kNoGeneration, kNoMerge };
+bool UnsafeSwitchOn(FileSystem &fs, UnsafeSwitch which);
 
 }  // namespace kx
 #endif

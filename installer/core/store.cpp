@@ -110,6 +110,7 @@ bool Store::Lock(const std::string &dir, std::string *err) {
         std::string ignored;
         for (const char *file : {kConfigFile, kCatalogueFile})
           fs_.Remove(PathOf(dir, file) + "." + pidText + ".pending", &ignored);
+        ClearDeadHistory(dir, pidText);
         continue;
       }
     }
@@ -134,13 +135,15 @@ bool Store::Unlock(const std::string &dir, std::string *err) {
 // Writes bytes beside the target and renames them over it. A failed step
 // removes the pending file again; a crash leaves it behind, where no reader
 // ever looks.
-bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err) {
+bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
+                    const char *step) {
+  const std::string at = std::string(step) + ".";
   std::string target = PathOf(dir, file);
   std::string pending = target + "." + std::to_string(fs_.ProcessId()) + ".pending";
   std::string why, ignored;
   FileSystem::Handle h = nullptr;
   bool existed = false;
-  if (faults_.Hit("commit.create", &why)) {
+  if (faults_.Hit(at + "create", &why)) {
     *err = pending + ": " + why;
     return false;
   }
@@ -153,16 +156,16 @@ bool Store::Replace(const std::string &dir, const char *file, const std::string 
     }
   }
   bool open = true;
-  bool ok = !faults_.Hit("commit.write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
-            !faults_.Hit("commit.flush", &why) && fs_.Flush(h, &why);
+  bool ok = !faults_.Hit(at + "write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
+            !faults_.Hit(at + "flush", &why) && fs_.Flush(h, &why);
   if (ok) {
     // The handle is gone after CloseHandle whatever it reports, and an open
     // pending file could not be removed below.
-    bool injected = faults_.Hit("commit.close", &why);
+    bool injected = faults_.Hit(at + "close", &why);
     open = false;
     ok = fs_.Close(h, injected ? &ignored : &why) && !injected;
   }
-  if (ok) ok = !faults_.Hit("commit.rename", &why) && fs_.Rename(pending, target, &why);
+  if (ok) ok = !faults_.Hit(at + "rename", &why) && fs_.Rename(pending, target, &why);
   if (!ok) {
     if (open) fs_.Close(h, &ignored);
     fs_.Remove(pending, &ignored);
@@ -171,35 +174,67 @@ bool Store::Replace(const std::string &dir, const char *file, const std::string 
   return ok;
 }
 
-// KX_UNSAFE_NOLOCK=1 and KX_UNSAFE_NOGENERATION=1 switch off the lock and the
-// generation check. They exist only so that the concurrency test can show
-// that it detects the lost updates each safeguard prevents; off unless set.
-bool Store::Unsafe(const char *name) {
-  std::string v;
-  return fs_.GetEnv(name, &v) && v == "1";
+bool Store::Merging() { return !UnsafeSwitchOn(fs_, kNoMerge); }
+
+namespace {
+
+// A host or user name as a stamp can hold it.
+std::string StampText(std::string text) {
+  if (text.size() > 256) text.resize(256);
+  for (char &ch : text)
+    if (ch == '\r' || ch == '\n' || ch == '\0') ch = '?';
+  return text.empty() ? std::string("unknown") : text;
 }
 
-bool Store::CommitConfig(const std::string &dir, ConfigData data, uint64_t base, std::string *err) {
-  const bool locking = !Unsafe("KX_UNSAFE_NOLOCK");
-  const bool checking = !Unsafe("KX_UNSAFE_NOGENERATION");
-  if (locking && !Lock(dir, err)) return false;
-  ConfigData current;
-  std::string why;
-  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err);
-  if (ok && checking && current.generation != base) {
-    *err = "another change was committed to " + PathOf(dir, kConfigFile) + " since this one began (generation " +
-           std::to_string(base) + ", now " + std::to_string(current.generation) +
-           "); nothing was stored: start again from the current state";
-    ok = false;
+}  // namespace
+
+Stamp Store::CommitStamp() {
+  Stamp s;
+  s.host = StampText(fs_.HostName());
+  s.user = StampText(fs_.UserName());
+  s.process = fs_.ProcessId();
+  s.time = fs_.Now();
+  return s;
+}
+
+bool Store::Decide(const std::string &dir, const ConfigData &base, const ConfigData &mine, const ConfigData &current,
+                   ConfigData *next, std::string *err) {
+  if (UnsafeSwitchOn(fs_, kNoGeneration) || (!Merging() && current.generation == base.generation)) {
+    *next = mine;
+    StampAsNext(current, CommitStamp(), next);
+    return true;
   }
+  if (!Merging()) {
+    *err = "another change was committed to " + PathOf(dir, kConfigFile) + " since this one began (generation " +
+           std::to_string(base.generation) + ", now " + std::to_string(current.generation) +
+           "); nothing was stored: start again from the current state";
+    return false;
+  }
+  std::vector<Conflict> conflicts;
+  if (MergeConfigData(base, mine, current, CommitStamp(), next, &conflicts)) return true;
+  *err = ConflictText(conflicts, PathOf(dir, kConfigFile), base.generation, current.generation);
+  return false;
+}
+
+bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const ConfigData &mine, ConfigData *written,
+                         std::string *err) {
+  const bool locking = !UnsafeSwitchOn(fs_, kNoLock);
+  if (locking && !Lock(dir, err)) return false;
+  ConfigData current, next;
+  std::string why;
+  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err) &&
+            Decide(dir, base, mine, current, &next, err);
   if (ok) {
-    data.generation = (checking ? base : current.generation) + 1;
-    ok = Replace(dir, kConfigFile, WriteConfigData(data), err);
+    const std::string bytes = WriteConfigData(next);
+    ok = KeepHistory(dir, current, next, bytes, err) && Replace(dir, kConfigFile, bytes, err);
+    if (ok) PruneHistory(dir, current.generation);
   }
   if (locking && !Unlock(dir, &why)) {
+    // A retry merges the stored change with itself: nothing conflicts.
     *err = ok ? "the change was stored, but " + why : *err + "; also " + why;
     return false;
   }
+  if (ok && written) *written = std::move(next);
   return ok;
 }
 
@@ -219,6 +254,13 @@ bool Store::WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData 
                          : fs_.Stamp(PathOf(dir, kCatalogueFile), nullptr) ? stamp : 1;
   config.generation = LoadConfig(dir, &oldConfig, &why) ? oldConfig.generation + 1
                       : fs_.Stamp(PathOf(dir, kConfigFile), nullptr) ? stamp : 1;
+  // A layout is a commit of its own tool: its items carry its stamp.
+  Stamp laid = CommitStamp();
+  laid.generation = config.generation;
+  for (auto &c : config.configs) c.stamp = laid;
+  config.resolutionStamp = config.resolution ? std::optional<Stamp>(laid) : std::nullopt;
+  config.removed.clear();
+  config.commits.assign(1, laid);
   bool ok = Replace(dir, kCatalogueFile, WriteCatalogue(catalogue), err) &&
             Replace(dir, kConfigFile, WriteConfigData(config), err);
   if (!Unlock(dir, &why)) {

@@ -10,10 +10,13 @@
 #define KX_STORE_H
 
 #include <string>
+#include <vector>
 
 #include "fault_switch.h"
 #include "store_format.h"
+#include "store_merge.h"
 #include "store_fs.h"
+#include "store_history.h"
 
 namespace kx {
 
@@ -31,26 +34,63 @@ class Store {
   bool LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err);
   bool LoadConfig(const std::string &dir, ConfigData *d, std::string *err);
 
-  // Makes data the new config.kxs, with generation base + 1, provided the
-  // store still has generation base: another commit that came in between
-  // is not overwritten. Under the lock: check, write pending, flush, close,
-  // rename. On failure the store is unchanged (unless err says otherwise).
-  bool CommitConfig(const std::string &dir, ConfigData data, uint64_t base, std::string *err);
+  // Commits a change made from base (the store as the committing run first
+  // read it): mine is base with the run's change. Under the lock: read the
+  // store as it is now, decide each item by the three-way merge of
+  // store_merge.h (a conflict refuses the whole commit with a text that
+  // names every conflicting item), write pending, flush, close, rename,
+  // unlock. *written, when given, receives what was stored. On failure the
+  // store is unchanged (unless err says otherwise).
+  bool CommitConfig(const std::string &dir, const ConfigData &base, const ConfigData &mine, ConfigData *written,
+                    std::string *err);
+
+  // False only in the test build with KX_UNSAFE_NOMERGE=1: a run's pending
+  // change then starts from the store at makeTempFiles, as before the merge.
+  bool Merging();
+  // Who commits from this process, now.
+  Stamp CommitStamp();
 
   // Lays out (or re-lays) an installation: both files, each replaced
   // atomically, under the lock. Generations move past the old ones, so a
   // pending change begun before is refused at its commit.
   bool WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData config, std::string *err);
 
+  // History (store_history.cpp). The configuration data of a generation:
+  // the current one or one kept in history/; *bytes (may be null) gets the
+  // file's bytes.
+  bool LoadGeneration(const std::string &dir, uint64_t generation, ConfigData *d, std::string *bytes,
+                      std::string *err);
+  // Every commit recorded, oldest first, one entry per generation (the line
+  // of the commit that made it; lines of commits that never completed are
+  // left out). A store without history/ has none.
+  bool LoadAudit(const std::string &dir, std::vector<AuditEntry> *entries, std::string *err);
+  std::string HistoryPath(const std::string &dir, uint64_t generation) const;
+  // Tests keep fewer generations to see the oldest go.
+  void SetHistoryDepth(unsigned depth) { depth_ = depth ? depth : 1; }
+
  private:
-  bool Unsafe(const char *name);
+  // Under the commit lock, before config.kxs is replaced by next: keeps the
+  // replaced old data and appends the audit line.
+  bool KeepHistory(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+                   std::string *err);
+  // After the commit: the generation that fell out of the kept ones goes.
+  void PruneHistory(const std::string &dir, uint64_t replaced);
+  // What a dead committer left in history/.
+  void ClearDeadHistory(const std::string &dir, const std::string &pid);
+
+  // The decision under the lock: what to write over current, or why not.
+  bool Decide(const std::string &dir, const ConfigData &base, const ConfigData &mine, const ConfigData &current,
+              ConfigData *next, std::string *err);
   bool Lock(const std::string &dir, std::string *err);
   bool Unlock(const std::string &dir, std::string *err);
-  bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err);
+  // step names the fault points ("commit" → "commit.create", ...).
+  bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
+               const char *step = "commit");
   bool Load(const std::string &dir, const char *file, std::string *bytes, std::string *err);
 
   FileSystem &fs_;
   FaultSwitch &faults_;
+  unsigned depth_ = kHistoryDepth;
 };
 
 // Keeps the last parsed file and parses again only when its size or time

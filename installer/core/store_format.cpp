@@ -1,6 +1,7 @@
 #include "store_format.h"
 
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace kx {
@@ -192,14 +193,24 @@ std::string WriteCatalogue(const Catalogue &c) {
   return w.Finish();
 }
 
+static void WriteStamp(LineWriter &w, const Stamp &s) {
+  w.Field(std::to_string(s.generation)).Field(s.host).Field(s.user).Field(std::to_string(s.process))
+      .Field(std::to_string(s.time)).End();
+}
+
 std::string WriteConfigData(const ConfigData &d) {
   LineWriter w("config", d.generation);
-  if (d.resolution)
+  for (const auto &s : d.commits) WriteStamp(w.Record("commit"), s);
+  for (const auto &r : d.removed) WriteStamp(w.Record("removed").Field(r.name), r.stamp);
+  if (d.resolution) {
     w.Record("resolution").Field(d.resolution->administrator).Field(d.resolution->location)
         .Field(d.resolution->mandatory).End();
+    if (d.resolutionStamp) WriteStamp(w.Record("stamp"), *d.resolutionStamp);
+  }
   for (const auto &c : d.configs) {
     w.Record("config").Field(c.name).Field(c.words.administrator).Field(c.words.location)
         .Field(c.words.mandatory).Field(c.os).Field(std::to_string(c.value)).End();
+    if (c.stamp) WriteStamp(w.Record("stamp"), *c.stamp);
     for (const auto &p : c.products) w.Record("product").Field(p).End();
     for (const auto &cl : c.clients) w.Record("client").Field(cl).End();
   }
@@ -304,6 +315,26 @@ class Reader {
     return true;
   }
 
+  // Five fields from i: generation, host, user, process, time.
+  bool StampAt(const Line &l, size_t i, Stamp *s) {
+    if (l.fields.size() != i + 5) return Fail(l.number, l.tag + " takes " + std::to_string(i + 5) + " fields");
+    uint64_t process = 0;
+    if (!ParseNumber(l.fields[i], &s->generation) || !Text(l, i + 1, "host", false, &s->host) ||
+        !Text(l, i + 2, "user", false, &s->user) || !ParseNumber(l.fields[i + 3], &process) ||
+        process > 0xFFFFFFFFu || !ParseSigned(l.fields[i + 4], &s->time))
+      return Fail(l.number, "a stamp is generation, host, user, process and time");
+    s->process = static_cast<unsigned long>(process);
+    return true;
+  }
+
+  static bool ParseSigned(const std::string &s, int64_t *v) {
+    bool negative = !s.empty() && s[0] == '-';
+    uint64_t magnitude = 0;
+    if (!ParseNumber(s.substr(negative ? 1 : 0), &magnitude) || magnitude > 9223372036854775807ull) return false;
+    *v = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+    return true;
+  }
+
   bool Text(const Line &l, size_t i, const char *what, bool name, std::string *out) {
     if (!UnescapeField(l.fields[i], out)) return Fail(l.number, std::string("badly escaped ") + what);
     std::string why;
@@ -387,8 +418,34 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
   Reader r(path, err);
   std::vector<Line> lines;
   if (!r.Frame(bytes, "config", &d->generation, &lines)) return false;
+  // A stamp belongs to the resolution or configuration line right above it.
+  std::string previous;
+  std::unordered_set<std::string> names;  // a linear search each would make a long file quadratic
   for (const Line &l : lines) {
-    if (l.tag == "resolution") {
+    std::string tag = previous;
+    previous = l.tag;
+    if (l.tag == "stamp") {
+      Stamp s;
+      if (!r.StampAt(l, 0, &s)) return false;
+      if (tag == "resolution") {
+        d->resolutionStamp = s;
+      } else if (tag == "config") {
+        d->configs.back().stamp = s;
+      } else {
+        return r.Fail(l.number, "a stamp that follows no resolution or config line");
+      }
+    } else if (l.tag == "commit") {
+      Stamp s;
+      if (!r.StampAt(l, 0, &s)) return false;
+      if (d->commits.size() >= kMaxCommits) return r.Fail(l.number, "more commit lines than a store keeps");
+      d->commits.push_back(s);
+    } else if (l.tag == "removed") {
+      Removal m;
+      if (l.fields.empty() || !r.Text(l, 0, "configuration", true, &m.name) || !r.StampAt(l, 1, &m.stamp))
+        return false;
+      if (d->removed.size() >= kMaxRemovals) return r.Fail(l.number, "more removed lines than a store keeps");
+      d->removed.push_back(std::move(m));
+    } else if (l.tag == "resolution") {
       if (l.fields.size() != 3) return r.Fail(l.number, "resolution takes three words");
       if (d->resolution) return r.Fail(l.number, "a second resolution line");
       Words w;
@@ -413,7 +470,8 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
           magnitude > (negative ? 2147483648ull : 2147483647ull))
         return r.Fail(l.number, "the value is not a 32-bit decimal number");
       c.value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude)) : static_cast<int32_t>(magnitude);
-      if (d->Find(c.name)) return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
+      if (!names.insert(c.name).second)
+        return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
       d->configs.push_back(std::move(c));
     } else if (l.tag == "product" || l.tag == "client") {
       if (d->configs.empty()) return r.Fail(l.number, l.tag + " before any config");

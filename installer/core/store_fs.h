@@ -40,6 +40,8 @@ class FileSystem {
   virtual bool Remove(const std::string &path, std::string *err) = 0;
   virtual bool MakeDirectory(const std::string &path, std::string *err) = 0;
   virtual std::string HostName() = 0;
+  // The account this process runs as, for the stamps of its commits.
+  virtual std::string UserName() = 0;
   virtual unsigned long ProcessId() = 0;
   // True also when the answer is unknown: a lock is broken only for an owner
   // known to be gone.

@@ -1,6 +1,7 @@
 // The store's seam on POSIX, for the native build (sanitizers, fuzzing).
 #include <errno.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
@@ -129,6 +130,13 @@ class PosixFileSystem : public FileSystem {
   std::string HostName() override {
     char name[256] = {0};
     return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("unknown-host");
+  }
+
+  std::string UserName() override {
+    const char *v = getenv("USER");
+    if (v && *v) return v;
+    struct passwd *pw = getpwuid(getuid());
+    return pw && pw->pw_name ? std::string(pw->pw_name) : std::string("unknown-user");
   }
 
   unsigned long ProcessId() override { return static_cast<unsigned long>(getpid()); }

@@ -12,6 +12,9 @@
 
 namespace kx {
 
+// How many removals and commits a store remembers.
+enum { kMaxRemovals = 64, kMaxCommits = 16 };
+
 // A product may lack a field: its query then fails with a text, which is a
 // real condition of an installation (a product whose set-up was broken off).
 struct Product {
@@ -42,6 +45,16 @@ struct Words {
   std::string administrator, location, mandatory;
 };
 
+// Who committed a change, and when: host, user, process and the time in
+// seconds since 1970, with the generation that the commit wrote. Stamps say
+// who; they are never part of what an item holds.
+struct Stamp {
+  uint64_t generation = 0;
+  std::string host, user;
+  unsigned long process = 0;
+  int64_t time = 0;
+};
+
 struct Configuration {
   std::string name;
   std::vector<std::string> products;
@@ -49,12 +62,23 @@ struct Configuration {
   std::string os;
   int32_t value = 0;
   std::vector<std::string> clients;
+  std::optional<Stamp> stamp;  // the commit that last changed it
+};
+
+// A configuration a commit removed: who removed it, for the text of a later
+// conflict over it.
+struct Removal {
+  std::string name;
+  Stamp stamp;
 };
 
 struct ConfigData {
   uint64_t generation = 1;
   std::optional<Words> resolution;
+  std::optional<Stamp> resolutionStamp;  // the commit that last changed it
   std::vector<Configuration> configs;
+  std::vector<Removal> removed;  // oldest first; at most kMaxRemovals
+  std::vector<Stamp> commits;    // the last commits, oldest first; at most kMaxCommits
 
   Configuration *Find(const std::string &name);
   const Configuration *Find(const std::string &name) const;

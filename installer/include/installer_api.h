@@ -60,6 +60,24 @@ int KXAPI setConflictResolution(char *ctx, const char *plat,
                                 const char *administrator, const char *location, const char *mandatory,
                                 char **err);
 
+// History of the configuration data. Every commit keeps the configuration
+// data it replaced as a numbered generation in the store's history (the
+// newest 50) and records who committed what.
+//   useGeneration: turns a context filled by kxsaoh into one whose read calls
+//     (getAllConfigurations, getConfiguration, getConfigurationClients,
+//     getConflictResolution, getGeneration) answer from that generation;
+//     fails when the generation is not kept. Such a context is read-only.
+//   getGeneration: the generation the context reads (the current one for a
+//     context of kxsaoh).
+//   getCommitHistory: one text per commit recorded, oldest first (at most the
+//     newest 65,535), fields separated by tabs: generation, time (seconds
+//     since 1970, UTC), host, user, kept (1 when useGeneration can read it),
+//     configurations added, removed, changed, products added, removed,
+//     clients added, removed, installation-wide default changed (1 or 0).
+int KXAPI useGeneration(char *ctx, const char *plat, unsigned long long generation, char **err);
+int KXAPI getGeneration(char *ctx, const char *plat, unsigned long long *generation, char **err);
+int KXAPI getCommitHistory(char *ctx, const char *plat, char ***entries, KXCOUNT *count, char **err);
+
 // ---- PKRG.dll -------------------------------------------------------------
 int KXAPI PKRGinit(void);
 int KXAPI PKRGclose(void);

@@ -1,11 +1,17 @@
 // KXIMPL32.dll: configurations, clients, conflict resolution, the pending
 // change and its commit, and the current language.
 //
-// A pending change lives in this DLL's memory: makeTempFiles copies the
-// configuration data and remembers its generation; the set and remove calls
-// change the copy; commitRVXChanges writes it as the new store under the
-// lock, unless another commit came in between. The read calls always answer
-// from the committed store, never from the pending copy.
+// A pending change lives in this DLL's memory (core/pending_change.h): the
+// first read of the store is the base of this process's edits;
+// makeTempFiles starts the pending change from it; the set and remove calls
+// change it; commitRVXChanges merges it under the lock with the store as it
+// is then, so that what other runs committed meanwhile is kept, and a true
+// conflict is refused. The read calls always answer from the committed
+// store, never from the pending copy.
+//
+// A context that useGeneration pointed at a generation kept in the store's
+// history makes the read calls answer from that generation; it is
+// read-only: makeTempFiles, the set and remove calls and the commit refuse it.
 #include <windows.h>
 
 #include <cstring>
@@ -14,6 +20,7 @@
 
 #include "installer_api.h"
 #include "kx_out.h"
+#include "pending_change.h"
 #include "store.h"
 
 using kx::Fail;
@@ -26,26 +33,45 @@ namespace {
 // the call find the installation itself.
 const char kContextTag[] = "KX1:";
 const char kLongContextTag[] = "KX1*";
+// "KXG<generation>:" followed by the directory, or "KXG<generation>*" for a
+// long one.
+const char kGenerationTag[] = "KXG";
 
 std::mutex g_lock;
 std::string g_longDir;
-
-struct Pending {
-  bool active = false;
-  std::string dir;
-  uint64_t base = 0;
-  kx::ConfigData data;
-};
-Pending g_pending;
+// The generation the context of the call in progress reads; 0: the current.
+uint64_t g_callGeneration = 0;
 
 kx::Store &TheStore() {
   static kx::Store store(kx::SystemFileSystem(), kx::ProcessFaults());
   return store;
 }
 
+kx::PendingChange &Change() {
+  static kx::PendingChange change(TheStore());
+  return change;
+}
+
 HMODULE Self() { return kx::ModuleOf(reinterpret_cast<const void *>(&Self)); }
 
 bool DirectoryOf(const char *ctx, std::string *dir, std::string *err) {
+  g_callGeneration = 0;
+  if (ctx && std::memchr(ctx, 0, KX_CONTEXT_SIZE) && std::strncmp(ctx, kGenerationTag, 3) == 0) {
+    char *end = nullptr;
+    unsigned long long g = std::strtoull(ctx + 3, &end, 10);
+    if (g && end != ctx + 3 && (*end == ':' || *end == '*')) {
+      if (*end == ':' && end[1]) {
+        *dir = end + 1;
+        g_callGeneration = g;
+        return true;
+      }
+      if (*end == '*' && !end[1] && !g_longDir.empty()) {
+        *dir = g_longDir;
+        g_callGeneration = g;
+        return true;
+      }
+    }
+  }
   if (ctx && std::memchr(ctx, 0, KX_CONTEXT_SIZE)) {
     if (std::strncmp(ctx, kContextTag, 4) == 0 && ctx[4]) {
       *dir = ctx + 4;
@@ -76,17 +102,47 @@ bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err
 
 kx::CachedFile<kx::ConfigData> g_config;
 
+// The last generation read from the history: kept files never change.
+struct Historic {
+  std::string dir;
+  uint64_t generation = 0;
+  kx::ConfigData data;
+};
+Historic g_historic;
+
 bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) {
-  return g_config.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err);
+  if (g_callGeneration) {
+    // A generation of the history is never the base of this run's edits.
+    if (g_historic.generation != g_callGeneration || g_historic.dir != dir) {
+      g_historic = Historic();
+      if (!TheStore().LoadGeneration(dir, g_callGeneration, &g_historic.data, nullptr, err)) return false;
+      g_historic.dir = dir;
+      g_historic.generation = g_callGeneration;
+    }
+    *d = &g_historic.data;
+    return true;
+  }
+  if (!g_config.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err))
+    return false;
+  Change().Read(dir, **d);  // the first read is the base of this run's edits
+  return true;
+}
+
+bool Writable(std::string *err) {
+  if (!g_callGeneration) return true;
+  *err = "the context reads generation " + std::to_string(g_callGeneration) +
+         " of the history, which cannot be changed: use a context of kxsaoh";
+  return false;
 }
 
 bool PendingFor(const std::string &dir, std::string *err) {
-  if (!g_pending.active) {
+  if (!Writable(err)) return false;
+  if (!Change().Active()) {
     *err = "no pending change: call makeTempFiles first";
     return false;
   }
-  if (g_pending.dir != dir) {
-    *err = "the pending change belongs to the installation at " + g_pending.dir + ", not " + dir;
+  if (Change().Directory() != dir) {
+    *err = "the pending change belongs to the installation at " + Change().Directory() + ", not " + dir;
     return false;
   }
   return true;
@@ -245,13 +301,13 @@ int KXAPI setConfiguration(char *ctx, const char *plat, const char *name, char *
       !TextArg(os, "OS text", &c.os, &why) || !PendingFor(dir, &why))
     return Fail(err, why);
   c.value = value;
-  if (kx::Configuration *old = g_pending.data.Find(c.name)) {
+  if (kx::Configuration *old = Change().Data().Find(c.name)) {
     c.clients = old->clients;  // set separately, by setConfigurationClients
     *old = c;                  // in place: the order of configurations stays
   } else {
-    if (g_pending.data.configs.size() >= 65535)
+    if (Change().Data().configs.size() >= 65535)
       return Fail(err, "the installation holds 65,535 configurations, as many as can be listed");
-    g_pending.data.configs.push_back(c);
+    Change().Data().configs.push_back(c);
   }
   return 0;
 }
@@ -264,7 +320,7 @@ int KXAPI setConfigurationClients(char *ctx, const char *plat, const char *name,
   if (!Begin("setConfigurationClients", ctx, plat, &dir, &why) || !NameArg(name, "configuration", &n, &why) ||
       !NameList(clients, count, "client", &list, &why) || !PendingFor(dir, &why))
     return Fail(err, why);
-  kx::Configuration *c = g_pending.data.Find(n);
+  kx::Configuration *c = Change().Data().Find(n);
   if (!c) return Fail(err, "no configuration \"" + n + "\" in the pending change: set it first");
   c->clients = list;
   return 0;
@@ -277,7 +333,7 @@ int KXAPI removeConfiguration(char *ctx, const char *plat, const char *name, cha
       !PendingFor(dir, &why))
     return Fail(err, why);
   // Removing a name that is not there leaves the store as asked: success.
-  auto &v = g_pending.data.configs;
+  auto &v = Change().Data().configs;
   for (auto it = v.begin(); it != v.end(); ++it)
     if (it->name == n) {
       v.erase(it);
@@ -291,16 +347,14 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
   std::string why, dir;
   const kx::ConfigData *d = nullptr;
   // A second makeTempFiles drops the earlier pending change and starts anew.
-  g_pending = Pending();
+  Change().End();
   // Always from the disk: a file replaced by another administrator within
   // one tick of the clock, at the same size, would look unchanged, and a
   // change begun from a stale copy would only be refused at its commit.
   g_config.Forget();
-  if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
-  g_pending.active = true;
-  g_pending.dir = dir;
-  g_pending.base = d->generation;
-  g_pending.data = *d;
+  if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Writable(&why) || !Config(dir, &d, &why))
+    return Fail(err, why);
+  Change().Begin(dir, *d);
   return 0;
 }
 
@@ -308,10 +362,9 @@ int KXAPI commitRVXChanges(char *ctx, const char *plat, char **err) {
   std::lock_guard<std::mutex> hold(g_lock);
   std::string why, dir;
   if (!Begin("commitRVXChanges", ctx, plat, &dir, &why) || !PendingFor(dir, &why)) return Fail(err, why);
-  bool committed = TheStore().CommitConfig(dir, g_pending.data, g_pending.base, &why);
+  bool committed = Change().Commit(&why);
   g_config.Forget();
   if (!committed) return Fail(err, why);  // the pending change stays: a retry may succeed
-  g_pending = Pending();
   return 0;
 }
 
@@ -387,8 +440,69 @@ int KXAPI setConflictResolution(char *ctx, const char *plat, const char *adminis
       !TextArg(mandatory, "mandatory word", &w.mandatory, &why) || !kx::CheckWords(w, &why) ||
       !PendingFor(dir, &why))
     return Fail(err, why);
-  g_pending.data.resolution = w;
+  Change().Data().resolution = w;
   return 0;
+}
+
+// ---- history ---------------------------------------------------------------
+
+int KXAPI useGeneration(char *ctx, const char *plat, unsigned long long generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::string why, dir;
+  const kx::ConfigData *d = nullptr;
+  if (!Begin("useGeneration", ctx, plat, &dir, &why)) return Fail(err, why);
+  if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
+  g_callGeneration = generation;
+  if (!Config(dir, &d, &why)) return Fail(err, why);
+  const std::string g = std::to_string(generation);
+  if (4 + g.size() + dir.size() + 1 <= KX_CONTEXT_SIZE) {
+    std::string text = kGenerationTag + g + ":" + dir;
+    std::memcpy(ctx, text.c_str(), text.size() + 1);
+  } else {
+    g_longDir = dir;
+    std::string text = kGenerationTag + g + "*";
+    std::memcpy(ctx, text.c_str(), text.size() + 1);
+  }
+  return 0;
+}
+
+int KXAPI getGeneration(char *ctx, const char *plat, unsigned long long *generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  if (generation) *generation = 0;
+  std::string why, dir;
+  const kx::ConfigData *d = nullptr;
+  if (!Begin("getGeneration", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
+  if (!generation) return Fail(err, "no place for the generation given");
+  *generation = d->generation;
+  return 0;
+}
+
+int KXAPI getCommitHistory(char *ctx, const char *plat, char ***entries, KXCOUNT *count, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  kx::SetNone(entries, count);
+  std::string why, dir;
+  std::vector<kx::AuditEntry> audit;
+  if (!Begin("getCommitHistory", ctx, plat, &dir, &why) || !TheStore().LoadAudit(dir, &audit, &why))
+    return Fail(err, why);
+  // Tabs and line breaks of a host or user name would break the fields.
+  auto field = [](std::string s) {
+    for (char &ch : s)
+      if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
+    return s;
+  };
+  std::vector<std::string> list;
+  size_t first = audit.size() > 65535 ? audit.size() - 65535 : 0;
+  for (size_t i = first; i < audit.size(); ++i) {
+    const kx::AuditEntry &e = audit[i];
+    const kx::ChangeCounts &c = e.counts;
+    std::string line = std::to_string(e.generation) + "\t" + std::to_string(e.time) + "\t" + field(e.host) +
+                       "\t" + field(e.user) + "\t" + (e.kept ? "1" : "0");
+    for (unsigned n : {c.added, c.removed, c.changed, c.productsAdded, c.productsRemoved, c.clientsAdded,
+                       c.clientsRemoved, c.defaultChanged ? 1u : 0u})
+      line += "\t" + std::to_string(n);
+    list.push_back(line);
+  }
+  return kx::SetNames(entries, count, list, "history entries", &why) ? 0 : Fail(err, why);
 }
 
 }  // extern "C"

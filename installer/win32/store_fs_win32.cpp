@@ -147,6 +147,13 @@ class Win32FileSystem : public FileSystem {
     return GetComputerNameA(name, &n) ? std::string(name, n) : std::string("unknown-host");
   }
 
+  std::string UserName() override {
+    char name[257];
+    DWORD n = sizeof name;
+    if (!GetUserNameA(name, &n) || n == 0) return "unknown-user";
+    return std::string(name, n - 1);  // n counts the terminating zero
+  }
+
   unsigned long ProcessId() override { return GetCurrentProcessId(); }
 
   bool ProcessAlive(unsigned long pid) override {

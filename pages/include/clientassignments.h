@@ -9,6 +9,7 @@
 
 #include "clientpage.h"
 #include "data.h"
+#include "listfilter.h"
 #include "listtransfer.h"
 
 #include <vector>
@@ -35,17 +36,22 @@ protected:
 
     void OnSelChangeAssigned();
     void OnSelChangeAvailable();
+    void OnFilterChange();
 
     RecordListBox available;   // 1018
     RecordListBox assigned;    // 1020
     CButton removeButton;      // 1032
     CButton addButton;         // 1030
     ListTransfer transfer;
+    CEdit filterBox;           // 1050
+    ListFilter filter;         // narrows 1018
 
 private:
+    void ShowCurrentUnfiltered();
+
     // Clients of the current copy that are not in the catalogue (unbound
     // references keep their names): StoreCurrent keeps them in the copy
-    // instead of dropping what the page cannot show.
+    // at their places instead of dropping what the page cannot show.
     std::vector<ClientRef *> unshownClients;
 
     DECLARE_MESSAGE_MAP()

@@ -9,6 +9,7 @@
 
 #include "clientpage.h"
 #include "data.h"
+#include "listfilter.h"
 #include "listtransfer.h"
 
 #include <vector>
@@ -45,6 +46,7 @@ protected:
 
     void OnSelChangeConfigured();
     void OnSelChangeAvailable();
+    void OnFilterChange();
 
     // Lists in 1018 the shareable products of code (all for 0) that are not
     // in 1020; sets selectedOsCode. Does not mark the page modified.
@@ -61,12 +63,16 @@ protected:
     CString noteText;                      // 1037, shown only
     CString osText;                        // selected text of 1034
     ListTransfer transfer;
+    CEdit filterBox;                       // 1050
+    ListFilter filter;                     // narrows 1018
     int selectedOsCode;
 
 private:
+    void ShowCurrentUnfiltered();
+
     // Products of the current copy that 1020 cannot show (no longer
     // installed, or not shareable): kept in the copy by StoreCurrent rather
-    // than dropped because the page could not display them.
+    // than dropped because the page could not display them, at their places.
     std::vector<ProductRef *> unshownProducts;
 
     DECLARE_MESSAGE_MAP()

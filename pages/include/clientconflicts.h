@@ -33,8 +33,13 @@ public:
 
     // The defaults as last read from (or about to be written to) the library.
     const ConflictResolution &GetDefaults() const { return defaults; }
+    // Puts back held defaults taken before a failed OK.
+    void RestoreDefaults(const ConflictResolution &held) { defaults = held; }
     // 1 when reading the defaults at start-up failed.
     int DefaultsUnread() const { return defaultsUnread; }
+    // 1 when the last ApplyChanges could not hand the default to the library
+    // (the failure has been shown).
+    int DefaultsFailed() const { return defaultsFailed; }
 
 protected:
     void DoDataExchange(CDataExchange *pDX) override;
@@ -76,6 +81,7 @@ private:
     // touched one of its controls.
     int defaultsUnread;
     int defaultsTouched;
+    int defaultsFailed;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "keepplaces.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CClientAssignments, CDialog)
@@ -20,6 +21,7 @@ BEGIN_MESSAGE_MAP(CClientAssignments, CClientPage)
     ON_LBN_SELCHANGE(IDC_LEFT_LIST, OnSelChangeAvailable)
     ON_LBN_DBLCLK(IDC_LEFT_LIST, OnAddClients)
     ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveClients)
+    ON_EN_CHANGE(IDC_FILTER, OnFilterChange)
 END_MESSAGE_MAP()
 
 namespace {
@@ -53,17 +55,28 @@ void CClientAssignments::DoDataExchange(CDataExchange *pDX)
     DDX_Control(pDX, IDC_RIGHT_LIST, assigned);
     DDX_Control(pDX, IDC_REMOVE, removeButton);
     DDX_Control(pDX, IDC_ADD, addButton);
+    DDX_Control(pDX, IDC_FILTER, filterBox);
 }
 
 void CClientAssignments::InitPage()
 {
     available.FillAllClients();
     transfer.Setup(this, 0, &available, &assigned, &addButton, &removeButton);
+    filter.Setup(&filterBox, &available);
 }
 
 void CClientAssignments::ShowCurrent()
 {
+    // The configuration's clients are found among every client; the filter
+    // narrows the list again at the end.
+    filter.Suspend();
     unshownClients.clear();
+    ShowCurrentUnfiltered();
+    filter.Resume();
+}
+
+void CClientAssignments::ShowCurrentUnfiltered()
+{
     RedrawOff holdAvailable(available);
     RedrawOff holdAssigned(assigned);
 
@@ -132,21 +145,20 @@ void CClientAssignments::StoreCurrent()
 {
     if (!current)
         return;
-    // The record may share the reference objects: drop, do not delete.
-    current->clients.RemoveAll();
-    for (int i = 0; i < assigned.GetCount(); i++) {
-        ClientRef ref = assigned.GetClientRef(i);
-        current->clients.AppendCopy(ref);
-    }
-    for (ClientRef *ref : unshownClients)
-        current->clients.AddShared(ref);
+    std::vector<ClientRef> shown;
+    shown.reserve((size_t)assigned.GetCount());
+    for (int i = 0; i < assigned.GetCount(); i++)
+        shown.push_back(assigned.GetClientRef(i));
+    StoreKeepingPlaces(current->clients, shown, unshownClients);
 }
 
 void CClientAssignments::ResetContents()
 {
+    filter.Suspend();
     available.ResetContent();
     available.FillAllClients();
     assigned.ResetContent();
+    filter.Resume();
 }
 
 void CClientAssignments::ApplyChanges(ConfigurationRefList &list)
@@ -169,6 +181,7 @@ void CClientAssignments::OnAddClients()
         return;
     }
     transfer.AddSelected();
+    filter.ItemsMoved();
     modified = 1;
     assigned.SetFocus();
 }
@@ -176,6 +189,7 @@ void CClientAssignments::OnAddClients()
 void CClientAssignments::OnRemoveClients()
 {
     transfer.RemoveSelected();
+    filter.ItemsMoved();
     modified = 1;
     available.SetFocus();
 }
@@ -188,4 +202,14 @@ void CClientAssignments::OnSelChangeAssigned()
 void CClientAssignments::OnSelChangeAvailable()
 {
     transfer.SelectionChanged(&available);
+}
+
+void CClientAssignments::OnFilterChange()
+{
+    filter.TextChanged();
+    // Add follows what is selected among the items still shown.
+    if (available.GetSelCount() > 0)
+        transfer.SelectionChanged(&available);
+    else
+        addButton.EnableWindow(FALSE);
 }

@@ -3,6 +3,7 @@
 
 #include <unordered_set>
 
+#include "keepplaces.h"
 #include "namedialog.h"
 #include "pagehost.h"
 #include "resource.h"
@@ -19,6 +20,7 @@ BEGIN_MESSAGE_MAP(CClientConfig, CClientPage)
     ON_LBN_SELCHANGE(IDC_LEFT_LIST, OnSelChangeAvailable)
     ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveProducts)
     ON_LBN_DBLCLK(IDC_LEFT_LIST, OnAddProducts)
+    ON_EN_CHANGE(IDC_FILTER, OnFilterChange)
 END_MESSAGE_MAP()
 
 // Names the installer keeps for itself.
@@ -36,6 +38,7 @@ void CClientConfig::DoDataExchange(CDataExchange *pDX)
     DDX_Control(pDX, IDC_OS, osBox);
     DDX_Control(pDX, IDC_REMOVE, removeButton);
     DDX_Control(pDX, IDC_ADD, addButton);
+    DDX_Control(pDX, IDC_FILTER, filterBox);
     DDX_Text(pDX, IDC_CONFIG_NOTE, noteText);
     DDX_CBString(pDX, IDC_OS, osText);
 }
@@ -57,6 +60,7 @@ void CClientConfig::InitPage()
 {
     availableProducts.FillAll();
     transfer.Setup(this, 0, &availableProducts, &configurationProducts, &addButton, &removeButton);
+    filter.Setup(&filterBox, &availableProducts);
     for (int code = 1; code <= 7; code++) {
         int index = osBox.AddString(OsDisplayName(code));
         if (index >= 0)
@@ -97,7 +101,9 @@ void CClientConfig::ApplyOsFilter(int code)
 
 void CClientConfig::OnSelendokOs()
 {
+    filter.Suspend();
     ApplyOsFilter(SelectedOsItemCode());
+    filter.Resume();
     modified = 1;
 }
 
@@ -106,19 +112,25 @@ void CClientConfig::StoreCurrent()
     if (!current)
         return;
     UpdateData(TRUE);
-    // The record may share the reference objects: drop, do not delete.
-    current->products.RemoveAll();
-    for (int i = 0; i < configurationProducts.GetCount(); i++) {
-        ProductRef ref = configurationProducts.GetItemRef(i);
-        current->products.AppendCopy(ref);
-    }
-    for (ProductRef *ref : unshownProducts)
-        current->products.AddShared(ref);
+    std::vector<ProductRef> shown;
+    shown.reserve((size_t)configurationProducts.GetCount());
+    for (int i = 0; i < configurationProducts.GetCount(); i++)
+        shown.push_back(configurationProducts.GetItemRef(i));
+    StoreKeepingPlaces(current->products, shown, unshownProducts);
     // 1034 shows what is saved: nothing selected is "no system".
     current->osCode = SelectedOsItemCode();
 }
 
 void CClientConfig::ShowCurrent()
+{
+    // The configuration's products are found among every product; the
+    // filter narrows the list again at the end.
+    filter.Suspend();
+    ShowCurrentUnfiltered();
+    filter.Resume();
+}
+
+void CClientConfig::ShowCurrentUnfiltered()
 {
     unshownProducts.clear();
     std::unordered_set<int> keys;
@@ -205,9 +217,11 @@ void CClientConfig::ShowCurrent()
 
 void CClientConfig::ResetContents()
 {
+    filter.Suspend();
     availableProducts.ResetContent();
     availableProducts.FillAll();
     configurationProducts.ResetContent();
+    filter.Resume();
 }
 
 void CClientConfig::ApplyChanges(ConfigurationRefList &list)
@@ -219,9 +233,8 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
         ConfigurationCopy *copy = CopyOfItem(i);
         if (!copy || copy->removed)
             continue;
-        // Only a copy that has no record yet gets one: after a failed commit
-        // the next OK finds the record made the first time (still not
-        // "stored") and must not make a second.
+        // Only a copy that has no record yet gets one. (A failed OK takes
+        // the records it made back, and unbinds their copies again.)
         if (!copy->record.IsBound() && copy->record.GetKey() == -1)
             copy->record = CreateConfigurationRecord(copy->name, selectedOsCode, copy->resolution, i);
         if (copy->record.IsBound())
@@ -239,6 +252,7 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
 void CClientConfig::OnAddProducts()
 {
     transfer.AddSelected();
+    filter.ItemsMoved();
     modified = 1;
     configurationProducts.SetFocus();
 }
@@ -246,6 +260,7 @@ void CClientConfig::OnAddProducts()
 void CClientConfig::OnRemoveProducts()
 {
     transfer.RemoveSelected();
+    filter.ItemsMoved();
     modified = 1;
     availableProducts.SetFocus();
 }
@@ -325,4 +340,14 @@ void CClientConfig::OnSelChangeConfigured()
 void CClientConfig::OnSelChangeAvailable()
 {
     transfer.SelectionChanged(&availableProducts);
+}
+
+void CClientConfig::OnFilterChange()
+{
+    filter.TextChanged();
+    // Add follows what is selected among the items still shown.
+    if (availableProducts.GetSelCount() > 0)
+        transfer.SelectionChanged(&availableProducts);
+    else
+        addButton.EnableWindow(FALSE);
 }

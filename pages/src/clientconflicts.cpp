@@ -25,7 +25,8 @@ CClientConflicts::CClientConflicts()
       configurationMandatory(0),
       configurationAdministrator(0),
       defaultsUnread(0),
-      defaultsTouched(0)
+      defaultsTouched(0),
+      defaultsFailed(0)
 {
     defaults.Reset();
     modified = 0;
@@ -144,12 +145,15 @@ void CClientConflicts::ApplyChanges(ConfigurationRefList &list)
         copy->record.SetResolution(copy->resolution.administrator, copy->resolution.mandatory,
                                    copy->resolution.location);
     }
+    defaultsFailed = 0;
     if (defaultsUnread && !defaultsTouched)
         return;   // would overwrite the stored default with the zeros shown
     defaults.mandatory = defaultMandatory;
     defaults.administrator = defaultAdministrator;
     defaults.location = ReadRadioGroup(defaultShared, defaultLocal, defaultDownload);
-    defaults.WriteToInstaller();   // a failure is reported there; OK goes on
+    // A failure is reported there; the main dialog then stops OK, as for any
+    // other store step, rather than commit everything but the default.
+    defaultsFailed = defaults.WriteToInstaller() ? 0 : 1;
 }
 
 void CClientConflicts::OnAdministratorDefault()

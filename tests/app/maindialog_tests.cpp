@@ -608,9 +608,9 @@ TEST_P(TabOrderTest, TabRunsFromTheViewBoxThroughThePageToTheButtons)
         const View views[] = {
             {d.GetConfigViewIndex(), &d.GetConfigPage(),
              {{IDC_CONFIGURATION}, {IDC_NEW_CONFIGURATION}, {IDC_REMOVE_CONFIGURATION}, {IDC_OS},
-              {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+              {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
             {d.GetAssignViewIndex(), &d.GetAssignmentsPage(),
-             {{IDC_CONFIGURATION}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+             {{IDC_CONFIGURATION}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
             {d.GetConflictViewIndex(), &d.GetConflictsPage(),
              {{IDC_CONFIGURATION}, {IDC_DEF_ADMINISTRATOR}, {IDC_DEF_MANDATORY},
               {IDC_DEF_SHARED, IDC_DEF_LOCAL, IDC_DEF_DOWNLOAD}, {IDC_CFG_ADMINISTRATOR}, {IDC_CFG_MANDATORY},
@@ -638,3 +638,112 @@ INSTANTIATE_TEST_SUITE_P(BothLanguages, TabOrderTest, ::testing::Values("rvxrsus
                          });
 
 } // namespace
+
+namespace {
+
+const char kTwoConfigurations[] =
+    "language us\n"
+    "resolution administrator | shared | optional\n"
+    "home C:\\VELKAN\\POOL\n"
+    "product Velkan Mail | label=Mail | version=4.2 | size=100 | shareable\n"
+    "product Velkan Forms | label=Forms | version=3.1 | size=200 | shareable\n"
+    "client PC-01 | os=Windows NT | version=4.0\n"
+    "client PC-02 | os=Windows NT | version=4.0\n"
+    "config Office | admin=administrator | location=shared | mandatory=mandatory | os=Windows (32-bit) | value=0\n"
+    "uses Velkan Mail\n"
+    "assign PC-01\n"
+    "config Field | admin=user | location=local | mandatory=optional | os=Windows 95 | value=0\n"
+    "uses Velkan Forms\n";
+
+template <class List>
+std::string NamesText(const List &list)
+{
+    std::string t;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        auto *ref = list.GetNext(pos);
+        t += " " + std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName()));
+    }
+    return t;
+}
+
+std::string ResolutionText(const ConflictResolution &r)
+{
+    return std::string(r.AdministratorWord()) + "/" + r.LocationWord() + "/" + r.MandatoryWord();
+}
+
+// Every configuration record of the cache, and the held defaults.
+std::string CacheText(CMainDialog &d)
+{
+    std::string t = "defaults " + ResolutionText(d.GetConflictsPage().GetDefaults()) + "\n";
+    const CPtrList &records = DataCache::Get().configurations;
+    for (POSITION pos = records.GetHeadPosition(); pos != NULL;) {
+        ConfigurationRecord *r = (ConfigurationRecord *)records.GetNext(pos);
+        t += std::string((LPCSTR)r->name) + " os " + std::to_string(r->osCode) + " " + ResolutionText(r->resolution) +
+             " products" + NamesText(r->products) + " clients" + NamesText(r->clients) + "\n";
+    }
+    return t;
+}
+
+// The working copies as Reset All builds them.
+std::string CopiesText(CMainDialog &d)
+{
+    std::string t;
+    for (POSITION pos = d.GetWorkingCopies().GetHeadPosition(); pos != NULL;) {
+        ConfigurationCopy *c = (ConfigurationCopy *)d.GetWorkingCopies().GetNext(pos);
+        t += std::string((LPCSTR)c->name) + " os " + std::to_string(c->osCode) + " " + ResolutionText(c->resolution) +
+             " products" + NamesText(c->products) + " clients" + NamesText(c->clients) + " removed " +
+             std::to_string(c->removed) + " bound " + std::to_string(c->record.IsBound()) + "\n";
+    }
+    return t;
+}
+
+}  // namespace
+
+// A failed OK changes nothing: whichever store step fails, the cache's
+// records, its record list and the held defaults are as before OK; Reset All
+// then gives the copies of start-up; and the edits are still on the pages.
+// (A default the library refuses stops OK as every other step does.)
+class FailedOkRestoresTest : public MainDialogTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(FailedOkRestoresTest, RecordsListAndDefaultsAreAsBeforeOk)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(kTwoConfigurations));
+    const std::string before = store->Print();
+    ui::MessageBoxRecorder boxes(IDYES);
+    Run([&](CMainDialog &d) {
+        const std::string startCache = CacheText(d), startCopies = CopiesText(d);
+        CClientConfig &config = d.GetConfigPage();
+        AddFirst(config, 1);   // Office is shown first
+        ChooseView(d, d.GetAssignViewIndex());
+        AddFirst(d.GetAssignmentsPage(), 1);
+        ChooseView(d, d.GetConflictViewIndex());
+        Check(Page(d.GetConflictsPage()), IDC_DEF_MANDATORY);
+        ChooseView(d, d.GetConfigViewIndex());
+        CreateConfiguration(d, "Lab");
+        HWND combo = GetDlgItem(Page(config), IDC_CONFIGURATION);
+        SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Field"), 0);
+        ui::Notify(Page(config), IDC_CONFIGURATION, CBN_SELENDOK);
+        ui::Click(Page(config), IDC_REMOVE_CONFIGURATION);
+
+        SetEnvironmentVariableA("KX_FAULT", GetParam());
+        ui::Click(d.m_hWnd, IDOK);
+        SetEnvironmentVariableA("KX_FAULT", NULL);
+        ASSERT_TRUE(ui::Visible(d.m_hWnd));
+        EXPECT_EQ(CacheText(d), startCache);
+        EXPECT_EQ(config.GetConfigurationCombo().GetCount(), 2) << "Office and Lab: the edits stay on the pages";
+
+        ui::Click(d.m_hWnd, IDC_RESET_ALL);
+        bool same = CopiesText(d) == startCopies && CacheText(d) == startCache;
+        EXPECT_EQ(CopiesText(d), startCopies);
+        std::printf("reliability: failed OK at %s, then Reset All: %s the start-up state\n", GetParam(),
+                    same ? "equal to" : "NOT equal to");
+        ui::Click(d.m_hWnd, IDCANCEL);
+    });
+    EXPECT_EQ(store->Print(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStoreStep, FailedOkRestoresTest,
+                         ::testing::Values("makeTempFiles@1", "removeConfiguration@1", "setConfiguration@1",
+                                           "setConflictResolution@1", "commitRVXChanges@1"));

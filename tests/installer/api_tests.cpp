@@ -234,25 +234,6 @@ TEST_F(Api, ContextCarriesTheInstallationAndLongPathsStillWork) {
 }
 
 // Names as the administrator may type them, and as catalogues hold them.
-static std::vector<std::string> OddNames() {
-  std::string high;
-  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
-  std::string every;
-  for (int b = 1; b <= 255; ++b)
-    if (b != '\r' && b != '\n') every += static_cast<char>(b);
-  return {"plain", " leading", "trailing ", "  both  ", "in ner  blanks", "[section]", "key=value", "a;comment",
-          "100%", "%41 not an escape", "%", "\"quoted\"", "'single'", "tab\there", high, every,
-          std::string(kx::kMaxNameLength, 'L'), "a,b", "back\\slash", "|bar|", "#hash"};
-}
-
-// Configuration names cannot hold a comma (it is refused below); every other
-// byte goes through them too.
-static std::string ConfigName(std::string name) {
-  for (char &ch : name)
-    if (ch == ',') ch = ';';
-  return name;
-}
-
 TEST_F(Api, OddNamesComeBackByteForByte) {
   LaySample();
   std::vector<std::string> names = OddNames();

@@ -58,6 +58,7 @@ DWORD RunTool(const std::string &args, const char *fault) {
 TEST_F(Commit, FaultAtAnyStepLeavesTheOldStoreAndNoLeftovers) {
   for (const char *step : {"commit.lock", "commit.check", "commit.create", "commit.write", "commit.flush",
                            "commit.close", "commit.rename"}) {
+    Fresh();  // each step on an installation of its own
     LaySample();
     std::string before = ReadFile(ConfigPath());
     BeginChange();
@@ -121,35 +122,37 @@ TEST_F(Commit, EntryPointFaultsCountCallsAndRestartWhenTheSwitchChanges) {
   TakeNames(homes, count);
 }
 
-TEST_F(Commit, AChangeCommittedInBetweenIsNotOverwritten) {
+// Another administrator's commit between this run's read and its commit is
+// kept where this run changed nothing; a change of the same item to another
+// result refuses the whole commit and writes nothing.
+TEST_F(Commit, AChangeCommittedInBetweenIsMergedOrRefused) {
   LaySample();
   BeginChange();
-  // Another administrator's commit, made through the same protocol.
-  kx::ConfigData other = Stored();
-  uint64_t base = other.generation;
+  kx::ConfigData base = Stored(), other = base;
   other.configs.pop_back();
   std::string err;
-  ASSERT_TRUE(CoreStore().CommitConfig(dir_, other, base, &err)) << err;
-  std::string theirs = ReadFile(ConfigPath());
-
+  ASSERT_TRUE(CoreStore().CommitConfig(dir_, base, other, nullptr, &err)) << err;
   char *text = nullptr;
+  ASSERT_EQ(commitRVXChanges(Ctx(), "win32", &text), 0) << Take(text);
+  EXPECT_EQ(Stored().configs.size(), 1u) << "the other removal is kept";
+  EXPECT_EQ(Resolution(), "user local mandatory");
+
+  base = Stored();
+  other = base;
+  other.resolution = kx::Words{"administrator", "download", "optional"};
+  ASSERT_TRUE(CoreStore().CommitConfig(dir_, base, other, nullptr, &err)) << err;
+  std::string theirs = ReadFile(ConfigPath());
+  ASSERT_EQ(makeTempFiles(Ctx(), "win32", &text), 0) << Take(text);
+  ASSERT_EQ(setConflictResolution(Ctx(), "win32", "user", "shared", "optional", &text), 0) << Take(text);
   EXPECT_NE(commitRVXChanges(Ctx(), "win32", &text), 0);
   std::string why = ErrText(text);
-  EXPECT_TRUE(Contains(why, "another change")) << why;
+  EXPECT_TRUE(Contains(why, "the installation-wide default") && Contains(why, "Nothing was stored")) << why;
   EXPECT_EQ(ReadFile(ConfigPath()), theirs);
   ExpectNoLeftovers(__LINE__);
-  // Starting again from the current state succeeds.
-  BeginChange();
+  // This run's edit undone, its commit keeps the other default.
+  ASSERT_EQ(setConflictResolution(Ctx(), "win32", "user", "local", "mandatory", &text), 0) << Take(text);
   ASSERT_EQ(commitRVXChanges(Ctx(), "win32", &text), 0) << Take(text);
-  kx::ConfigData d = Stored();
-  EXPECT_EQ(d.configs.size(), 1u);
-  EXPECT_EQ(Resolution(), "user local mandatory");
-  // A re-layout also moves the generation on: the change begun before it
-  // is refused.
-  BeginChange();
-  LaySample();
-  EXPECT_NE(commitRVXChanges(Ctx(), "win32", &text), 0);
-  Take(text);
+  EXPECT_EQ(Resolution(), "administrator download optional");
 }
 
 TEST_F(Commit, AWriterKilledBeforeItsRenameLeavesTheOldStore) {

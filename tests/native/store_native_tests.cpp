@@ -79,7 +79,7 @@ TEST_F(TempDir, EachCommitStepFailingLeavesTheOldFile) {
     setenv("KX_FAULT", (std::string(step) + "@1").c_str(), 1);
     kx::ConfigData changed = old;
     changed.configs.clear();
-    EXPECT_FALSE(store.CommitConfig(dir_, changed, old.generation, &err)) << step;
+    EXPECT_FALSE(store.CommitConfig(dir_, old, changed, nullptr, &err)) << step;
     EXPECT_NE(err.find(step), std::string::npos) << err;
     unsetenv("KX_FAULT");
     kx::ConfigData now;
@@ -89,9 +89,12 @@ TEST_F(TempDir, EachCommitStepFailingLeavesTheOldFile) {
   }
   kx::ConfigData changed = old;
   changed.configs.clear();
-  ASSERT_TRUE(store.CommitConfig(dir_, changed, old.generation, &err)) << err;
-  EXPECT_FALSE(store.CommitConfig(dir_, changed, old.generation, &err)) << "the same base twice";
-  EXPECT_NE(err.find("another change"), std::string::npos) << err;
+  ASSERT_TRUE(store.CommitConfig(dir_, old, changed, nullptr, &err)) << err;
+  // From the same base, another change of the same configuration.
+  kx::ConfigData other = old;
+  other.configs[0].clients.push_back("other");
+  EXPECT_FALSE(store.CommitConfig(dir_, old, other, nullptr, &err)) << "a conflict";
+  EXPECT_NE(err.find("Nothing was stored"), std::string::npos) << err;
 }
 
 // A crash can leave, under the store's own name, a file whose data never
@@ -158,14 +161,14 @@ TEST_F(TempDir, ADeadOwnersLockAndPendingFileAreClearedByTheNextCommit) {
   fclose(f);
   kx::ConfigData d;
   ASSERT_TRUE(store.LoadConfig(dir_, &d, &err)) << err;
-  ASSERT_TRUE(store.CommitConfig(dir_, d, d.generation, &err)) << err;
+  ASSERT_TRUE(store.CommitConfig(dir_, d, d, nullptr, &err)) << err;
   EXPECT_NE(access(pending.c_str(), F_OK), 0);
   EXPECT_NE(access((dir_ + "/config.lock").c_str(), F_OK), 0);
   // This process's parent is alive: its lock stays and is reported.
   f = fopen((dir_ + "/config.lock").c_str(), "w");
   fprintf(f, "KXLOCK %s %d %ld\n", kx::EscapeField(host).c_str(), static_cast<int>(getppid()), static_cast<long>(time(nullptr)));
   fclose(f);
-  EXPECT_FALSE(store.CommitConfig(dir_, d, d.generation + 1, &err));
+  EXPECT_FALSE(store.CommitConfig(dir_, d, d, nullptr, &err));
   EXPECT_NE(err.find("locked by process " + std::to_string(getppid())), std::string::npos) << err;
 }
 

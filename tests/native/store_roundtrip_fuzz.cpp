@@ -1,8 +1,11 @@
 // libFuzzer target for the writer: bytes become a configuration set (names,
-// words, OS texts, values, product and client lists cut from the input),
-// which is written, read back and must come back field for field; a second
-// write must give the same bytes. Whatever the names hold, as long as the
-// store accepts them, nothing may change on the way.
+// words, OS texts, values, product and client lists, stamps cut from the
+// input), which is written, read back and must come back field for field; a
+// second write must give the same bytes. Whatever the names hold, as long as
+// the store accepts them, nothing may change on the way. Then the set is the
+// base of a commit's merge, with this run's and another run's changes taken
+// from the input: every item must be decided by the rules, every conflict
+// must be a true one, and the merged store must write and read back.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +13,7 @@
 #include <string>
 
 #include "store_format.h"
+#include "store_merge.h"
 
 namespace {
 
@@ -27,12 +31,70 @@ const char *Pick(const char *const *words, size_t count, const std::string &s) {
   return words[s.empty() ? 0 : static_cast<unsigned char>(s[0]) % count];
 }
 
+// One of four versions of a configuration: as it is, removed, or one of two
+// changes (which two runs may make alike).
+void Change(std::vector<kx::Configuration> &configs, size_t i, int how) {
+  if (how == 1) configs[i].name.clear();  // removed below
+  if (how == 2) configs[i].value ^= 1;
+  if (how == 3) configs[i].clients.push_back("x");
+}
+
+void Drop(std::vector<kx::Configuration> &configs) {
+  std::vector<kx::Configuration> kept;
+  for (auto &c : configs)
+    if (!c.name.empty()) kept.push_back(c);
+  configs = kept;
+}
+
+const kx::Configuration *Find(const kx::ConfigData &d, const std::string &name) { return d.Find(name); }
+
+bool Same(const kx::Configuration *a, const kx::Configuration *b) { return a && b ? kx::SameContent(*a, *b) : a == b; }
+
+void Merge(const kx::ConfigData &base, const uint8_t *data, size_t size) {
+  kx::ConfigData mine = base, theirs = base;
+  for (size_t i = 0; i < base.configs.size(); ++i) {
+    uint8_t k = data[i % size];
+    Change(mine.configs, i, k & 3);
+    Change(theirs.configs, i, (k >> 2) & 3);
+  }
+  Drop(mine.configs);
+  Drop(theirs.configs);
+  if (size > 1 && (data[1] & 1)) mine.configs.push_back(kx::Configuration{"new", {}, {"user", "shared", "optional"}, "", 0, {}, {}});
+  if (size > 1 && (data[1] & 2)) theirs.configs.push_back(kx::Configuration{"new", {}, {"user", "local", "optional"}, "", 0, {}, {}});
+  theirs.generation = base.generation + 3;
+  kx::ConfigData out;
+  std::vector<kx::Conflict> conflicts;
+  bool merged = kx::MergeConfigData(base, mine, theirs, kx::Stamp{0, "h", "u", 1, 2}, &out, &conflicts);
+  if (!merged) {
+    if (conflicts.empty()) std::abort();
+    for (const auto &c : conflicts) {
+      if (c.isDefault) continue;  // the default is not changed here
+      const kx::Configuration *B = Find(base, c.name), *M = Find(mine, c.name), *T = Find(theirs, c.name);
+      if (Same(M, B) || Same(T, B) || Same(M, T)) std::abort();  // not a true conflict
+    }
+    return;
+  }
+  std::vector<std::string> names;
+  for (const auto &c : mine.configs) names.push_back(c.name);
+  for (const auto &c : theirs.configs) names.push_back(c.name);
+  for (const auto &name : names) {
+    const kx::Configuration *B = Find(base, name), *M = Find(mine, name), *T = Find(theirs, name);
+    const kx::Configuration *want = Same(M, B) ? T : M, *got = Find(out, name);
+    if (!Same(got, want)) std::abort();
+  }
+  if (out.generation != theirs.generation + 1) std::abort();
+  kx::ConfigData back;
+  std::string err;
+  if (!kx::ReadConfigData(kx::WriteConfigData(out), "merged", &back, &err)) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const char *const admin[] = {"administrator", "user"};
   static const char *const location[] = {"shared", "local", "download"};
   static const char *const mandatory[] = {"mandatory", "optional"};
+  if (size == 0) return 0;
   const uint8_t *p = data, *end = data + size;
   kx::ConfigData d;
   std::string err, seed = Next(p, end);
@@ -56,8 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                     !d.Find(c.name);
     for (const auto &n : c.products) storable = storable && kx::CheckName(n, "product", &err);
     for (const auto &n : c.clients) storable = storable && kx::CheckName(n, "client", &err);
+    if (lists & 64) c.stamp = kx::Stamp{lists, c.name, c.os, lists, -static_cast<int64_t>(lists)};
     if (storable) d.configs.push_back(c);
   }
+  if (!seed.empty() && (seed[0] & 2)) d.commits.push_back(kx::Stamp{d.generation, "h", "u", 1, 2});
   std::string once = kx::WriteConfigData(d);
   kx::ConfigData back;
   if (!kx::ReadConfigData(once, "fuzz", &back, &err)) {
@@ -75,5 +139,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       std::abort();
   }
   if (kx::WriteConfigData(back) != once) std::abort();
+  Merge(d, data, size);
   return 0;
 }

@@ -140,7 +140,8 @@ TEST_F(PagesTest, OkWritesEveryListedClientListAndSkipsRemovedConfigurations)
     ConfigurationRefList list;
     config.ApplyChanges(list);
     assignments.ApplyChanges(list);
-    EXPECT_EQ(ClientNames(CopyNamed("Alpha")->record.GetRecord()->clients), (Names{"C1", "C3", "GONE"}));
+    // GONE keeps its place; the client added goes after the others.
+    EXPECT_EQ(ClientNames(CopyNamed("Alpha")->record.GetRecord()->clients), (Names{"C1", "GONE", "C3"}));
     EXPECT_EQ(ClientNames(beta->record.GetRecord()->clients), (Names{"C2"}));
 }
 

@@ -94,6 +94,17 @@ void PagesTest::ResetAll(bool rebuild)
 void PagesTest::Open(const char *description)
 {
     ASSERT_TRUE(install.Create(description)) << install.Error();
+    OpenLaidOut();
+}
+
+void PagesTest::OpenGenerated(const std::string &arguments)
+{
+    ASSERT_TRUE(install.Generate(arguments)) << install.Error();
+    OpenLaidOut();
+}
+
+void PagesTest::OpenLaidOut()
+{
     ASSERT_EQ(LoadAll(), 1);
     RebuildCopies();
     ASSERT_TRUE(host.Create(IDD_MAIN, NULL));

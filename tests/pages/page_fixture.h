@@ -50,6 +50,9 @@ protected:
     // Lays out the store, loads it as start-up does, builds the working
     // copies and creates the host and the three pages (all hidden).
     void Open(const char *description = kStandardLayout);
+    // The same on an installation from rvxlayout generate's arguments.
+    void OpenGenerated(const std::string &arguments);
+    void OpenLaidOut();
     // What the main dialog's Reset All does: new copies, then Refresh.
     void RebuildCopies();
     // Reset All of the main dialog: rebuild (unless told not to), then

@@ -135,15 +135,25 @@ TEST(GermanLibrary, CarriesItsUmlautsAndGermanLanguageResources)
 }
 
 // What the build ships carries one version, the project's.
+// What ships stands in bin/; the test programs run beside the test build of
+// the installer libraries in testbin/.
+static std::string Shipped(const char *file)
+{
+    return std::string("..\\bin\\") + file;
+}
+
 TEST(VersionBlocks, EveryShippedFileCarriesTheProjectVersion)
 {
     const char *const files[] = {"rvxadmin.exe", "KXIMPL32.dll", "PKRG.dll", "KXBKND32.dll",
-                                 "rvxrsus.dll", "rvxrsde.dll", "rvxlayout.exe", "uidrive.exe"};
+                                 "rvxrsus.dll", "rvxrsde.dll", "rvxlayout.exe", "uidrive.exe",
+                                 "rvxcfg.exe"};
     const DWORD high = MAKELONG(RVX_VERSION_MINOR, RVX_VERSION_MAJOR);
     const DWORD low = MAKELONG(0, RVX_VERSION_PATCH);
     const std::string text = std::to_string(RVX_VERSION_MAJOR) + "." + std::to_string(RVX_VERSION_MINOR) + "." +
                              std::to_string(RVX_VERSION_PATCH);
-    for (const char *file : files) {
+    for (const char *name : files) {
+        const std::string shipped = Shipped(name);
+        const char *file = shipped.c_str();
         DWORD handle = 0;
         DWORD size = GetFileVersionInfoSizeA(file, &handle);
         ASSERT_GT(size, 0u) << file;
@@ -173,7 +183,7 @@ TEST(VersionBlocks, EveryShippedFileCarriesTheProjectVersion)
 // format's magic number.
 TEST(HelpFile, StandsBesideTheProgramAsAWinHelpFile)
 {
-    HANDLE file = CreateFileA("rvxadmin.HLP", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE file = CreateFileA(Shipped("rvxadmin.HLP").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     unsigned char head[4] = {0, 0, 0, 0};
     DWORD read = 0;
@@ -189,7 +199,7 @@ TEST(HelpFile, StandsBesideTheProgramAsAWinHelpFile)
 // knows the screen's DPI.
 TEST(ProgramManifest, AsksForCommonControlsSixAsInvokerAndDpiAware)
 {
-    res::DataModule program("rvxadmin.exe");
+    res::DataModule program(Shipped("rvxadmin.exe").c_str());
     ASSERT_NE(program.Handle(), nullptr);
     std::vector<unsigned char> bytes = res::ResourceBytes(program.Handle(), RT_MANIFEST, 1);
     std::string manifest(bytes.begin(), bytes.end());

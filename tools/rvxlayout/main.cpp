@@ -6,6 +6,7 @@
 //   rvxlayout generate DIR [--clients N] [--configs N] [--per-config N] [--products N]
 //   rvxlayout set-resolution DIR ADMINISTRATOR LOCATION MANDATORY
 //   rvxlayout hammer DIR [--commits N] [--config NAME]
+//   rvxlayout session DIR ... and sessions DIR ...   (see sessions.h)
 //
 // create and generate also set the registry values that mark products
 // shareable: HKLM\SOFTWARE\VELKAN\BACKUP\<product> "Shareable" = "TRUE" or
@@ -33,6 +34,7 @@
 #include <string>
 
 #include "description.h"
+#include "sessions.h"
 #include "installer_api.h"
 #include "store.h"
 
@@ -174,9 +176,9 @@ int SetResolution(const std::string &dir, const char *a, const char *l, const ch
   std::string err;
   kx::Words w{a, l, m};
   if (!kx::CheckWords(w, &err) || !TheStore().LoadConfig(dir, &d, &err)) return Error(err);
-  uint64_t base = d.generation;
-  d.resolution = w;
-  if (!TheStore().CommitConfig(dir, d, base, &err)) return Error(err);
+  kx::ConfigData mine = d;
+  mine.resolution = w;
+  if (!TheStore().CommitConfig(dir, d, mine, nullptr, &err)) return Error(err);
   return 0;
 }
 
@@ -213,7 +215,10 @@ bool HammerOnce(const std::string &name, long *busy, unsigned *seed, std::string
   for (KXCOUNT i = 0; i < count; ++i) PKRGfree(products[i]);
   PKRGfree(products);
   PKRGfree(a), PKRGfree(l), PKRGfree(m), PKRGfree(os);
-  if (setConfiguration(ctx, "win32", name.c_str(), nullptr, 0, "user", "shared", "optional", "DOS", value + 1,
+  // The OS text names this process: two processes never write the same
+  // counter, which the merge would take as one change made twice.
+  std::string mark = "hammer " + std::to_string(GetCurrentProcessId());
+  if (setConfiguration(ctx, "win32", name.c_str(), nullptr, 0, "user", "shared", "optional", mark.c_str(), value + 1,
                        &err) != 0) {
     *why = TakeText(err);
     return false;
@@ -230,17 +235,39 @@ bool HammerOnce(const std::string &name, long *busy, unsigned *seed, std::string
   }
 }
 
+// Runs this program again with args, on the same standard handles; its exit
+// code.
+int RunAgain(const std::string &args) {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string cmd = "\"" + std::string(self) + "\" " + args;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::fflush(stdout);
+  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    return Error("cannot start " + cmd);
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
 int Hammer(const std::string &dir, int argc, char **argv) {
   long commits = 100;
   std::string name = "counter";
+  long done = 0, refused = 0, busy = 0, failed = 0;
   for (int i = 0; i + 1 < argc; i += 2) {
     if (!std::strcmp(argv[i], "--commits")) commits = std::strtol(argv[i + 1], nullptr, 10);
     else if (!std::strcmp(argv[i], "--config")) name = argv[i + 1];
+    else if (!std::strcmp(argv[i], "--carry"))  // counts of the processes before this one
+      std::sscanf(argv[i + 1], "%ld,%ld,%ld,%ld", &done, &refused, &busy, &failed);
     else return Usage();
   }
   if (argc % 2 || commits < 0 || commits > 10000000) return Usage();
   if (!SetEnvironmentVariableA("VELKAN_INSTALL", dir.c_str())) return Error("cannot set VELKAN_INSTALL");
-  long done = 0, refused = 0, busy = 0, failed = 0;
   std::string last;
   unsigned seed = GetCurrentProcessId();
   while (done < commits) {
@@ -248,6 +275,13 @@ int Hammer(const std::string &dir, int argc, char **argv) {
     if (HammerOnce(name, &busy, &seed, &why)) {
       ++done;
       continue;
+    }
+    if (why.find("other commits changed what this run changes") != std::string::npos) {
+      // This process's base is out of date for good: go on in a new one.
+      ++refused;
+      return RunAgain("hammer \"" + dir + "\" --commits " + std::to_string(commits) + " --config \"" + name +
+                      "\" --carry " + std::to_string(done) + "," + std::to_string(refused) + "," +
+                      std::to_string(busy) + "," + std::to_string(failed));
     }
     if (why.find("another change was committed") != std::string::npos) {
       ++refused;
@@ -283,6 +317,8 @@ int main(int argc, char **argv) {
   if (command == "print" && argc == 3) return Print(dir);
   if (command == "generate") return Generate(dir, argc - 3, argv + 3);
   if (command == "hammer") return Hammer(dir, argc - 3, argv + 3);
+  if (command == "session") return rvx::Session(dir, argc - 3, argv + 3);
+  if (command == "sessions") return rvx::Sessions(dir, argc - 3, argv + 3);
   if (command == "set-resolution" && argc == 6) return SetResolution(dir, argv[3], argv[4], argv[5]);
   return Usage();
 }

@@ -20,6 +20,8 @@
 //   uidrive window CLASS [ms]         wait for a visible top-level window of that class,
 //                                     of any program (the help engine's, say); print its caption
 //   uidrive closewindow CLASS         close the top-level windows of that class
+//   uidrive message CAPTION [ms]      wait for the tool's message box, print its text
+//   uidrive answer CAPTION ID         press a button of the tool's message box (IDOK 1, IDYES 6)
 //   uidrive warmup                    create and destroy a window and a dialog
 //
 // Commands are sent, not posted, so that they reach the tool in the order
@@ -61,6 +63,21 @@ HWND FindDialog(const char *caption) {
   for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
     if (OfProgram(h)) return h;
   return NULL;
+}
+
+// A message box has the tool's caption too; it is the one with an owner.
+HWND FindMessageBox(const char *caption) {
+  for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
+    if (GetWindow(h, GW_OWNER) && IsWindowVisible(h) && OfProgram(h)) return h;
+  return NULL;
+}
+
+HWND WaitMessageBox(const char *caption, DWORD ms) {
+  for (DWORD waited = 0;; waited += 50) {
+    if (HWND h = FindMessageBox(caption)) return h;
+    if (waited >= ms) return NULL;
+    Sleep(50);
+  }
 }
 
 HWND WaitDialog(const char *caption, DWORD ms) {
@@ -148,7 +165,8 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items|key CAPTION [ARG...]\n"
+  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items|key|message|answer "
+        "CAPTION [ARG...]\n"
         "       uidrive window|closewindow CLASS [ms]\n", stderr);
   return 2;
 }
@@ -223,6 +241,22 @@ int main(int argc, char **argv) {
       if (waited >= ms) return 1;
       Sleep(50);
     }
+    return 0;
+  }
+  if (!strcmp(cmd, "message")) {
+    HWND box = WaitMessageBox(caption, argc > 3 ? strtoul(argv[3], 0, 10) : 10000);
+    if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
+    wchar_t text[8192] = L"";
+    // The message's static is the box's control 0xFFFF.
+    SendMessageW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 8192, (LPARAM)text);
+    puts(Narrow(text).c_str());
+    return 0;
+  }
+  if (!strcmp(cmd, "answer") && argc > 3) {
+    HWND box = WaitMessageBox(caption, 10000);
+    if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
+    int id = atoi(argv[3]);
+    Send(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
     return 0;
   }
   HWND dlg = WaitDialog(caption, 5000);

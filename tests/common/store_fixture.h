@@ -96,9 +96,30 @@ inline void SampleLayout(kx::Catalogue *c, kx::ConfigData *d) {
   d->configs = {lab, office};
 }
 
+// A store file's content without who committed it (stamps, the commits and
+// removals remembered): what a change is compared by. Unreadable bytes come
+// back as they are.
+inline std::string Unstamped(const std::string &bytes) {
+  kx::ConfigData d;
+  std::string err;
+  if (!kx::ReadConfigData(bytes, "store", &d, &err)) return bytes;
+  d.resolutionStamp.reset();
+  for (auto &c : d.configs) c.stamp.reset();
+  d.commits.clear();
+  d.removed.clear();
+  return kx::WriteConfigData(d);
+}
+
 class TempStore : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { NewDirectory(); }
+  // Moves the test to a new, empty directory: an installation this process
+  // has never read, so that its first read is a new base.
+  void Fresh() {
+    DropDirectory();
+    NewDirectory();
+  }
+  void NewDirectory() {
     char tmp[MAX_PATH];
     GetTempPathA(sizeof tmp, tmp);
     static int serial = 0;
@@ -120,9 +141,22 @@ class TempStore : public ::testing::Test {
     makeTempFiles(nullptr, "win32", &err);
     PKRGfree(err);
     SetEnvironmentVariableA("VELKAN_INSTALL", nullptr);
-    for (const std::string &f : FilesEndingWith(dir_, ""))
-      if (f != "." && f != "..") DeleteFileA((dir_ + "\\" + f).c_str());
-    RemoveDirectoryA(dir_.c_str());
+    DropDirectory();
+  }
+  void DropDirectory() { RemoveTree(dir_); }
+  static void RemoveTree(const std::string &dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        std::string n = fd.cFileName, path = dir + "\\" + n;
+        if (n == "." || n == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+        else DeleteFileA(path.c_str());
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
   }
 
   void Lay(const kx::Catalogue &c, const kx::ConfigData &d) {
@@ -163,6 +197,27 @@ inline std::string ErrText(char *err) {
 }
 
 inline bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+// Names that trip up formats: blanks at either end, brackets, '=', ';',
+// '%', quotes, commas, tabs, every 8-bit byte, the longest name.
+inline std::vector<std::string> OddNames() {
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
+  std::string every;
+  for (int b = 1; b <= 255; ++b)
+    if (b != '\r' && b != '\n') every += static_cast<char>(b);
+  return {"plain", " leading", "trailing ", "  both  ", "in ner  blanks", "[section]", "key=value", "a;comment",
+          "100%", "%41 not an escape", "%", "\"quoted\"", "'single'", "tab\there", high, every,
+          std::string(kx::kMaxNameLength, 'L'), "a,b", "back\\slash", "|bar|", "#hash"};
+}
+
+// Configuration names cannot hold a comma (the store refuses it); every
+// other byte goes through them too.
+inline std::string ConfigName(std::string name) {
+  for (char &ch : name)
+    if (ch == ',') ch = ';';
+  return name;
+}
 
 }  // namespace kxtest
 #endif

@@ -1,0 +1,206 @@
+#include "store_merge.h"
+
+#include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace kx {
+
+bool SameWords(const Words &a, const Words &b) {
+  return a.administrator == b.administrator && a.location == b.location && a.mandatory == b.mandatory;
+}
+
+bool SameContent(const Configuration &a, const Configuration &b) {
+  return a.name == b.name && a.value == b.value && a.os == b.os && SameWords(a.words, b.words) &&
+         a.products == b.products && a.clients == b.clients;
+}
+
+namespace {
+
+typedef std::unordered_map<std::string, const Configuration *> Index;
+
+Index IndexOf(const ConfigData &d) {
+  Index index;
+  index.reserve(d.configs.size());
+  for (const auto &c : d.configs) index.emplace(c.name, &c);
+  return index;
+}
+
+const Configuration *Lookup(const Index &index, const std::string &name) {
+  auto it = index.find(name);
+  return it == index.end() ? nullptr : it->second;
+}
+
+// Absent equals absent only.
+bool Same(const Configuration *a, const Configuration *b) { return a && b ? SameContent(*a, *b) : a == b; }
+bool Same(const std::optional<Words> &a, const std::optional<Words> &b) {
+  return a && b ? SameWords(*a, *b) : a.has_value() == b.has_value();
+}
+
+// 0: take theirs, 1: take mine, -1: a conflict.
+template <class T>
+int Decide(const T &base, const T &mine, const T &theirs, MergeCounts *counts) {
+  if (Same(mine, base)) {
+    if (!Same(theirs, base)) ++counts->theirs;
+    return 0;
+  }
+  if (Same(theirs, base) || Same(mine, theirs)) {
+    ++counts->mine;
+    return 1;
+  }
+  return -1;
+}
+
+Conflict::Kind KindOf(bool inBase, bool inMine, bool inTheirs) {
+  if (inMine && inTheirs) return inBase ? Conflict::kBothChanged : Conflict::kBothCreated;
+  return inMine ? Conflict::kChangedRemoved : Conflict::kRemovedChanged;
+}
+
+std::optional<Stamp> RemovedBy(const ConfigData &d, const std::string &name) {
+  for (auto it = d.removed.rbegin(); it != d.removed.rend(); ++it)
+    if (it->name == name) return it->stamp;
+  return std::nullopt;
+}
+
+}  // namespace
+
+void StampAsNext(const ConfigData &theirs, Stamp stamp, ConfigData *data) {
+  stamp.generation = theirs.generation + 1;
+  data->generation = stamp.generation;
+  Index t = IndexOf(theirs);
+  std::unordered_set<std::string> present;
+  present.reserve(data->configs.size());
+  for (auto &c : data->configs) {
+    const Configuration *old = Lookup(t, c.name);
+    c.stamp = old && SameContent(*old, c) ? old->stamp : std::optional<Stamp>(stamp);
+    present.insert(c.name);
+  }
+  if (!data->resolution) {
+    data->resolutionStamp.reset();
+  } else {
+    data->resolutionStamp = Same(data->resolution, theirs.resolution) ? theirs.resolutionStamp
+                                                                       : std::optional<Stamp>(stamp);
+  }
+  std::vector<Removal> removed;
+  for (const auto &r : theirs.removed)
+    if (!present.count(r.name)) removed.push_back(r);
+  for (const auto &c : theirs.configs)
+    if (!present.count(c.name)) removed.push_back(Removal{c.name, stamp});
+  if (removed.size() > kMaxRemovals) removed.erase(removed.begin(), removed.end() - kMaxRemovals);
+  data->removed = std::move(removed);
+  data->commits = theirs.commits;
+  data->commits.push_back(stamp);
+  if (data->commits.size() > kMaxCommits)
+    data->commits.erase(data->commits.begin(), data->commits.end() - kMaxCommits);
+}
+
+bool MergeConfigData(const ConfigData &base, const ConfigData &mine, const ConfigData &theirs, Stamp stamp,
+                     ConfigData *out, std::vector<Conflict> *conflicts, MergeCounts *counts) {
+  MergeCounts ignored;
+  if (!counts) counts = &ignored;
+  *counts = MergeCounts();
+  conflicts->clear();
+  Index b = IndexOf(base), m = IndexOf(mine), t = IndexOf(theirs);
+  // The version each name ends with; null: the name is not in the result.
+  std::unordered_map<std::string, const Configuration *> chosen;
+  chosen.reserve(mine.configs.size() + theirs.configs.size());
+  auto decide = [&](const std::string &name) {
+    if (chosen.count(name)) return;
+    const Configuration *B = Lookup(b, name), *M = Lookup(m, name), *T = Lookup(t, name);
+    int d = Decide(B, M, T, counts);
+    chosen[name] = d == 1 ? M : T;
+    if (d >= 0) return;
+    Conflict c;
+    c.kind = KindOf(B != nullptr, M != nullptr, T != nullptr);
+    c.name = name;
+    c.other = T ? T->stamp : RemovedBy(theirs, name);
+    conflicts->push_back(c);
+  };
+  for (const auto &c : mine.configs) decide(c.name);
+  for (const auto &c : theirs.configs) decide(c.name);
+
+  int d = Decide(base.resolution, mine.resolution, theirs.resolution, counts);
+  if (d < 0) {
+    Conflict c;
+    c.kind = KindOf(base.resolution.has_value(), mine.resolution.has_value(), theirs.resolution.has_value());
+    c.isDefault = true;
+    c.other = theirs.resolutionStamp;
+    conflicts->push_back(c);
+  }
+  if (!conflicts->empty()) return false;
+
+  ConfigData next;
+  next.resolution = d == 1 ? mine.resolution : theirs.resolution;
+  next.configs.reserve(theirs.configs.size() + mine.configs.size());
+  for (const auto &c : theirs.configs)
+    if (const Configuration *take = chosen[c.name]) next.configs.push_back(*take);
+  for (const auto &c : mine.configs)
+    if (!Lookup(t, c.name) && chosen[c.name]) next.configs.push_back(c);
+  StampAsNext(theirs, stamp, &next);
+  *out = std::move(next);
+  return true;
+}
+
+std::string UtcText(int64_t seconds) {
+  int64_t days = seconds / 86400, rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  // Civil date from days since 1970-01-01 (proleptic Gregorian calendar).
+  days += 719468;
+  int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  int64_t doe = days - era * 146097;
+  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  int64_t mp = (5 * doy + 2) / 153;
+  int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  int64_t year = yoe + era * 400 + (month <= 2);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(year),
+                static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
+                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  return text;
+}
+
+namespace {
+
+std::string Who(const std::optional<Stamp> &s) {
+  if (!s) return "another administrator (the store does not say who or when)";
+  return s->user + " on " + s->host + " at " + UtcText(s->time);
+}
+
+}  // namespace
+
+std::string ConflictText(const std::vector<Conflict> &conflicts, const std::string &path, uint64_t baseGeneration,
+                         uint64_t nowGeneration) {
+  std::string text = "Nothing was stored: since this run read the installation (" + path + ", generation " +
+                     std::to_string(baseGeneration) + ", now " + std::to_string(nowGeneration) +
+                     "), other commits changed what this run changes:\n";
+  for (const Conflict &c : conflicts) {
+    std::string item = c.isDefault ? "the installation-wide default" : "configuration \"" + c.name + "\"";
+    std::string who = Who(c.other);
+    switch (c.kind) {
+      case Conflict::kBothChanged:
+        text += "- " + item + ": changed here, and changed otherwise by " + who + "\n";
+        break;
+      case Conflict::kChangedRemoved:
+        text += "- " + item + ": changed here, and removed by " + who + "\n";
+        break;
+      case Conflict::kRemovedChanged:
+        text += "- " + item + ": removed here, and changed by " + who + "\n";
+        break;
+      case Conflict::kBothCreated:
+        text += "- " + item + ": created here, and created otherwise by " + who + "\n";
+        break;
+    }
+  }
+  text +=
+      "To keep the other version, undo your edits of these items and press OK again: everything else is then "
+      "stored. To edit the current state instead, close the program without saving (Cancel), start it again "
+      "and make your edits once more.";
+  return text;
+}
+
+}  // namespace kx

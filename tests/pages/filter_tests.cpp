@@ -1,0 +1,148 @@
+// The filters above the left-hand lists of the configurations and client
+// assignments pages: they narrow the list as the administrator types and
+// hide only; moves act on what is shown; OK writes the same with or without.
+#include "page_fixture.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+void SetFilter(CWnd &page, const char *text)
+{
+    // The edit control reports the new text with EN_CHANGE, as typing does.
+    SetDlgItemTextA(page.m_hWnd, IDC_FILTER, text);
+}
+
+std::string FilterText(CWnd &page)
+{
+    char text[256] = "";
+    GetDlgItemTextA(page.m_hWnd, IDC_FILTER, text, sizeof text);
+    return text;
+}
+
+template <class List> Names NamesOf(const List &list)
+{
+    Names names;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        auto *ref = list.GetNext(pos);
+        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
+    }
+    return names;
+}
+
+}
+
+struct Narrowing
+{
+    const char *page;   // "config" or "assign"
+    const char *filter;
+    Names shown;        // 1018 of Beta with the filter (Beta's system offers every product)
+};
+
+class FilterNarrows : public PagesTest, public ::testing::WithParamInterface<Narrowing>
+{
+};
+
+// Case-insensitive "contains" as typed; clearing shows every item again in
+// the order of before.
+TEST_P(FilterNarrows, ToTheItemsHoldingTheTextAndClearingShowsAll)
+{
+    Open();
+    const bool onConfig = std::string(GetParam().page) == "config";
+    CClientPage &page = onConfig ? (CClientPage &)config : (CClientPage &)assignments;
+    SelectConfiguration(page, "Beta");
+    Names before = Items(page, IDC_LEFT_LIST), right = Items(page, IDC_RIGHT_LIST);
+    SetFilter(page, GetParam().filter);
+    EXPECT_EQ(Items(page, IDC_LEFT_LIST), GetParam().shown);
+    EXPECT_EQ(Items(page, IDC_RIGHT_LIST), right);
+    SetFilter(page, "");
+    EXPECT_EQ(Items(page, IDC_LEFT_LIST), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FilterNarrows,
+    ::testing::Values(Narrowing{"assign", "c5", {"C5"}}, Narrowing{"assign", "C", {"C4", "C5", "C6", "C2", "C1"}},
+                      Narrowing{"assign", "x", {}}, Narrowing{"config", "FORM", {ProductText("Forms", "3.0")}},
+                      Narrowing{"config", ".0", {ProductText("Mail", "1.0"), ProductText("Forms", "3.0")}}),
+    [](const ::testing::TestParamInfo<Narrowing> &i) { return std::string(i.param.page) + std::to_string(i.index); });
+
+// Items selected before the filter hid some of them: Add moves only those
+// still shown; the hidden ones come back, unmoved, when the filter goes.
+TEST_F(PagesTest, FilteredMoveActsOnTheShownSelectedItems)
+{
+    Open();
+    SelectItems(assignments, IDC_LEFT_LIST, {"C3", "C4", "C5", "C6"});
+    SetFilter(assignments, "5");
+    EXPECT_TRUE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
+    ui::Click(assignments.m_hWnd, IDC_ADD);
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C1", "C2", "C5"}));
+    EXPECT_TRUE(Items(assignments, IDC_LEFT_LIST).empty());
+    // Removed while filtered: C1 comes back left but does not match.
+    SelectItems(assignments, IDC_RIGHT_LIST, {"C1", "C5"});
+    ui::Click(assignments.m_hWnd, IDC_REMOVE);
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C5"}));
+    SetFilter(assignments, "");
+    EXPECT_EQ(Sorted(Items(assignments, IDC_LEFT_LIST)), (Names{"C1", "C3", "C4", "C5", "C6"}));
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2"}));
+}
+
+// Showing another configuration keeps the filter and applies it to the new
+// list; the other page's filter is its own.
+TEST_F(PagesTest, SwitchingConfigurationsKeepsTheFilter)
+{
+    Open();
+    SetFilter(assignments, "c");
+    SetFilter(config, "mail");
+    SelectConfiguration(assignments, "Beta");
+    EXPECT_EQ(FilterText(assignments), "c");
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C3"}));
+    EXPECT_EQ(Sorted(Items(assignments, IDC_LEFT_LIST)), (Names{"C1", "C2", "C4", "C5", "C6"}));
+    SetFilter(assignments, "2");
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), (Names{"C2"}));
+    SelectConfiguration(config, "Beta");
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{ProductText("Calendar", "2.0")}));
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{ProductText("Mail", "1.0")}));
+    SelectConfiguration(assignments, "Alpha");
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C1", "C2"}));
+    EXPECT_TRUE(Items(assignments, IDC_LEFT_LIST).empty());
+    SetFilter(assignments, "");
+    EXPECT_EQ(Sorted(Items(assignments, IDC_LEFT_LIST)), (Names{"C3", "C4", "C5", "C6"}));
+}
+
+class FilterOk : public PagesTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+// The same edits with any filter (or none) in force write the same records:
+// products and clients, their order, the unshown product Alpha keeps.
+TEST_P(FilterOk, WritesTheSameAsWithoutAFilter)
+{
+    Open();
+    SetFilter(config, GetParam());
+    SetFilter(assignments, GetParam());
+    SelectItems(assignments, IDC_RIGHT_LIST, {"C2"});
+    ui::Click(assignments.m_hWnd, IDC_REMOVE);
+    SelectConfiguration(assignments, "Beta");
+    SelectConfiguration(assignments, "Alpha");
+    SelectConfiguration(config, "Beta");
+    SetFilter(config, "");
+    SelectItems(config, IDC_LEFT_LIST, {ProductText("Forms", "3.0")});
+    SetFilter(config, GetParam());
+    ui::Click(config.m_hWnd, IDC_ADD);
+    SelectConfiguration(config, "Alpha");
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    assignments.ApplyChanges(list);
+    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord(), *beta = CopyNamed("Beta")->record.GetRecord();
+    std::string lower = GetParam();
+    for (char &ch : lower)
+        ch = (char)tolower((unsigned char)ch);
+    const bool formsShown = std::string("forms (3.0)").find(lower) != std::string::npos;
+    EXPECT_EQ(NamesOf(alpha->products), (Names{"PMail", "PHidden"}));
+    EXPECT_EQ(NamesOf(alpha->clients), (Names{"C1"}));
+    EXPECT_EQ(NamesOf(beta->products), formsShown ? (Names{"PCal", "PForms"}) : (Names{"PCal"}));
+    EXPECT_EQ(NamesOf(beta->clients), (Names{"C3"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, FilterOk, ::testing::Values("", "c", "zz", "FORMS"),
+                         [](const ::testing::TestParamInfo<const char *> &i) { return "f" + std::to_string(i.index); });

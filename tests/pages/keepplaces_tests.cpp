@@ -1,0 +1,89 @@
+// Viewing a configuration never changes it: products and clients a page
+// cannot show (not installed, not shareable, no longer listed) keep their
+// places when the page stores its boxes back, also around an edit.
+#include "page_fixture.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+struct PlacesCase {
+    const char *what;
+    bool products;           // the configurations page, else the assignments page
+    Names stored;            // Alpha's list in the store
+    const char *remove;      // an item text moved out of 1020, or null
+    const char *add;         // an item text moved into 1020, or null
+    Names expected;          // Alpha's record after OK's ApplyChanges
+};
+
+class KeepPlaces : public PagesTest, public ::testing::WithParamInterface<PlacesCase> {};
+
+template <class List>
+Names NamesOf(const List &list)
+{
+    Names names;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        auto *ref = list.GetNext(pos);
+        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST_P(KeepPlaces, StoringTheBoxKeepsWhatThePageCannotShowInPlace)
+{
+    const PlacesCase &c = GetParam();
+    std::string layout = "language us\nresolution user | shared | optional\nhome C:\\POOL\n"
+                         "product KPMail | label=Mail | version=1 | size=1 | shareable\n"
+                         "product KPForms | label=Forms | version=1 | size=1 | shareable\n"
+                         "product KPX | label=Extra | version=1 | size=1 | shareable\n"
+                         "product KPHidden | label=Hidden | version=1 | size=1\n"
+                         "client C1 | os=DOS | version=1\nclient C2 | os=DOS | version=1\n"
+                         "client C3 | os=DOS | version=1\n"
+                         "config Alpha | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n";
+    for (const std::string &n : c.stored)
+        layout += std::string(c.products ? "uses " : "assign ") + n + "\n";
+    layout += "config Beta | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n";
+    Open(layout.c_str());
+
+    CClientPage &page = c.products ? (CClientPage &)config : (CClientPage &)assignments;
+    ShowPage(page);
+    SelectConfiguration(page, "Alpha");
+    if (c.remove) {
+        SelectItems(page, IDC_RIGHT_LIST, {c.remove});
+        ui::Click(page.m_hWnd, IDC_REMOVE);
+    }
+    if (c.add) {
+        SelectItems(page, IDC_LEFT_LIST, {c.add});
+        ui::Click(page.m_hWnd, IDC_ADD);
+    }
+    // Viewed again after another configuration.
+    SelectConfiguration(page, "Beta");
+    SelectConfiguration(page, "Alpha");
+
+    ConfigurationRefList list;
+    config.ApplyChanges(list);
+    assignments.ApplyChanges(list);
+    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord();
+    ASSERT_NE(alpha, nullptr);
+    EXPECT_EQ(c.products ? NamesOf(alpha->products) : NamesOf(alpha->clients), c.expected) << c.what;
+}
+
+const std::string kMailText = ProductText("Mail", "1"), kExtraText = ProductText("Extra", "1");
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, KeepPlaces,
+    ::testing::Values(
+        PlacesCase{"a product not installed, viewed", true, {"KPMail", "KPGone", "KPForms"}, nullptr, nullptr,
+                   {"KPMail", "KPGone", "KPForms"}},
+        PlacesCase{"not installed and not shareable, viewed", true, {"KPGone", "KPMail", "KPHidden", "KPForms"},
+                   nullptr, nullptr, {"KPGone", "KPMail", "KPHidden", "KPForms"}},
+        PlacesCase{"a product removed around it", true, {"KPMail", "KPGone", "KPForms"}, kMailText.c_str(), nullptr,
+                   {"KPGone", "KPForms"}},
+        PlacesCase{"a product added after it", true, {"KPMail", "KPGone", "KPForms"}, nullptr, kExtraText.c_str(),
+                   {"KPMail", "KPGone", "KPForms", "KPX"}},
+        PlacesCase{"a client no longer listed, viewed", false, {"C1", "GONE", "C3"}, nullptr, nullptr,
+                   {"C1", "GONE", "C3"}},
+        PlacesCase{"a client removed around it", false, {"GONE", "C1", "C3"}, "C1", nullptr, {"GONE", "C3"}},
+        PlacesCase{"a client added after it", false, {"C1", "GONE"}, nullptr, "C2", {"C1", "GONE", "C2"}}));

@@ -1,0 +1,237 @@
+// rvxcfg.exe as an administrator runs it: a child process on a real store,
+// which the test lays out and reads back with the store's core.
+#include "child_process.h"
+#include "store_fixture.h"
+
+using namespace kxtest;
+
+namespace {
+
+class Rvxcfg : public TempStore {
+ protected:
+  void TearDown() override {
+    for (const std::string &x : {std::string("x1"), std::string("x2")}) {
+      for (const std::string &f : FilesEndingWith(Sub(x), ".csv")) DeleteFileA((Sub(x) + "\\" + f).c_str());
+      RemoveDirectoryA(Sub(x).c_str());
+    }
+    TempStore::TearDown();
+  }
+  std::string Sub(const std::string &name) const { return dir_ + "\\" + name; }
+  ProgramRun Cfg(const std::string &args) { return RunProgram("rvxcfg.exe", args); }
+  void Put(const std::string &dir, const char *file, const std::string &bytes) { PutFile(Sub(dir) + "\\" + file, bytes); }
+  std::string Get(const std::string &dir, const char *file) { return ReadFile(Sub(dir) + "\\" + file); }
+  std::vector<kx::AuditEntry> Audit() {
+    std::vector<kx::AuditEntry> a;
+    std::string err;
+    EXPECT_TRUE(CoreStore().LoadAudit(dir_, &a, &err)) << err;
+    return a;
+  }
+  // What the configurations and the default are, without generation and
+  // commit stamps.
+  static std::string Text(const kx::ConfigData &d) {
+    std::string t = d.resolution ? d.resolution->administrator + " " + d.resolution->location + " " +
+                                       d.resolution->mandatory + "\n"
+                                 : "(none)\n";
+    for (const kx::Configuration &c : d.configs) {
+      t += kx::EscapeField(c.name) + " " + c.words.administrator + " " + c.words.location + " " + c.words.mandatory +
+           " " + kx::EscapeField(c.os) + " " + std::to_string(c.value) + "\n";
+      for (const std::string &p : c.products) t += " product " + kx::EscapeField(p) + "\n";
+      for (const std::string &n : c.clients) t += " client " + kx::EscapeField(n) + "\n";
+    }
+    return t;
+  }
+};
+
+const char *const kFiles[] = {"configurations.csv", "products.csv", "assignments.csv"};
+
+// Every odd name as product, client, configuration and OS text: export,
+// import and export again change nothing (not even the generation), and an
+// import into an emptied store brings every byte back.
+TEST_F(Rvxcfg, ExportImportExportChangesNothingForEveryOddName) {
+  const std::vector<std::string> names = OddNames();
+  kx::Catalogue c;
+  kx::ConfigData d;
+  SampleLayout(&c, &d);
+  c.homes[0].products.clear();
+  c.clients.clear();
+  d.configs.clear();
+  const char *const admin[] = {"administrator", "user"}, *const loc[] = {"shared", "local", "download"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    c.homes[0].products.push_back(kx::Product{names[i], names[i], names[i], names[i]});
+    c.clients.push_back(kx::Client{names[i], names[i], names[i]});
+    kx::Configuration k;
+    k.name = ConfigName(names[i]);
+    k.products = {names[i], names[(i + 1) % names.size()]};
+    k.clients = {names[(i + 2) % names.size()], names[i]};
+    k.words = kx::Words{admin[i % 2], loc[i % 3], i % 2 ? "mandatory" : "optional"};
+    k.os = names[i];
+    d.configs.push_back(k);
+  }
+  Lay(c, d);
+  const std::string before = ReadFile(ConfigPath());
+
+  ProgramRun r = Cfg("export " + Quote(Sub("x1")));
+  ASSERT_EQ(r.code, 0u) << r.err;
+  r = Cfg("import " + Quote(Sub("x1")));
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_TRUE(Contains(r.out, "nothing to change")) << r.out;
+  EXPECT_EQ(ReadFile(ConfigPath()), before);
+  EXPECT_TRUE(Audit().empty());
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x2"))).code, 0u);
+  for (const char *f : kFiles) EXPECT_EQ(Get("x2", f), Get("x1", f)) << f;
+
+  kx::ConfigData empty;
+  empty.resolution = kx::Words{"user", "local", "mandatory"};
+  Lay(c, empty);
+  r = Cfg("import " + Quote(Sub("x1")));
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_EQ(Text(Stored()), Text(d));
+}
+
+struct Refusal {
+  const char *what;
+  const char *file;
+  std::string bytes;
+  std::string says;
+};
+
+class RvxcfgRefuses : public Rvxcfg, public ::testing::WithParamInterface<Refusal> {};
+
+// A refused import names the file and the line, exits with 1 and leaves the
+// store and its history as they were.
+TEST_P(RvxcfgRefuses, NamingFileAndLineAndWritingNothing) {
+  LaySample();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  Put("x1", GetParam().file, GetParam().bytes);
+  const std::string before = ReadFile(ConfigPath());
+  ProgramRun r = Cfg("import " + Quote(Sub("x1")));
+  EXPECT_EQ(r.code, 1u);
+  EXPECT_TRUE(Contains(r.err, Sub("x1") + "\\" + GetParam().file + ": " + GetParam().says)) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+  EXPECT_EQ(ReadFile(ConfigPath()), before);
+  EXPECT_TRUE(Audit().empty());
+}
+
+const std::string kConfigsHeader = "name,operating system,administrator,location,mandatory\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RvxcfgRefuses,
+    ::testing::Values(
+        Refusal{"product", "products.csv", "configuration,product,position\r\nLab,Mail,1\r\nLab,Velkan Nothing,2\r\n",
+                "line 3: product \"Velkan Nothing\" is not installed"},
+        Refusal{"client", "assignments.csv", "configuration,client,position\r\nLab,PC-404,1\r\n",
+                "line 2: client \"PC-404\" is not listed"},
+        Refusal{"duplicate", "configurations.csv",
+                kConfigsHeader + "Lab,DOS,user,local,optional\r\nLab,DOS,user,local,optional\r\n",
+                "line 3: a duplicate"},
+        Refusal{"word", "configurations.csv", kConfigsHeader + "\r\nNew,DOS,user,remote,optional\r\n",
+                "line 3: location \"remote\""},
+        Refusal{"name", "configurations.csv", kConfigsHeader + std::string(1025, 'N') + ",DOS,user,local,optional\r\n",
+                "line 2: the configuration name is longer than 1024 bytes"}),
+    [](const ::testing::TestParamInfo<Refusal> &i) { return std::string(i.param.what); });
+
+TEST_F(Rvxcfg, DryRunPrintsWhatWouldChangeAndWritesNothing) {
+  LaySample();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  Put("x1", "assignments.csv", "configuration,client,position\r\nOffice,PC-2,1\r\n");
+  const std::string before = ReadFile(ConfigPath());
+  ProgramRun r = Cfg("import " + Quote(Sub("x1")) + " --dry-run");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_TRUE(Contains(r.out, "changed \"Lab\": 2 clients removed: \"PC-1\", \"PC-3\"")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "changed \"Office\": 1 clients added: \"PC-2\"")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "dry run: nothing was written")) << r.out;
+  EXPECT_EQ(ReadFile(ConfigPath()), before);
+}
+
+// Two imports, each one commit; the history lists them; diff tells what
+// changed; restore brings generation 1 back as a new generation.
+TEST_F(Rvxcfg, HistoryDiffAndRestore) {
+  LaySample();
+  const kx::ConfigData first = Stored();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  Put("x1", "assignments.csv", "configuration,client,position\r\nLab,PC-1,1\r\n");
+  ASSERT_EQ(Cfg("import " + Quote(Sub("x1"))).code, 0u);
+  EXPECT_EQ(Stored().generation, first.generation + 1) << "one commit for the whole import";
+  Put("x1", "products.csv", "configuration,product,position\r\nLab,Mail,1\r\nLab,Forms,2\r\nOffice,Mail,1\r\n");
+  ASSERT_EQ(Cfg("import " + Quote(Sub("x1"))).code, 0u);
+
+  ProgramRun r = Cfg("history");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_TRUE(Contains(r.out, "generation 2 ")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "configurations +0 -0 ~1, products +0 -0, clients +0 -1")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "configurations +0 -0 ~1, products +1 -0, clients +0 -0  (current)")) << r.out;
+
+  r = Cfg("diff 1 3");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_EQ(r.out, "changed \"Lab\": 1 clients removed: \"PC-3\"\nchanged \"Office\": 1 products added: \"Mail\"\n");
+
+  r = Cfg("restore 1");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_TRUE(Contains(r.out, "restored generation 1 as generation 4")) << r.out;
+  EXPECT_EQ(Text(Stored()), Text(first));
+  EXPECT_EQ(Cfg("diff 1 current").out, "no difference\n");
+
+  r = Cfg("restore 99");
+  EXPECT_EQ(r.code, 1u);
+  EXPECT_TRUE(Contains(r.err, "generation 99 is not kept")) << r.err;
+  EXPECT_EQ(Stored().generation, 4u);
+}
+
+// A writer that dies after its audit line, before its store: the history
+// lists no generation that never came, the store is the old one, and a
+// restore of the generation before still works.
+TEST_F(Rvxcfg, ACrashedCommitLeavesNoGenerationInTheHistory) {
+  LaySample();
+  const kx::ConfigData first = Stored();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  Put("x1", "assignments.csv", "configuration,client,position\r\nLab,PC-2,1\r\n");
+  ASSERT_EQ(Cfg("import " + Quote(Sub("x1"))).code, 0u);
+  const kx::ConfigData second = Stored();
+  for (const char *step : {"audit.rename@1!", "commit.rename@1!", "history.write@1!"}) {
+    SCOPED_TRACE(step);
+    SetEnvironmentVariableA("KX_FAULT", step);
+    ProgramRun dead = RunProgram("rvxlayout.exe", "set-resolution " + Quote(dir_) + " user download mandatory");
+    SetEnvironmentVariableA("KX_FAULT", nullptr);
+    EXPECT_EQ(dead.code, 99u);
+    EXPECT_EQ(Text(Stored()), Text(second));
+    ProgramRun r = Cfg("history");
+    ASSERT_EQ(r.code, 0u) << r.err;
+    EXPECT_TRUE(Contains(r.out, "generation 2 ")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "generation 3 ")) << r.out;
+  }
+  ProgramRun r = Cfg("restore 1");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_EQ(Text(Stored()), Text(first));
+  EXPECT_TRUE(Contains(Cfg("history").out, "generation 3 ")) << "the restore is generation 3";
+}
+
+TEST_F(Rvxcfg, WhereListsEveryConfigurationOfAClient) {
+  LaySample();
+  ProgramRun r = Cfg("where PC-1");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_EQ(r.out, "\"Lab\": system \"Windows NT\"; user, local, mandatory; products: \"Mail\", \"Forms\"\n");
+  EXPECT_EQ(Cfg("where PC-9").out, "no configuration lists client \"PC-9\"\n");
+}
+
+struct UsageCase {
+  std::string args;
+  DWORD code;
+};
+
+class RvxcfgUsage : public Rvxcfg, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(RvxcfgUsage, ExitStatus) {
+  LaySample();
+  ProgramRun r = Cfg(GetParam().args);
+  EXPECT_EQ(r.code, GetParam().code) << r.out << r.err;
+  if (r.code == 2) EXPECT_TRUE(Contains(r.err, "usage: rvxcfg export DIR")) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Args, RvxcfgUsage,
+                         ::testing::Values(UsageCase{"--help", 0}, UsageCase{"", 2}, UsageCase{"export", 2},
+                                           UsageCase{"import a b", 2}, UsageCase{"diff 1", 2},
+                                           UsageCase{"diff 1 x", 2}, UsageCase{"restore 0", 2},
+                                           UsageCase{"restore current", 2}, UsageCase{"frobnicate", 2},
+                                           UsageCase{"import no-such-directory", 1}, UsageCase{"history", 0}));
+
+}  // namespace

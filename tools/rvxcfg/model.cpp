@@ -1,0 +1,312 @@
+#include "model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "csv.h"
+
+namespace rvxcfg {
+
+const char kConfigurationsFile[] = "configurations.csv";
+const char kProductsFile[] = "products.csv";
+const char kAssignmentsFile[] = "assignments.csv";
+
+namespace {
+
+const std::vector<std::string> kConfigurationsHeader = {"name", "operating system", "administrator", "location",
+                                                        "mandatory"};
+const std::vector<std::string> kProductsHeader = {"configuration", "product", "position"};
+const std::vector<std::string> kAssignmentsHeader = {"configuration", "client", "position"};
+
+// The store's limits: names of 1..1024 bytes without CR or LF, and lists
+// that a 16-bit count can give back.
+const size_t kMaxName = 1024;
+const size_t kMaxList = 65535;
+
+std::string Quoted(const std::string &s) { return "\"" + (s.size() > 80 ? s.substr(0, 80) + "..." : s) + "\""; }
+
+std::string Lower(std::string s) {
+  for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool StorableName(const std::string &s, std::string *why) {
+  if (s.empty()) {
+    *why = "is empty";
+    return false;
+  }
+  if (s.size() > kMaxName) {
+    *why = "is longer than " + std::to_string(kMaxName) + " bytes";
+    return false;
+  }
+  if (s.find_first_of("\r\n") != std::string::npos) {
+    *why = "holds a line break";
+    return false;
+  }
+  return true;
+}
+
+bool StorableText(const std::string &s, std::string *why) {
+  if (s.size() > kMaxName) {
+    *why = "is longer than " + std::to_string(kMaxName) + " bytes";
+    return false;
+  }
+  if (s.find_first_of("\r\n") != std::string::npos) {
+    *why = "holds a line break";
+    return false;
+  }
+  return true;
+}
+
+bool GoodWords(const Words &w, std::string *why) {
+  if (w.administrator != "administrator" && w.administrator != "user") {
+    *why = "administrator " + Quoted(w.administrator) + " is neither \"administrator\" nor \"user\"";
+    return false;
+  }
+  if (w.location != "shared" && w.location != "local" && w.location != "download") {
+    *why = "location " + Quoted(w.location) + " is none of \"shared\", \"local\", \"download\"";
+    return false;
+  }
+  if (w.mandatory != "mandatory" && w.mandatory != "optional") {
+    *why = "mandatory " + Quoted(w.mandatory) + " is neither \"mandatory\" nor \"optional\"";
+    return false;
+  }
+  return true;
+}
+
+class Reader {
+ public:
+  Reader(const std::string &dir, std::string *err) : dir_(dir), err_(err) {}
+  // The records after the header; blank lines are skipped.
+  bool Records(const std::string &bytes, const char *file, const std::vector<std::string> &header,
+               std::vector<csv::Record> *out) {
+    file_ = file;
+    std::vector<csv::Record> all;
+    std::string why;
+    if (!csv::Parse(bytes, &all, &why)) return Fail(why);
+    if (all.empty() || all[0].fields != header) {
+      std::string want;
+      for (const std::string &h : header) want += (want.empty() ? "" : ",") + h;
+      return Fail(all.empty() ? 1 : all[0].line, "the first line must be the header \"" + want + "\"");
+    }
+    out->clear();
+    for (size_t i = 1; i < all.size(); ++i) {
+      const csv::Record &r = all[i];
+      if (r.fields.size() == 1 && r.fields[0].empty()) continue;
+      if (r.fields.size() != header.size())
+        return Fail(r.line, std::to_string(r.fields.size()) + " fields where the header has " +
+                                std::to_string(header.size()));
+      out->push_back(r);
+    }
+    return true;
+  }
+  bool Fail(size_t line, const std::string &what) { return Fail("line " + std::to_string(line) + ": " + what); }
+  bool Fail(const std::string &what) {
+    *err_ = dir_ + "\\" + file_ + ": " + what;
+    return false;
+  }
+
+ private:
+  std::string dir_;
+  std::string *err_;
+  std::string file_;
+};
+
+bool Position(const std::string &text, unsigned long *out) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  *out = std::stoul(text);
+  return *out > 0;
+}
+
+// products.csv or assignments.csv into each configuration's list.
+bool ReadMembers(Reader &rd, const std::string &bytes, const char *file, const std::vector<std::string> &header,
+                 const char *what, const std::set<std::string> &known, const char *unknown,
+                 std::vector<std::string> Config::*member, const Installation &current,
+                 std::map<std::string, size_t> &index, Installation *out) {
+  std::vector<csv::Record> rows;
+  if (!rd.Records(bytes, file, header, &rows)) return false;
+  std::vector<std::map<unsigned long, std::string>> byPosition(out->configs.size());
+  std::vector<std::set<std::string>> seen(out->configs.size());
+  for (const csv::Record &r : rows) {
+    const std::string &cfg = r.fields[0], &name = r.fields[1];
+    auto it = index.find(cfg);
+    if (it == index.end())
+      return rd.Fail(r.line, "configuration " + Quoted(cfg) + " is not in " + kConfigurationsFile);
+    std::string why;
+    if (!StorableName(name, &why)) return rd.Fail(r.line, std::string("the ") + what + " name " + why);
+    const Config *stored = current.Find(cfg);
+    bool storedHasIt = stored && std::find((stored->*member).begin(), (stored->*member).end(), name) !=
+                                     (stored->*member).end();
+    // Entries the store already holds stay, as the program keeps them.
+    if (!known.count(name) && !storedHasIt) return rd.Fail(r.line, std::string(what) + " " + Quoted(name) + " " + unknown);
+    unsigned long pos = 0;
+    if (!Position(r.fields[2], &pos))
+      return rd.Fail(r.line, "position " + Quoted(r.fields[2]) + " is not a whole number from 1 to 999999999");
+    size_t k = it->second;
+    if (!seen[k].insert(name).second)
+      return rd.Fail(r.line, "a duplicate: " + std::string(what) + " " + Quoted(name) + " is listed twice for " +
+                                 Quoted(cfg));
+    if (!byPosition[k].emplace(pos, name).second)
+      return rd.Fail(r.line, "a duplicate: position " + std::to_string(pos) + " is given twice for " + Quoted(cfg));
+    if (byPosition[k].size() > kMaxList)
+      return rd.Fail(r.line, Quoted(cfg) + " lists more than " + std::to_string(kMaxList) + " " + what + "s");
+  }
+  for (size_t k = 0; k < out->configs.size(); ++k)
+    for (const auto &kv : byPosition[k]) (out->configs[k].*member).push_back(kv.second);
+  return true;
+}
+
+std::string Join(const std::vector<std::string> &names) {
+  std::string s;
+  const size_t shown = 10;
+  for (size_t i = 0; i < names.size() && i < shown; ++i) s += (i ? ", " : "") + Quoted(names[i]);
+  if (names.size() > shown) s += " and " + std::to_string(names.size() - shown) + " more";
+  return s;
+}
+
+// Names in after but not in before (as many times as they are more often).
+std::vector<std::string> Missing(const std::vector<std::string> &from, const std::vector<std::string> &in) {
+  std::map<std::string, long> n;
+  for (const std::string &s : in) ++n[s];
+  std::vector<std::string> out;
+  for (const std::string &s : from)
+    if (n[s]-- <= 0) out.push_back(s);
+  return out;
+}
+
+void DescribeList(const char *what, const std::vector<std::string> &before, const std::vector<std::string> &after,
+                  std::vector<std::string> *parts) {
+  std::vector<std::string> added = Missing(after, before), removed = Missing(before, after);
+  if (!added.empty()) parts->push_back(std::to_string(added.size()) + " " + what + " added: " + Join(added));
+  if (!removed.empty()) parts->push_back(std::to_string(removed.size()) + " " + what + " removed: " + Join(removed));
+  if (added.empty() && removed.empty() && before != after) parts->push_back(std::string(what) + " reordered");
+}
+
+std::string WordsText(const Words &w) { return w.administrator + " " + w.location + " " + w.mandatory; }
+
+}  // namespace
+
+const Config *Installation::Find(const std::string &name) const {
+  for (const Config &c : configs)
+    if (c.name == name) return &c;
+  return nullptr;
+}
+
+Files Export(const Installation &in) {
+  Files f;
+  f.configurations = csv::Line(kConfigurationsHeader);
+  f.products = csv::Line(kProductsHeader);
+  f.assignments = csv::Line(kAssignmentsHeader);
+  // The installation-wide default is the row without a name: no
+  // configuration can have an empty one.
+  if (in.resolution)
+    f.configurations +=
+        csv::Line({"", "", in.resolution->administrator, in.resolution->location, in.resolution->mandatory});
+  for (const Config &c : in.configs) {
+    f.configurations += csv::Line({c.name, c.os, c.words.administrator, c.words.location, c.words.mandatory});
+    for (size_t i = 0; i < c.products.size(); ++i)
+      f.products += csv::Line({c.name, c.products[i], std::to_string(i + 1)});
+    for (size_t i = 0; i < c.clients.size(); ++i)
+      f.assignments += csv::Line({c.name, c.clients[i], std::to_string(i + 1)});
+  }
+  return f;
+}
+
+bool Import(const Files &files, const std::string &dir, const Installation &current, const Catalog &catalog,
+            Installation *out, std::string *err) {
+  Reader rd(dir, err);
+  std::vector<csv::Record> rows;
+  if (!rd.Records(files.configurations, kConfigurationsFile, kConfigurationsHeader, &rows)) return false;
+  Installation next;
+  std::vector<Config> listed;
+  std::map<std::string, size_t> byLower;  // a new name may not differ from another only in letter case
+  std::map<std::string, size_t> rowOf;
+  bool sawDefault = false;
+  for (const csv::Record &r : rows) {
+    Words w{r.fields[2], r.fields[3], r.fields[4]};
+    std::string why;
+    if (r.fields[0].empty()) {  // the installation-wide default
+      if (sawDefault) return rd.Fail(r.line, "a duplicate: a second row of the installation-wide default");
+      sawDefault = true;
+      if (!r.fields[1].empty())
+        return rd.Fail(r.line, "the installation-wide default (the row without a name) has no operating system");
+      if (!GoodWords(w, &why) && !(current.resolution && *current.resolution == w)) return rd.Fail(r.line, why);
+      next.resolution = w;
+      continue;
+    }
+    Config c;
+    c.name = r.fields[0];
+    c.os = r.fields[1];
+    c.words = w;
+    if (!StorableName(c.name, &why)) return rd.Fail(r.line, "the configuration name " + why);
+    if (c.name.find(',') != std::string::npos)
+      return rd.Fail(r.line, "the configuration name " + Quoted(c.name) +
+                                 " holds a comma, which the program's lists cannot show");
+    if (!StorableText(c.os, &why)) return rd.Fail(r.line, "the operating system " + why);
+    const Config *stored = current.Find(c.name);
+    if (!GoodWords(w, &why) && !(stored && stored->words == w)) return rd.Fail(r.line, why);
+    if (rowOf.count(c.name))
+      return rd.Fail(r.line, "a duplicate: configuration " + Quoted(c.name) + " is also on line " +
+                                 std::to_string(rowOf[c.name]));
+    auto other = byLower.find(Lower(c.name));
+    if (other != byLower.end() && !(stored && current.Find(listed[other->second].name)))
+      return rd.Fail(r.line, "a duplicate: configuration " + Quoted(c.name) + " differs from " +
+                                 Quoted(listed[other->second].name) + " only in letter case");
+    if (listed.size() >= kMaxList) return rd.Fail(r.line, "more than 65535 configurations");
+    rowOf[c.name] = r.line;
+    byLower.emplace(Lower(c.name), listed.size());
+    c.value = stored ? stored->value : 0;
+    listed.push_back(c);
+  }
+  if (!sawDefault) next.resolution = current.resolution;  // no row: the default stays as it is
+  std::map<std::string, size_t> index;
+  for (size_t k = 0; k < listed.size(); ++k) index[listed[k].name] = k;
+  Installation members;
+  members.configs = listed;
+  if (!ReadMembers(rd, files.products, kProductsFile, kProductsHeader, "product", catalog.products,
+                   "is not installed", &Config::products, current, index, &members) ||
+      !ReadMembers(rd, files.assignments, kAssignmentsFile, kAssignmentsHeader, "client", catalog.clients,
+                   "is not listed among the installation's clients", &Config::clients, current, index, &members))
+    return false;
+  // The store's order for configurations it holds, then the new ones.
+  for (const Config &c : current.configs)
+    if (index.count(c.name)) next.configs.push_back(members.configs[index[c.name]]);
+  for (const Config &c : members.configs)
+    if (!current.Find(c.name)) next.configs.push_back(c);
+  *out = next;
+  return true;
+}
+
+std::vector<std::string> Describe(const Installation &before, const Installation &after) {
+  std::vector<std::string> lines;
+  if (before.resolution != after.resolution) {
+    auto text = [](const std::optional<Words> &w) { return w ? WordsText(*w) : std::string("(none)"); };
+    lines.push_back("installation-wide default: " + text(before.resolution) + " -> " + text(after.resolution));
+  }
+  for (const Config &b : before.configs)
+    if (!after.Find(b.name))
+      lines.push_back("removed " + Quoted(b.name) + " (" + std::to_string(b.products.size()) + " products, " +
+                      std::to_string(b.clients.size()) + " clients)");
+  for (const Config &a : after.configs) {
+    const Config *b = before.Find(a.name);
+    if (!b) {
+      lines.push_back("added " + Quoted(a.name) + ": " + Quoted(a.os) + ", " + WordsText(a.words) + ", " +
+                      std::to_string(a.products.size()) + " products, " + std::to_string(a.clients.size()) +
+                      " clients");
+      continue;
+    }
+    std::vector<std::string> parts;
+    if (b->os != a.os) parts.push_back("operating system " + Quoted(b->os) + " -> " + Quoted(a.os));
+    if (b->words != a.words) parts.push_back(WordsText(b->words) + " -> " + WordsText(a.words));
+    DescribeList("products", b->products, a.products, &parts);
+    DescribeList("clients", b->clients, a.clients, &parts);
+    if (parts.empty()) continue;
+    std::string line = "changed " + Quoted(a.name) + ": ";
+    for (size_t i = 0; i < parts.size(); ++i) line += (i ? "; " : "") + parts[i];
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace rvxcfg
