@@ -48,7 +48,15 @@ inline int RunProcess(const std::string &commandLine, std::string *output = null
     }
     PROCESS_INFORMATION pi = {};
     std::string cmd = commandLine;   // CreateProcessA may write into it
-    BOOL started = CreateProcessA(NULL, &cmd[0], NULL, NULL, output ? TRUE : FALSE, 0, NULL, NULL, &si, &pi);
+    // Under load Wine now and then fails a process start outright: try again
+    // a few times before the caller sees -1.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0)
+            Sleep(200);
+        cmd = commandLine;
+        started = CreateProcessA(NULL, &cmd[0], NULL, NULL, output ? TRUE : FALSE, 0, NULL, NULL, &si, &pi);
+    }
     if (writeEnd)
         CloseHandle(writeEnd);   // else the read below never sees the end
     if (!started) {

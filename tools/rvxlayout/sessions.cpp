@@ -271,13 +271,22 @@ int Session(const std::string &dir, int argc, char **argv) {
   kx::ConfigData before, afterLoad;
   Loaded loaded;
   std::string err;
-  if (!CoreStore().LoadConfig(dir, &before, &err) || !Load(&loaded, &err) ||
-      !CoreStore().LoadConfig(dir, &afterLoad, &err)) {
+  if (!CoreStore().LoadConfig(dir, &before, &err)) {
     PutText(journal, "failed " + kx::EscapeField(err) + "\n");
     return 1;
   }
-  // A commit between the two reads: this session's view may mix two states.
+  bool read = Load(&loaded, &err);
+  if (!CoreStore().LoadConfig(dir, &afterLoad, &err)) {
+    PutText(journal, "failed " + kx::EscapeField(err) + "\n");
+    return 1;
+  }
+  // A commit between the two reads: this session's view may mix two states
+  // (a configuration listed, then gone before its own read).
   if (before.generation != afterLoad.generation) return kTorn;
+  if (!read) {
+    PutText(journal, "failed " + kx::EscapeField(err) + "\n");
+    return 1;
+  }
   loaded.config.generation = before.generation;
 
   std::mt19937 pause(seed * 7919u + 1u);
