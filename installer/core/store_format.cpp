@@ -441,8 +441,8 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
       d->commits.push_back(s);
     } else if (l.tag == "removed") {
       Removal m;
-      if (l.fields.empty() || !r.Text(l, 0, "configuration", true, &m.name) || !r.StampAt(l, 1, &m.stamp))
-        return false;
+      if (l.fields.empty()) return r.Fail(l.number, "removed takes a name and a stamp");
+      if (!r.Text(l, 0, "configuration", true, &m.name) || !r.StampAt(l, 1, &m.stamp)) return false;
       if (d->removed.size() >= kMaxRemovals) return r.Fail(l.number, "more removed lines than a store keeps");
       d->removed.push_back(std::move(m));
     } else if (l.tag == "resolution") {

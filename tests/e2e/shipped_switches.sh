@@ -2,7 +2,7 @@
 # The shipped installer libraries (build/bin) hold no test switch: their
 # files do not contain the switches' names, and with every switch set a
 # commit through them still takes the lock and succeeds.
-set -euo pipefail
+set -eEuo pipefail
 trap 'echo "line $LINENO" >&2' ERR
 BUILD_DIR="$1"; SRC="$2"
 . "$SRC/tools/wine-env.sh"

@@ -7,7 +7,7 @@
 #  2. A and B open again; B changes "Office" and presses OK; A changes "Office"
 #     too and presses OK: A is refused with a message naming "Office", its
 #     dialog stays open with its edit, and the store is as B left it.
-set -euo pipefail
+set -eEuo pipefail
 trap 'echo "line $LINENO" >&2' ERR
 BUILD_DIR="$1"; SRC="$2"
 . "$SRC/tools/wine-env.sh"

@@ -167,6 +167,7 @@ TEST(Merge, StampRecordsReadOrAreRefused) {
       {"commit 4 H u\n", false},
       {"commit x H u 1 2\n", false},
       {"removed Gone 3 H u 1\n", false},
+      {"removed\n", false},  // found by the reader's fuzz target: refused without a text
   };
   for (const Case &c : cases) {
     std::string text = "KXSTORE 1 config 5\n" + c.body;
@@ -175,6 +176,7 @@ TEST(Merge, StampRecordsReadOrAreRefused) {
     kx::ConfigData d;
     std::string err;
     EXPECT_EQ(kx::ReadConfigData(text + "end " + crc + "\n", "p", &d, &err), c.readable) << c.body << err;
+    if (!c.readable) EXPECT_NE(err.find("line "), std::string::npos) << c.body << ": a refusal says where";
   }
 }
 
