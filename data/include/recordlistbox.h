@@ -7,6 +7,26 @@
 #include "datacache.h"
 #include <vector>
 
+// Holds a box's redrawing off for a scope and has it drawn once at the end:
+// filling, filtering or moving thousands of items would otherwise repaint
+// the box for each one. Only the outermost scope of a box may hold it (the
+// first end would switch drawing back on).
+class ListRedrawOff
+{
+public:
+    explicit ListRedrawOff(CWnd &box) : box(box) { box.SendMessage(WM_SETREDRAW, FALSE); }
+    ~ListRedrawOff()
+    {
+        box.SendMessage(WM_SETREDRAW, TRUE);
+        box.Invalidate();
+    }
+    ListRedrawOff(const ListRedrawOff &) = delete;
+    ListRedrawOff &operator=(const ListRedrawOff &) = delete;
+
+private:
+    CWnd &box;
+};
+
 class RecordListBox : public CListBox
 {
 public:

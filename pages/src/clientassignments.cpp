@@ -22,26 +22,6 @@ BEGIN_MESSAGE_MAP(CClientAssignments, CClientPage)
     ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveClients)
 END_MESSAGE_MAP()
 
-namespace {
-
-// Holds a list box's redrawing off for a scope; many LB_SETSEL and moves
-// would otherwise repaint the box for each item.
-class RedrawOff
-{
-public:
-    explicit RedrawOff(CWnd &box) : box(box) { box.SendMessage(WM_SETREDRAW, FALSE); }
-    ~RedrawOff()
-    {
-        box.SendMessage(WM_SETREDRAW, TRUE);
-        box.Invalidate();
-    }
-
-private:
-    CWnd &box;
-};
-
-}
-
 CClientAssignments::CClientAssignments() : CClientPage(IDD_PAGE_ASSIGN)
 {
 }
@@ -64,8 +44,8 @@ void CClientAssignments::InitPage()
 void CClientAssignments::ShowCurrent()
 {
     unshownClients.clear();
-    RedrawOff holdAvailable(available);
-    RedrawOff holdAssigned(assigned);
+    ListRedrawOff holdAvailable(available);
+    ListRedrawOff holdAssigned(assigned);
 
     // The keys of the current configuration's clients.
     std::unordered_set<int> keys;
@@ -168,14 +148,22 @@ void CClientAssignments::OnAddClients()
         AfxMessageBox(IDS_NO_CONFIGURATION, MB_OK, 0);
         return;
     }
-    transfer.AddSelected();
+    {
+        ListRedrawOff holdAvailable(available);
+        ListRedrawOff holdAssigned(assigned);
+        transfer.AddSelected();
+    }
     modified = 1;
     assigned.SetFocus();
 }
 
 void CClientAssignments::OnRemoveClients()
 {
-    transfer.RemoveSelected();
+    {
+        ListRedrawOff holdAvailable(available);
+        ListRedrawOff holdAssigned(assigned);
+        transfer.RemoveSelected();
+    }
     modified = 1;
     available.SetFocus();
 }

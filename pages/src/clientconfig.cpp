@@ -97,6 +97,7 @@ void CClientConfig::ApplyOsFilter(int code)
 
 void CClientConfig::OnSelendokOs()
 {
+    ListRedrawOff holdAvailable(availableProducts);
     ApplyOsFilter(SelectedOsItemCode());
     osChosen = 1;
     modified = 1;
@@ -124,6 +125,8 @@ void CClientConfig::StoreCurrent()
 void CClientConfig::ShowCurrent()
 {
     unshownProducts.clear();
+    ListRedrawOff holdAvailable(availableProducts);
+    ListRedrawOff holdConfigured(configurationProducts);
     std::unordered_set<int> keys;
     if (current) {
         for (POSITION pos = current->products.GetHeadPosition(); pos != NULL;) {
@@ -229,14 +232,22 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
 
 void CClientConfig::OnAddProducts()
 {
-    transfer.AddSelected();
+    {
+        ListRedrawOff holdAvailable(availableProducts);
+        ListRedrawOff holdConfigured(configurationProducts);
+        transfer.AddSelected();
+    }
     modified = 1;
     configurationProducts.SetFocus();
 }
 
 void CClientConfig::OnRemoveProducts()
 {
-    transfer.RemoveSelected();
+    {
+        ListRedrawOff holdAvailable(availableProducts);
+        ListRedrawOff holdConfigured(configurationProducts);
+        transfer.RemoveSelected();
+    }
     modified = 1;
     availableProducts.SetFocus();
 }
