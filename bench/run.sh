@@ -8,8 +8,8 @@
 #
 # Sizes (rvxlayout generate): 65535 clients, 500 configurations of 2,000
 # clients, 2,000 products (a 21 MB configuration store); 10000 clients, 76
-# configurations of 2,000, 305 products; 1000 clients, 15 configurations of
-# 1,000, 31 products. The stores grow as the client count does.
+# configurations of 2,000, 305 products; 1000 clients, 30 configurations of
+# 500, 31 products. The stores grow as the client count does.
 #
 # The program (b..e, h) is the real rvxadmin.exe, started and driven from
 # outside by uidrive: each figure is the time from sending the command until
@@ -57,7 +57,7 @@ layout_args() {
   case $1 in
     65535) echo "--clients 65535 --configs 500 --per-config 2000 --products 2000" ;;
     10000) echo "--clients 10000 --configs 76 --per-config 2000 --products 305" ;;
-    1000) echo "--clients 1000 --configs 15 --per-config 1000 --products 31" ;;
+    1000) echo "--clients 1000 --configs 30 --per-config 500 --products 31" ;;
     *) echo "--clients $1 --configs $(($1 * 500 / 65535 + 1)) --per-config $(($1 < 2000 ? $1 : 2000)) --products $(($1 * 2000 / 65535 + 1))" ;;
   esac
 }

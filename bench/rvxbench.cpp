@@ -11,6 +11,8 @@
 //                           and their data (LB_INITSTORAGE, redraw off)
 //   rvxbench setsel N M     M items selected one by one in a box of N items,
 //                           redraw on (what one LB_SETSEL per item costs)
+//   rvxbench delete N M     M items deleted one by one from a box of N (redraw
+//                           off): what moving items out of a long box costs
 //   rvxbench io DIR         the store's files read whole, and as many bytes as
 //                           config.kxs written, flushed and renamed; prints
 //                           "read-ms R write-ms W bytes B"
@@ -276,6 +278,21 @@ int SetSel(int n, int m)
     return 0;
 }
 
+int Delete(int n, int m)
+{
+    HWND frame, box = MakeBox(&frame);
+    FillBox(box, n);
+    Pump();
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    double start = Now();
+    int step = n / (m ? m : 1);
+    for (int i = m - 1; i >= 0; i--)
+        SendMessageA(box, LB_DELETESTRING, (WPARAM)(i * step), 0);
+    std::printf("ms %.1f items %d deleted %d\n", Now() - start, n, m);
+    DestroyWindow(frame);
+    return 0;
+}
+
 // Reads a whole file, as the libraries do: open, read all, close.
 long long ReadWhole(const std::string &path)
 {
@@ -325,7 +342,7 @@ int Io(const std::string &dir)
 
 int Usage()
 {
-    std::fputs("usage: rvxbench read | write | fill N | setsel N M | io DIR\n", stderr);
+    std::fputs("usage: rvxbench read | write | fill N | setsel N M | delete N M | io DIR\n", stderr);
     return 2;
 }
 
@@ -344,6 +361,8 @@ int main(int argc, char **argv)
         return Fill(std::atoi(argv[2]));
     if (command == "setsel" && argc == 4)
         return SetSel(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "delete" && argc == 4)
+        return Delete(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "io" && argc == 3)
         return Io(argv[2]);
     return Usage();

@@ -55,6 +55,8 @@ END_MESSAGE_MAP()
 BOOL CMainDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // The pages fill their boxes with every product and client.
+    CWaitCursor wait;
 
     // Start-up opened it already; the close on OK/Cancel balances this one.
     OpenProductRegistry();
@@ -160,6 +162,7 @@ void CMainDialog::RebuildWorkingCopies()
 
 void CMainDialog::OnResetAll()
 {
+    CWaitCursor wait;
     RebuildWorkingCopies();
     configPage.Refresh();
     assignmentsPage.Refresh();
@@ -216,6 +219,8 @@ int CMainDialog::CommitToStore()
 
 void CMainDialog::OnOK()
 {
+    // Saving and committing a large installation takes seconds.
+    CWaitCursor wait;
     if (!CommitToStore())
         return;   // the dialog stays open with every edit
     CloseProductRegistry();

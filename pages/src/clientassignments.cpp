@@ -8,6 +8,7 @@
 
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "resource.h"
 
@@ -59,15 +60,14 @@ void CClientAssignments::ShowCurrent()
 
     // Everything on the right that does not belong here goes back left.
     assigned.ClearSelection();
-    int selected = 0;
+    std::vector<int> selection;
     for (int i = 0; i < assigned.GetCount(); i++) {
         int key = (int)assigned.GetItemData(i);
-        if (!current || keys.find(key) == keys.end()) {
-            assigned.SetSel(i, TRUE);
-            selected++;
-        }
+        if (!current || keys.find(key) == keys.end())
+            selection.push_back(i);
     }
-    if (selected > 0)
+    assigned.SelectItems(selection);
+    if (!selection.empty())
         transfer.RemoveSelected();
 
     // Then the configuration's clients come over from the left.
@@ -81,7 +81,7 @@ void CClientAssignments::ShowCurrent()
         indexOfKey.reserve((size_t)count);
         for (int i = 0; i < count; i++)
             indexOfKey.emplace((int)available.GetItemData(i), i);
-        selected = 0;
+        selection.clear();
         for (POSITION pos = current->clients.GetHeadPosition(); pos != NULL;) {
             ClientRef *ref = current->clients.GetNext(pos);
             if (!ref)
@@ -93,11 +93,11 @@ void CClientAssignments::ShowCurrent()
                 if (keptKeys.find(ref->GetKey()) == keptKeys.end())
                     unshownClients.push_back(ref);
             } else {
-                available.SetSel(found->second, TRUE);
-                selected++;
+                selection.push_back(found->second);
             }
         }
-        if (selected > 0)
+        available.SelectItems(selection);
+        if (!selection.empty())
             transfer.AddSelected();
         // Moves arrive reversed: show the clients in the configuration's order,
         // so that storing them back changes nothing.

@@ -55,6 +55,7 @@ void CClientConfig::EnableRemoveConfiguration()
 
 void CClientConfig::InitPage()
 {
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     availableProducts.FillAll();
     transfer.Setup(this, 0, &availableProducts, &configurationProducts, &addButton, &removeButton);
     for (int code = 1; code <= 7; code++) {
@@ -98,6 +99,7 @@ void CClientConfig::ApplyOsFilter(int code)
 void CClientConfig::OnSelendokOs()
 {
     ListRedrawOff holdAvailable(availableProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     ApplyOsFilter(SelectedOsItemCode());
     osChosen = 1;
     modified = 1;
@@ -127,6 +129,7 @@ void CClientConfig::ShowCurrent()
     unshownProducts.clear();
     ListRedrawOff holdAvailable(availableProducts);
     ListRedrawOff holdConfigured(configurationProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     std::unordered_set<int> keys;
     if (current) {
         for (POSITION pos = current->products.GetHeadPosition(); pos != NULL;) {
@@ -199,6 +202,7 @@ void CClientConfig::ShowCurrent()
 
 void CClientConfig::ResetContents()
 {
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     availableProducts.ResetContent();
     availableProducts.FillAll();
     configurationProducts.ResetContent();
