@@ -68,8 +68,9 @@ measure_size() {
   local n=$1 dir="$scratch/inst-$1"
   # shellcheck disable=SC2046
   timeout 900 "$WINE" "$bin/rvxlayout.exe" generate "$(winpath "$dir")" $(layout_args "$n") >/dev/null
-  local products configs store
+  local products per store
   products=$(sed -n 's/.*--products \([0-9]*\).*/\1/p' <<<"$(layout_args "$n")")
+  per=$(sed -n 's/.*--per-config \([0-9]*\).*/\1/p' <<<"$(layout_args "$n")")
   store=$(( $(stat -c %s "$dir/catalogue.kxs") + $(stat -c %s "$dir/config.kxs") ))
   fig[$n,store]=$store
   export VELKAN_INSTALL
@@ -102,7 +103,8 @@ measure_size() {
     drive click "$title" 1030 >/dev/null
     drive view "$title" "Client assignments" >/dev/null
     drive choose "$title" 1019 "Bench Config 0003" >/dev/null
-    drive select "$title" 1018 "$(drive items "$title" 1018 | head -1)" >/dev/null
+    # (a client of none of the first three configurations)
+    drive select "$title" 1018 "$(printf 'CLIENT-%06d' $(( (3 * per) % n + 1 )))" >/dev/null
     drive click "$title" 1030 >/dev/null
     drive view "$title" "Conflict resolution" >/dev/null
     drive choose "$title" 1019 "Bench Config 0004" >/dev/null

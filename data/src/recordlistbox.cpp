@@ -124,8 +124,22 @@ ClientRef RecordListBox::GetClientRef(int index) const
 
 void RecordListBox::FillAllClients()
 {
-    ClientRefList all;
-    FillClients(GetClientRefs(all));
+    // Straight from the cache's records (every one bound): a reference list
+    // of them would be tens of thousands of objects made for one fill.
+    LoadClients();
+    const CPtrList &records = DataCache::Get().clients;
+    HGDIOBJ previousFont;
+    HDC dc = GetMeasuringDC(previousFont);
+    if (dc == NULL)
+        return;
+    ListRedrawOff hold(*this);
+    ResetContent();
+    ReserveItems(*this, records.GetCount());
+    for (POSITION pos = records.GetHeadPosition(); pos != NULL;) {
+        const ClientRecord *record = (const ClientRecord *)records.GetNext(pos);
+        AddItem(dc, record->name, record->key);
+    }
+    ReleaseMeasuringDC(dc, previousFont);
 }
 
 void ProductListBox::Fill(const ProductRefList &list)
