@@ -50,7 +50,7 @@ launch() {
 }
 bench() { timeout 600 "$WINE" "$bin/rvxbench.exe" "$@" | tr -d '\r'; }
 # field NAME LINE: the number after NAME in LINE
-field() { sed -n "s/.*$1 \([0-9.]*\).*/\1/p" <<<"$2" | head -1; }
+field() { sed -n "s/^\(.* \)\{0,1\}$1 \([0-9.]*\).*/\2/p" <<<"$2" | head -1; }
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 layout_args() {
@@ -103,8 +103,9 @@ measure_size() {
     drive click "$title" 1030 >/dev/null
     drive view "$title" "Client assignments" >/dev/null
     drive choose "$title" 1019 "Bench Config 0003" >/dev/null
-    # (a client of none of the first three configurations)
-    drive select "$title" 1018 "$(printf 'CLIENT-%06d' $(( (3 * per) % n + 1 )))" >/dev/null
+    # (a client of none of the first three configurations, another each run:
+    # the runs' OKs keep what the ones before added)
+    drive select "$title" 1018 "$(printf 'CLIENT-%06d' $(( (3 * per + k - 1) % n + 1 )))" >/dev/null
     drive click "$title" 1030 >/dev/null
     drive view "$title" "Conflict resolution" >/dev/null
     drive choose "$title" 1019 "Bench Config 0004" >/dev/null
