@@ -58,6 +58,7 @@ void CClientConfig::EnableRemoveConfiguration()
 
 void CClientConfig::InitPage()
 {
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     availableProducts.FillAll();
     transfer.Setup(this, 0, &availableProducts, &configurationProducts, &addButton, &removeButton);
     filter.Setup(&filterBox, &availableProducts);
@@ -101,6 +102,8 @@ void CClientConfig::ApplyOsFilter(int code)
 
 void CClientConfig::OnSelendokOs()
 {
+    ListRedrawOff holdAvailable(availableProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     filter.Suspend();
     ApplyOsFilter(SelectedOsItemCode());
     filter.Resume();
@@ -133,6 +136,9 @@ void CClientConfig::ShowCurrent()
 void CClientConfig::ShowCurrentUnfiltered()
 {
     unshownProducts.clear();
+    ListRedrawOff holdAvailable(availableProducts);
+    ListRedrawOff holdConfigured(configurationProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     std::unordered_set<int> keys;
     if (current) {
         for (POSITION pos = current->products.GetHeadPosition(); pos != NULL;) {
@@ -217,6 +223,7 @@ void CClientConfig::ShowCurrentUnfiltered()
 
 void CClientConfig::ResetContents()
 {
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     filter.Suspend();
     availableProducts.ResetContent();
     availableProducts.FillAll();
@@ -251,16 +258,24 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
 
 void CClientConfig::OnAddProducts()
 {
-    transfer.AddSelected();
-    filter.ItemsMoved();
+    {
+        ListRedrawOff holdAvailable(availableProducts);
+        ListRedrawOff holdConfigured(configurationProducts);
+        transfer.AddSelected();
+        filter.ItemsMoved();
+    }
     modified = 1;
     configurationProducts.SetFocus();
 }
 
 void CClientConfig::OnRemoveProducts()
 {
-    transfer.RemoveSelected();
-    filter.ItemsMoved();
+    {
+        ListRedrawOff holdAvailable(availableProducts);
+        ListRedrawOff holdConfigured(configurationProducts);
+        transfer.RemoveSelected();
+        filter.ItemsMoved();
+    }
     modified = 1;
     availableProducts.SetFocus();
 }
