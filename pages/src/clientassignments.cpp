@@ -49,7 +49,8 @@ void CClientAssignments::InitPage()
 void CClientAssignments::ShowCurrent()
 {
     // The configuration's clients are found among every client; the filter
-    // narrows the list again at the end.
+    // narrows the list again at the end. The box is drawn once.
+    ListRedrawOff holdAvailable(available);
     filter.Suspend();
     unshownClients.clear();
     ShowCurrentUnfiltered();
@@ -134,6 +135,7 @@ void CClientAssignments::StoreCurrent()
 
 void CClientAssignments::ResetContents()
 {
+    ListRedrawOff holdAvailable(available);
     filter.Suspend();
     available.ResetContent();
     available.FillAllClients();

@@ -127,7 +127,8 @@ void CClientConfig::StoreCurrent()
 void CClientConfig::ShowCurrent()
 {
     // The configuration's products are found among every product; the
-    // filter narrows the list again at the end.
+    // filter narrows the list again at the end. The box is drawn once.
+    ListRedrawOff holdAvailable(availableProducts);
     filter.Suspend();
     ShowCurrentUnfiltered();
     filter.Resume();
@@ -223,6 +224,7 @@ void CClientConfig::ShowCurrentUnfiltered()
 
 void CClientConfig::ResetContents()
 {
+    ListRedrawOff holdAvailable(availableProducts);
     ProductListBox::ShareableSnapshot marks(availableProducts);
     filter.Suspend();
     availableProducts.ResetContent();
