@@ -46,10 +46,16 @@ BOOL CAdminApp::InitInstance()
     title.LoadString(IDS_APP_TITLE);
     SetAppName(title);
 
-    OpenProductRegistry();
+    int loaded;
+    {
+        // A large installation takes seconds to load.
+        CWaitCursor wait;
+        OpenProductRegistry();
+        loaded = LoadAll();
+    }
     // LoadAll has shown its own message on failure. The library stays loaded
     // and the registry open: the process is about to end anyway.
-    if (!LoadAll())
+    if (!loaded)
         return FALSE;
 
     CString helpPath(m_pszHelpFilePath);

@@ -3,6 +3,9 @@
 // they can act.
 #include "listtransfer.h"
 
+#include <algorithm>
+#include <vector>
+
 ListTransfer::ListTransfer()
     : setUp(0), owner(NULL), left(NULL), right(NULL), addButton(NULL), removeButton(NULL),
       leftItemsButton(NULL), rightItemsButton(NULL), addedNotification(NULL),
@@ -48,6 +51,31 @@ void ListTransfer::RemoveSelected()
     MoveSelected(right, left, removeButton, rightItemsButton, addButton, leftItemsButton);
 }
 
+namespace {
+
+// Selects the items at indexes as LB_SETSEL would one by one, in that order,
+// but in one pass: contiguous runs at once, then anchor and caret on the
+// last one, where the last LB_SETSEL leaves them. One LB_SETSEL per item
+// costs a caret move each, which adds up over thousands of items.
+void SelectInOnePass(CListBox *box, const std::vector<int> &indexes)
+{
+    if (indexes.empty())
+        return;
+    std::vector<int> sorted(indexes);
+    std::sort(sorted.begin(), sorted.end());
+    for (size_t a = 0; a < sorted.size();) {
+        size_t b = a;
+        while (b + 1 < sorted.size() && sorted[b + 1] <= sorted[b] + 1)
+            ++b;
+        box->SendMessage(LB_SELITEMRANGEEX, (WPARAM)sorted[a], (LPARAM)sorted[b]);
+        a = b + 1;
+    }
+    box->SendMessage(LB_SETANCHORINDEX, (WPARAM)indexes.back());
+    box->SendMessage(LB_SETCARETINDEX, (WPARAM)indexes.back(), FALSE);
+}
+
+}  // namespace
+
 void ListTransfer::MoveSelected(CListBox *source, CListBox *target,
                                 CWnd *sourceButton, CWnd *sourceItemsButton,
                                 CWnd *targetButton, CWnd *targetItemsButton)
@@ -59,9 +87,29 @@ void ListTransfer::MoveSelected(CListBox *source, CListBox *target,
     if (dc == NULL)
         return;
 
+    // The selected items, asked for once (multiple-selection boxes; a
+    // single-selection one answers LB_ERR and is asked item by item).
+    int count = source->GetCount();
+    std::vector<int> selected;
+    int selectedCount = source->GetSelCount();
+    bool listed = selectedCount >= 0 && count > 0;
+    if (listed) {
+        selected.resize((size_t)count);
+        int got = source->GetSelItems(count, selected.data());
+        listed = got >= 0;
+        selected.resize(listed ? (size_t)got : 0);
+    }
+    // Without notifications nobody looks at the target in between: an
+    // unsorted target, where every item is appended, can take the selection
+    // of all moved items in one pass at the end.
+    bool selectAtEnd = listed && !removedNotification && !addedNotification &&
+                       !(::GetWindowLongA(target->m_hWnd, GWL_STYLE) & LBS_SORT);
+    std::vector<int> added;
+
     // From the end, so that deleting item i leaves the indices below it valid.
-    for (int i = source->GetCount() - 1; i >= 0; --i) {
-        if (source->GetSel(i) <= 0)
+    for (size_t k = listed ? selected.size() : (size_t)count; k-- > 0;) {
+        int i = listed ? selected[k] : (int)k;
+        if (!listed && source->GetSel(i) <= 0)
             continue;
 
         CString text;
@@ -69,7 +117,10 @@ void ListTransfer::MoveSelected(CListBox *source, CListBox *target,
         int j = target->AddString(text);
         if (j < 0)
             continue;   // the target is full (LB_ERRSPACE): leave the item where it is
-        target->SetSel(j, TRUE);
+        if (selectAtEnd)
+            added.push_back(j);
+        else
+            target->SetSel(j, TRUE);
         if (removedNotification)
             removedNotification(source, i, text, context);
         target->SetItemData(j, source->GetItemData(i));
@@ -81,6 +132,7 @@ void ListTransfer::MoveSelected(CListBox *source, CListBox *target,
         if (target->GetHorizontalExtent() < extent.cx)
             target->SetHorizontalExtent(extent.cx);
     }
+    SelectInOnePass(target, added);
 
     sourceButton->EnableWindow(FALSE);
     if (sourceItemsButton && source->GetCount() == 0)

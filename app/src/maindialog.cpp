@@ -58,6 +58,8 @@ END_MESSAGE_MAP()
 BOOL CMainDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // The pages fill their boxes with every product and client.
+    CWaitCursor wait;
 
     // Start-up opened it already; the close on OK/Cancel balances this one.
     OpenProductRegistry();
@@ -167,6 +169,7 @@ void CMainDialog::RebuildWorkingCopies()
 
 void CMainDialog::OnResetAll()
 {
+    CWaitCursor wait;
     RebuildWorkingCopies();
     configPage.Refresh();
     assignmentsPage.Refresh();
@@ -248,6 +251,8 @@ int CMainDialog::RunStoreSteps()
 
 void CMainDialog::OnOK()
 {
+    // Saving and committing a large installation takes seconds.
+    CWaitCursor wait;
     if (!CommitToStore())
         return;   // the dialog stays open with every edit
     CloseProductRegistry();

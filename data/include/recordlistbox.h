@@ -5,13 +5,34 @@
 #pragma once
 
 #include "datacache.h"
+#include <unordered_map>
 #include <vector>
+
+// Holds a box's redrawing off for a scope and has it drawn once at the end:
+// filling, filtering or moving thousands of items would otherwise repaint
+// the box for each one. Scopes nest: only the outermost one switches
+// drawing off and on again (one UI thread, so a plain count per window).
+class ListRedrawOff
+{
+public:
+    explicit ListRedrawOff(CWnd &box);
+    ~ListRedrawOff();
+    ListRedrawOff(const ListRedrawOff &) = delete;
+    ListRedrawOff &operator=(const ListRedrawOff &) = delete;
+
+private:
+    CWnd &box;
+};
 
 class RecordListBox : public CListBox
 {
 public:
     // Deselects every item (multiple-selection boxes).
     void ClearSelection();
+    // Selects the items at indexes as LB_SETSEL would one by one in that
+    // order (anchor and caret end on the last), in one pass: thousands of
+    // single LB_SETSEL calls move the caret each time.
+    void SelectItems(const std::vector<int> &indexes);
     // First item whose data is key; -1 if none.
     int IndexOfKey(int key) const;
     // Empties the box and lists the clients' names (item data = key), widening
@@ -56,6 +77,25 @@ public:
     OsCode GetOsFilter() const { return osFilter; }
     // Removes every item whose product is not marked shareable.
     void RemoveUnshareable();
+    // While a snapshot is held, each product's registry mark is read once
+    // and then answered from memory: one page action refills and filters
+    // the box several times over thousands of products, three registry
+    // calls each. The snapshot ends with the action (scopes nest).
+    class ShareableSnapshot
+    {
+    public:
+        explicit ShareableSnapshot(ProductListBox &box) : box(box) { ++box.snapshotDepth; }
+        ~ShareableSnapshot()
+        {
+            if (--box.snapshotDepth == 0)
+                box.shareable.clear();
+        }
+        ShareableSnapshot(const ShareableSnapshot &) = delete;
+        ShareableSnapshot &operator=(const ShareableSnapshot &) = delete;
+
+    private:
+        ProductListBox &box;
+    };
     // First item with ref's key; -1 if none.
     int FindItem(const ProductRef &ref) const;
     ProductRef GetItemRef(int index) const;
@@ -67,4 +107,7 @@ public:
 private:
     OsCode osFilter = 0;
     ProductRefList allProducts;
+    int IsShareableProduct(const ProductRef &ref);
+    int snapshotDepth = 0;
+    std::unordered_map<int, int> shareable;   // key -> mark, while a snapshot is held
 };

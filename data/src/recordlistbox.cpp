@@ -1,12 +1,61 @@
 // List boxes of clients and installed products; item data = record key.
 #include "recordlistbox.h"
+#include <algorithm>
 #include <unordered_map>
 #include "products.h"
 #include "clients.h"
 
+namespace {
+// Open redraw holds per box.
+std::unordered_map<HWND, int> redrawHolds;
+}
+
+ListRedrawOff::ListRedrawOff(CWnd &box_) : box(box_)
+{
+    if (box.m_hWnd && redrawHolds[box.m_hWnd]++ == 0)
+        box.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+ListRedrawOff::~ListRedrawOff()
+{
+    if (!box.m_hWnd)
+        return;
+    auto it = redrawHolds.find(box.m_hWnd);
+    if (it == redrawHolds.end() || --it->second > 0)
+        return;
+    redrawHolds.erase(it);
+    box.SendMessage(WM_SETREDRAW, TRUE);
+    box.Invalidate();
+}
+
+// Room for count more items before a fill: the box then grows its item
+// array once instead of a little at a time.
+static void ReserveItems(CListBox &box, int count)
+{
+    if (count > 0)
+        box.SendMessage(LB_INITSTORAGE, (WPARAM)count, (LPARAM)count * 32);
+}
+
 void RecordListBox::ClearSelection()
 {
     SetSel(-1, FALSE);
+}
+
+void RecordListBox::SelectItems(const std::vector<int> &indexes)
+{
+    if (indexes.empty())
+        return;
+    std::vector<int> sorted(indexes);
+    std::sort(sorted.begin(), sorted.end());
+    for (size_t a = 0; a < sorted.size();) {
+        size_t b = a;
+        while (b + 1 < sorted.size() && sorted[b + 1] <= sorted[b] + 1)
+            ++b;
+        SendMessage(LB_SELITEMRANGEEX, (WPARAM)sorted[a], (LPARAM)sorted[b]);
+        a = b + 1;
+    }
+    SendMessage(LB_SETANCHORINDEX, (WPARAM)indexes.back());
+    SendMessage(LB_SETCARETINDEX, (WPARAM)indexes.back(), FALSE);
 }
 
 int RecordListBox::IndexOfKey(int key) const
@@ -56,7 +105,9 @@ void RecordListBox::FillClients(const ClientRefList &list)
     HDC dc = GetMeasuringDC(previousFont);
     if (dc == NULL)
         return;
+    ListRedrawOff hold(*this);
     ResetContent();
+    ReserveItems(*this, list.GetCount());
     for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
         const ClientRef *ref = list.GetNext(pos);
         if (!ref->IsBound())
@@ -73,8 +124,22 @@ ClientRef RecordListBox::GetClientRef(int index) const
 
 void RecordListBox::FillAllClients()
 {
-    ClientRefList all;
-    FillClients(GetClientRefs(all));
+    // Straight from the cache's records (every one bound): a reference list
+    // of them would be tens of thousands of objects made for one fill.
+    LoadClients();
+    const CPtrList &records = DataCache::Get().clients;
+    HGDIOBJ previousFont;
+    HDC dc = GetMeasuringDC(previousFont);
+    if (dc == NULL)
+        return;
+    ListRedrawOff hold(*this);
+    ResetContent();
+    ReserveItems(*this, records.GetCount());
+    for (POSITION pos = records.GetHeadPosition(); pos != NULL;) {
+        const ClientRecord *record = (const ClientRecord *)records.GetNext(pos);
+        AddItem(dc, record->name, record->key);
+    }
+    ReleaseMeasuringDC(dc, previousFont);
 }
 
 void ProductListBox::Fill(const ProductRefList &list)
@@ -83,7 +148,9 @@ void ProductListBox::Fill(const ProductRefList &list)
     HDC dc = GetMeasuringDC(previousFont);
     if (dc == NULL)
         return;
+    ListRedrawOff hold(*this);
     ResetContent();
+    ReserveItems(*this, list.GetCount());
     for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
         const ProductRef *ref = list.GetNext(pos);
         if (!ref->IsBound())
@@ -103,6 +170,7 @@ void ProductListBox::Fill(const ProductRefList &list)
 
 void ProductListBox::SetOsFilter(OsCode code)
 {
+    ListRedrawOff hold(*this);
     if (code != 0) {
         for (int i = GetCount() - 1; i >= 0; i--) {
             ProductRef ref = GetItemRef(i);
@@ -115,11 +183,22 @@ void ProductListBox::SetOsFilter(OsCode code)
     osFilter = code;
 }
 
+int ProductListBox::IsShareableProduct(const ProductRef &ref)
+{
+    if (snapshotDepth == 0)
+        return IsShareable(ref.GetName());
+    auto found = shareable.find(ref.GetKey());
+    if (found == shareable.end())
+        found = shareable.emplace(ref.GetKey(), IsShareable(ref.GetName())).first;
+    return found->second;
+}
+
 void ProductListBox::RemoveUnshareable()
 {
+    ListRedrawOff hold(*this);
     for (int i = GetCount() - 1; i >= 0; i--) {
         ProductRef ref = GetItemRef(i);
-        if (!ref.IsBound() || !IsShareable(ref.GetName()))
+        if (!ref.IsBound() || !IsShareableProduct(ref))
             DeleteString((UINT)i);
     }
 }
@@ -175,7 +254,9 @@ void RecordListBox::ArrangeByKeys(const std::vector<int> &keys)
     // The texts are the same, so the horizontal extent stays right; keep it
     // across the reset, which may clear it.
     int extent = GetHorizontalExtent();
+    ListRedrawOff hold(*this);
     ResetContent();
+    ReserveItems(*this, count);
     for (int i : sequence) {
         int at = AddString(items[(size_t)i].text);
         if (at >= 0)

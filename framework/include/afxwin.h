@@ -12,3 +12,4 @@
 #include "afxbutton.h"
 #include "afxedit.h"
 #include "afxapp.h"
+#include "afxcursor.h"

@@ -34,10 +34,12 @@ uint32_t Crc32(const void *data, size_t size) {
 
 static const char kHex[] = "0123456789ABCDEF";
 
-std::string EscapeField(const std::string &text) {
-  if (text.empty()) return "%";
-  std::string out;
-  out.reserve(text.size());
+// Appends text's field form to out.
+static void EscapeInto(std::string &out, const std::string &text) {
+  if (text.empty()) {
+    out += '%';
+    return;
+  }
   for (unsigned char b : text) {
     if (b >= 0x21 && b <= 0x7E && b != '%') {
       out += static_cast<char>(b);
@@ -47,6 +49,12 @@ std::string EscapeField(const std::string &text) {
       out += kHex[b & 15];
     }
   }
+}
+
+std::string EscapeField(const std::string &text) {
+  std::string out;
+  out.reserve(text.size());
+  EscapeInto(out, text);
   return out;
 }
 
@@ -56,15 +64,22 @@ static int HexValue(char c) {
   return -1;
 }
 
-bool UnescapeField(const std::string &field, std::string *text) {
+// The text of the escaped field [p, p + n).
+static bool UnescapeInto(const char *p, size_t n, std::string *text) {
   text->clear();
-  if (field == "%") return true;
-  if (field.empty()) return false;
-  for (size_t i = 0; i < field.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(field[i]);
+  if (n == 1 && p[0] == '%') return true;
+  if (n == 0) return false;
+  // Most fields hold no escapes: check and copy them whole.
+  size_t plain = 0;
+  while (plain < n && static_cast<unsigned char>(p[plain]) >= 0x21 && static_cast<unsigned char>(p[plain]) <= 0x7E &&
+         p[plain] != '%')
+    ++plain;
+  text->assign(p, plain);
+  for (size_t i = plain; i < n; ++i) {
+    unsigned char b = static_cast<unsigned char>(p[i]);
     if (b == '%') {
-      if (i + 2 >= field.size()) return false;
-      int hi = HexValue(field[i + 1]), lo = HexValue(field[i + 2]);
+      if (i + 2 >= n) return false;
+      int hi = HexValue(p[i + 1]), lo = HexValue(p[i + 2]);
       if (hi < 0 || lo < 0) return false;
       char v = static_cast<char>(hi * 16 + lo);
       if (v == 0) return false;
@@ -79,7 +94,20 @@ bool UnescapeField(const std::string &field, std::string *text) {
   return true;
 }
 
+bool UnescapeField(const std::string &field, std::string *text) {
+  return UnescapeInto(field.data(), field.size(), text);
+}
+
+// No NUL, CR or LF, and not too long: what every stored text must be.
+static bool Storable(const std::string &text) {
+  if (text.size() > kMaxNameLength) return false;
+  for (char c : text)
+    if (c == '\0' || c == '\r' || c == '\n') return false;
+  return true;
+}
+
 bool CheckText(const std::string &text, const char *what, std::string *err) {
+  if (Storable(text)) return true;
   if (text.size() > kMaxNameLength) {
     *err = std::string(what) + " is longer than " + std::to_string(kMaxNameLength) +
            " bytes (" + std::to_string(text.size()) + "): the store cannot hold it";
@@ -100,6 +128,7 @@ bool CheckText(const std::string &text, const char *what, std::string *err) {
 }
 
 bool CheckName(const std::string &name, const char *what, std::string *err) {
+  if (!name.empty() && Storable(name)) return true;
   if (name.empty()) {
     *err = std::string("an empty ") + what + " name cannot be stored";
     return false;
@@ -141,8 +170,9 @@ namespace {
 
 class LineWriter {
  public:
-  explicit LineWriter(const char *kind, uint64_t generation) {
-    out_ = "KXSTORE " + std::to_string(kFormatVersion) + " " + kind + " " +
+  LineWriter(const char *kind, uint64_t generation, size_t expected) {
+    out_.reserve(expected);
+    out_ += "KXSTORE " + std::to_string(kFormatVersion) + " " + kind + " " +
            std::to_string(generation) + "\n";
   }
   LineWriter &Record(const char *tag) {
@@ -151,7 +181,7 @@ class LineWriter {
   }
   LineWriter &Field(const std::string &text) {
     out_ += ' ';
-    out_ += EscapeField(text);
+    EscapeInto(out_, text);
     return *this;
   }
   LineWriter &Tagged(const char *tag, const std::optional<std::string> &text) {
@@ -159,7 +189,7 @@ class LineWriter {
       out_ += ' ';
       out_ += tag;
       out_ += '=';
-      out_ += EscapeField(*text);
+      EscapeInto(out_, *text);
     }
     return *this;
   }
@@ -170,7 +200,10 @@ class LineWriter {
     static const char hex[] = "0123456789abcdef";
     for (int i = 0; i < 8; ++i) crc[i] = hex[(v >> (28 - 4 * i)) & 15];
     crc[8] = 0;
-    return out_ + "end " + crc + "\n";
+    out_ += "end ";
+    out_ += crc;
+    out_ += '\n';
+    return std::move(out_);
   }
 
  private:
@@ -180,7 +213,10 @@ class LineWriter {
 }  // namespace
 
 std::string WriteCatalogue(const Catalogue &c) {
-  LineWriter w("catalogue", c.generation);
+  size_t expected = 64;
+  for (const auto &h : c.homes) expected += 16 + h.name.size() + h.products.size() * 80;
+  expected += c.clients.size() * 48;
+  LineWriter w("catalogue", c.generation, expected);
   if (c.language) w.Record("language").Field(*c.language).End();
   for (const auto &h : c.homes) {
     w.Record("home").Field(h.name).End();
@@ -199,7 +235,14 @@ static void WriteStamp(LineWriter &w, const Stamp &s) {
 }
 
 std::string WriteConfigData(const ConfigData &d) {
-  LineWriter w("config", d.generation);
+  size_t expected = 128 + (d.commits.size() + d.removed.size() + 1) * 96;
+  for (const auto &r : d.removed) expected += r.name.size();
+  for (const auto &c : d.configs) {
+    expected += 64 + c.name.size() + c.os.size() + (c.stamp ? 96 : 0);
+    for (const auto &p : c.products) expected += 10 + p.size();
+    for (const auto &cl : c.clients) expected += 9 + cl.size();
+  }
+  LineWriter w("config", d.generation, expected);
   for (const auto &s : d.commits) WriteStamp(w.Record("commit"), s);
   for (const auto &r : d.removed) WriteStamp(w.Record("removed").Field(r.name), r.stamp);
   if (d.resolution) {
@@ -221,12 +264,23 @@ std::string WriteConfigData(const ConfigData &d) {
 
 namespace {
 
-struct Line {
-  size_t number;
-  std::string tag;
-  std::vector<std::string> fields;  // still escaped
+// A part of the file's bytes: a tag or a field, still escaped.
+struct Span {
+  const char *p = nullptr;
+  size_t n = 0;
+  bool Is(const char *text) const { return n == std::strlen(text) && std::memcmp(p, text, n) == 0; }
+  std::string Str(size_t most = std::string::npos) const { return std::string(p, n < most ? n : most); }
 };
 
+struct Line {
+  size_t number = 0;
+  Span tag;
+  std::vector<Span> fields;
+};
+
+// Reads a store file in place: the frame first (end line, checksum, no empty
+// field anywhere, header), then one record line at a time, so that a file of
+// a million lines is never held as a million small strings.
 class Reader {
  public:
   Reader(const std::string &path, std::string *err) : path_(path), err_(err) {}
@@ -240,17 +294,20 @@ class Reader {
     return false;
   }
 
-  // Splits the file into lines after checking the frame: header, end line,
-  // checksum. kind is "catalogue" or "config".
-  bool Frame(const std::string &bytes, const char *kind, uint64_t *generation, std::vector<Line> *lines) {
+  // Checks the frame: header, end line, checksum, and that no line holds an
+  // empty field. kind is "catalogue" or "config". Next then hands out the
+  // record lines after the header.
+  bool Frame(const std::string &bytes, const char *kind, uint64_t *generation) {
     if (bytes.empty()) return FailFile("the file is empty (a torn or truncated store file)");
     if (bytes.back() != '\n') return FailFile("the file does not end with its end line (truncated)");
     size_t lastStart = bytes.rfind('\n', bytes.size() - 2);
     lastStart = (lastStart == std::string::npos) ? 0 : lastStart + 1;
+    const char *data = bytes.data();
+    size_t lineCount = 0;
+    for (const char *q = data; (q = static_cast<const char *>(std::memchr(q, '\n', bytes.size() - (q - data))));
+         ++q)
+      ++lineCount;
     std::string last = bytes.substr(lastStart, bytes.size() - 1 - lastStart);
-    size_t lineCount = 1;
-    for (char ch : bytes) lineCount += (ch == '\n');
-    --lineCount;
     if (last.size() != 12 || last.compare(0, 4, "end ") != 0)
       return Fail(lineCount, "the end line with the checksum is missing (truncated file)");
     uint32_t want = 0;
@@ -269,39 +326,57 @@ class Reader {
     (void)want;
 #endif
 
-    size_t pos = 0, number = 0;
-    while (pos < lastStart) {
+    // Every line before the end line: no empty field (an empty line, a
+    // blank at either end, two blanks in a row).
+    // The first double blank of the file, found once: lines are checked in
+    // order, so it is the one to report if no earlier line fails.
+    size_t twoBlanks = bytes.find("  ");
+    size_t number = 0;
+    for (size_t pos = 0; pos < lastStart;) {
       size_t eol = bytes.find('\n', pos);
       ++number;
-      std::string text = bytes.substr(pos, eol - pos);
+      if (eol == pos || data[pos] == ' ' || data[eol - 1] == ' ' || (twoBlanks >= pos && twoBlanks < eol))
+        return Fail(number, "empty field (double or trailing blank)");
       pos = eol + 1;
-      Line line;
-      line.number = number;
-      size_t start = 0;
-      bool first = true;
-      while (start <= text.size()) {
-        size_t sp = text.find(' ', start);
-        if (sp == std::string::npos) sp = text.size();
-        std::string part = text.substr(start, sp - start);
-        if (part.empty()) return Fail(number, "empty field (double or trailing blank)");
-        if (first) line.tag = part; else line.fields.push_back(part);
-        first = false;
-        start = sp + 1;
-      }
-      lines->push_back(std::move(line));
     }
-    if (lines->empty()) return FailFile("the header line is missing");
-    const Line &h = lines->front();
-    if (h.tag != "KXSTORE" || h.fields.size() != 3)
+    if (lastStart == 0) return FailFile("the header line is missing");
+
+    data_ = data;
+    end_ = lastStart;
+    pos_ = 0;
+    number_ = 0;
+    Line h;
+    Next(&h);
+    if (!h.tag.Is("KXSTORE") || h.fields.size() != 3)
       return Fail(1, "not a store file (header \"KXSTORE <format> <kind> <generation>\" expected)");
-    if (h.fields[0] != std::to_string(kFormatVersion))
-      return Fail(1, "format version " + h.fields[0] + " is not understood (this library reads " +
+    if (h.fields[0].Str() != std::to_string(kFormatVersion))
+      return Fail(1, "format version " + h.fields[0].Str() + " is not understood (this library reads " +
                          std::to_string(kFormatVersion) + ")");
-    if (h.fields[1] != kind)
-      return Fail(1, "holds \"" + h.fields[1] + "\" data where \"" + kind + "\" data belong");
-    if (!ParseNumber(h.fields[2], generation) || *generation == 0)
+    if (!h.fields[1].Is(kind)) return Fail(1, "holds \"" + h.fields[1].Str() + "\" data where \"" + kind + "\" data belong");
+    if (!ParseNumber(h.fields[2].Str(), generation) || *generation == 0)
       return Fail(1, "the generation number is not a positive decimal number");
-    lines->erase(lines->begin());
+    return true;
+  }
+
+  // The next line of the frame, split at its blanks; false after the last.
+  bool Next(Line *line) {
+    if (pos_ >= end_) return false;
+    const char *p = data_ + pos_;
+    const char *eol = static_cast<const char *>(std::memchr(p, '\n', end_ - pos_));
+    pos_ = static_cast<size_t>(eol - data_) + 1;
+    line->number = ++number_;
+    line->fields.clear();
+    bool first = true;
+    while (p <= eol) {
+      const char *sp = static_cast<const char *>(std::memchr(p, ' ', static_cast<size_t>(eol - p)));
+      if (!sp) sp = eol;
+      Span part;
+      part.p = p;
+      part.n = static_cast<size_t>(sp - p);
+      if (first) line->tag = part; else line->fields.push_back(part);
+      first = false;
+      p = sp + 1;
+    }
     return true;
   }
 
@@ -317,11 +392,11 @@ class Reader {
 
   // Five fields from i: generation, host, user, process, time.
   bool StampAt(const Line &l, size_t i, Stamp *s) {
-    if (l.fields.size() != i + 5) return Fail(l.number, l.tag + " takes " + std::to_string(i + 5) + " fields");
+    if (l.fields.size() != i + 5) return Fail(l.number, l.tag.Str() + " takes " + std::to_string(i + 5) + " fields");
     uint64_t process = 0;
-    if (!ParseNumber(l.fields[i], &s->generation) || !Text(l, i + 1, "host", false, &s->host) ||
-        !Text(l, i + 2, "user", false, &s->user) || !ParseNumber(l.fields[i + 3], &process) ||
-        process > 0xFFFFFFFFu || !ParseSigned(l.fields[i + 4], &s->time))
+    if (!ParseNumber(l.fields[i].Str(), &s->generation) || !Text(l, i + 1, "host", false, &s->host) ||
+        !Text(l, i + 2, "user", false, &s->user) || !ParseNumber(l.fields[i + 3].Str(), &process) ||
+        process > 0xFFFFFFFFu || !ParseSigned(l.fields[i + 4].Str(), &s->time))
       return Fail(l.number, "a stamp is generation, host, user, process and time");
     s->process = static_cast<unsigned long>(process);
     return true;
@@ -336,7 +411,7 @@ class Reader {
   }
 
   bool Text(const Line &l, size_t i, const char *what, bool name, std::string *out) {
-    if (!UnescapeField(l.fields[i], out)) return Fail(l.number, std::string("badly escaped ") + what);
+    if (!UnescapeInto(l.fields[i].p, l.fields[i].n, out)) return Fail(l.number, std::string("badly escaped ") + what);
     std::string why;
     if (name ? !CheckName(*out, what, &why) : !CheckText(*out, what, &why)) return Fail(l.number, why);
     return true;
@@ -345,21 +420,23 @@ class Reader {
   // Optional tagged fields "tag=value" after the positional ones.
   bool Tagged(const Line &l, size_t from, const char *const *tags, std::optional<std::string> *const *outs) {
     for (size_t i = from; i < l.fields.size(); ++i) {
-      const std::string &f = l.fields[i];
-      size_t eq = f.find('=');
+      const Span &f = l.fields[i];
+      const char *eqp = static_cast<const char *>(std::memchr(f.p, '=', f.n));
+      size_t eq = eqp ? static_cast<size_t>(eqp - f.p) : std::string::npos;
       bool known = false;
       for (size_t t = 0; tags[t]; ++t) {
-        if (eq != std::string::npos && f.compare(0, eq, tags[t]) == 0 && std::strlen(tags[t]) == eq) {
+        if (eq != std::string::npos && std::strlen(tags[t]) == eq && std::memcmp(f.p, tags[t], eq) == 0) {
           if (*outs[t]) return Fail(l.number, std::string("field \"") + tags[t] + "\" given twice");
           std::string v;
-          if (!UnescapeField(f.substr(eq + 1), &v)) return Fail(l.number, std::string("badly escaped ") + tags[t]);
+          if (!UnescapeInto(f.p + eq + 1, f.n - eq - 1, &v))
+            return Fail(l.number, std::string("badly escaped ") + tags[t]);
           std::string why;
           if (!CheckText(v, tags[t], &why)) return Fail(l.number, why);
-          *outs[t] = v;
+          *outs[t] = std::move(v);
           known = true;
         }
       }
-      if (!known) return Fail(l.number, "unknown field \"" + f.substr(0, 32) + "\"");
+      if (!known) return Fail(l.number, "unknown field \"" + f.Str(32) + "\"");
     }
     return true;
   }
@@ -367,6 +444,8 @@ class Reader {
  private:
   std::string path_;
   std::string *err_;
+  const char *data_ = nullptr;
+  size_t end_ = 0, pos_ = 0, number_ = 0;
 };
 
 }  // namespace
@@ -374,22 +453,21 @@ class Reader {
 bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue *c, std::string *err) {
   *c = Catalogue();
   Reader r(path, err);
-  std::vector<Line> lines;
-  if (!r.Frame(bytes, "catalogue", &c->generation, &lines)) return false;
-  for (const Line &l : lines) {
-    if (l.tag == "language") {
+  if (!r.Frame(bytes, "catalogue", &c->generation)) return false;
+  for (Line l; r.Next(&l);) {
+    if (l.tag.Is("language")) {
       if (l.fields.size() != 1) return r.Fail(l.number, "language takes one field");
       if (c->language) return r.Fail(l.number, "a second language line");
       std::string v;
       if (!r.Text(l, 0, "language", true, &v)) return false;
       if (v.size() > kMaxLanguageLength) return r.Fail(l.number, "language abbreviation too long");
       c->language = v;
-    } else if (l.tag == "home") {
+    } else if (l.tag.Is("home")) {
       if (l.fields.size() != 1) return r.Fail(l.number, "home takes one field");
       Home h;
       if (!r.Text(l, 0, "home", true, &h.name)) return false;
       c->homes.push_back(std::move(h));
-    } else if (l.tag == "product") {
+    } else if (l.tag.Is("product")) {
       if (c->homes.empty()) return r.Fail(l.number, "a product before any home");
       if (l.fields.empty()) return r.Fail(l.number, "product without a name");
       Product p;
@@ -398,7 +476,7 @@ bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue 
       std::optional<std::string> *outs[] = {&p.label, &p.version, &p.size};
       if (!r.Tagged(l, 1, tags, outs)) return false;
       c->homes.back().products.push_back(std::move(p));
-    } else if (l.tag == "client") {
+    } else if (l.tag.Is("client")) {
       if (l.fields.empty()) return r.Fail(l.number, "client without a name");
       Client cl;
       if (!r.Text(l, 0, "client", true, &cl.name)) return false;
@@ -407,7 +485,7 @@ bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue 
       if (!r.Tagged(l, 1, tags, outs)) return false;
       c->clients.push_back(std::move(cl));
     } else {
-      return r.Fail(l.number, "unknown record \"" + l.tag.substr(0, 32) + "\"");
+      return r.Fail(l.number, "unknown record \"" + l.tag.Str(32) + "\"");
     }
   }
   return true;
@@ -416,36 +494,35 @@ bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue 
 bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigData *d, std::string *err) {
   *d = ConfigData();
   Reader r(path, err);
-  std::vector<Line> lines;
-  if (!r.Frame(bytes, "config", &d->generation, &lines)) return false;
+  if (!r.Frame(bytes, "config", &d->generation)) return false;
   // A stamp belongs to the resolution or configuration line right above it.
-  std::string previous;
+  enum { kOther, kResolution, kConfig } previous = kOther;
   std::unordered_set<std::string> names;  // a linear search each would make a long file quadratic
-  for (const Line &l : lines) {
-    std::string tag = previous;
-    previous = l.tag;
-    if (l.tag == "stamp") {
+  for (Line l; r.Next(&l);) {
+    auto above = previous;
+    previous = l.tag.Is("resolution") ? kResolution : l.tag.Is("config") ? kConfig : kOther;
+    if (l.tag.Is("stamp")) {
       Stamp s;
       if (!r.StampAt(l, 0, &s)) return false;
-      if (tag == "resolution") {
+      if (above == kResolution) {
         d->resolutionStamp = s;
-      } else if (tag == "config") {
+      } else if (above == kConfig) {
         d->configs.back().stamp = s;
       } else {
         return r.Fail(l.number, "a stamp that follows no resolution or config line");
       }
-    } else if (l.tag == "commit") {
+    } else if (l.tag.Is("commit")) {
       Stamp s;
       if (!r.StampAt(l, 0, &s)) return false;
       if (d->commits.size() >= kMaxCommits) return r.Fail(l.number, "more commit lines than a store keeps");
       d->commits.push_back(s);
-    } else if (l.tag == "removed") {
+    } else if (l.tag.Is("removed")) {
       Removal m;
       if (l.fields.empty()) return r.Fail(l.number, "removed takes a name and a stamp");
       if (!r.Text(l, 0, "configuration", true, &m.name) || !r.StampAt(l, 1, &m.stamp)) return false;
       if (d->removed.size() >= kMaxRemovals) return r.Fail(l.number, "more removed lines than a store keeps");
       d->removed.push_back(std::move(m));
-    } else if (l.tag == "resolution") {
+    } else if (l.tag.Is("resolution")) {
       if (l.fields.size() != 3) return r.Fail(l.number, "resolution takes three words");
       if (d->resolution) return r.Fail(l.number, "a second resolution line");
       Words w;
@@ -454,7 +531,7 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
           !r.Text(l, 2, "mandatory word", false, &w.mandatory))
         return false;
       d->resolution = w;
-    } else if (l.tag == "config") {
+    } else if (l.tag.Is("config")) {
       if (l.fields.size() != 6) return r.Fail(l.number, "config takes six fields");
       Configuration c;
       std::string value;
@@ -473,14 +550,15 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
       if (!names.insert(c.name).second)
         return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
       d->configs.push_back(std::move(c));
-    } else if (l.tag == "product" || l.tag == "client") {
-      if (d->configs.empty()) return r.Fail(l.number, l.tag + " before any config");
-      if (l.fields.size() != 1) return r.Fail(l.number, l.tag + " takes one field");
+    } else if (l.tag.Is("product") || l.tag.Is("client")) {
+      std::string tag = l.tag.Str();
+      if (d->configs.empty()) return r.Fail(l.number, tag + " before any config");
+      if (l.fields.size() != 1) return r.Fail(l.number, tag + " takes one field");
       std::string v;
-      if (!r.Text(l, 0, l.tag.c_str(), true, &v)) return false;
-      (l.tag == "product" ? d->configs.back().products : d->configs.back().clients).push_back(std::move(v));
+      if (!r.Text(l, 0, tag.c_str(), true, &v)) return false;
+      (tag == "product" ? d->configs.back().products : d->configs.back().clients).push_back(std::move(v));
     } else {
-      return r.Fail(l.number, "unknown record \"" + l.tag.substr(0, 32) + "\"");
+      return r.Fail(l.number, "unknown record \"" + l.tag.Str(32) + "\"");
     }
   }
   return true;

@@ -95,9 +95,14 @@ bool Begin(const char *entry, const char *ctx, const char *plat, std::string *di
 
 kx::CachedFile<kx::Catalogue> g_catalogue;
 
-bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err) {
+// The program asks for two fields of every client, one call each: a
+// catalogue looked at within this many milliseconds is not looked at again
+// for such a query (a list call always looks).
+const unsigned kItemQueryFreshMs = 20;
+
+bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
   return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, c,
-                         err);
+                         err, freshMs);
 }
 
 kx::CachedFile<kx::ConfigData> g_config;
@@ -386,13 +391,18 @@ static int ClientField(const char *entry, char *ctx, const char *plat, const cha
   kx::SetEmpty(out);
   std::string why, dir, n;
   const kx::Catalogue *c = nullptr;
-  if (!Begin(entry, ctx, plat, &dir, &why) || !NameArg(client, "client", &n, &why) || !Catalogue(dir, &c, &why))
+  if (!Begin(entry, ctx, plat, &dir, &why) || !NameArg(client, "client", &n, &why) ||
+      !Catalogue(dir, &c, &why, kItemQueryFreshMs))
     return Fail(err, why);
   const kx::Client *cl = FindClient(*c, n);
-  std::string path = TheStore().PathOf(dir, kx::kCatalogueFile);
-  if (!cl) return Fail(err, "no client \"" + n + "\" in " + path);
+  // Before saying no, make sure the answer does not come from an old read.
+  if (!cl && !Catalogue(dir, &c, &why)) return Fail(err, why);
+  if (!cl) cl = FindClient(*c, n);
+  if (!cl) return Fail(err, "no client \"" + n + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile));
   const auto &field = os ? cl->os : cl->version;
-  if (!field) return Fail(err, "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " + path);
+  if (!field)
+    return Fail(err, "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " +
+                         TheStore().PathOf(dir, kx::kCatalogueFile));
   if (out) {
     kx::HeapRelease(*out);
     *out = kx::HeapText(*field);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <unordered_map>
 
 #include "installer_api.h"
 #include "kx_out.h"
@@ -23,19 +24,47 @@ kx::Store &TheStore() {
   return store;
 }
 
-bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::Catalogue **c, std::string *err) {
-  static kx::CachedFile<kx::Catalogue> cache;
+kx::CachedFile<kx::Catalogue> g_catalogue;
+
+// The program asks for three fields of every product, one call each: a
+// catalogue looked at within this many milliseconds is not looked at again
+// for such a query (a list call always looks).
+const unsigned kItemQueryFreshMs = 20;
+
+bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::Catalogue **c, std::string *err,
+               unsigned freshMs = 0) {
   if (kx::ProcessFaults().Hit(entry, err) || !kx::CheckPlatform(plat, err) ||
       !kx::StoreDirectory(Self(), dir, err))
     return false;
-  return cache.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, *dir, kx::kCatalogueFile, c, err);
+  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, *dir, kx::kCatalogueFile, c,
+                         err, freshMs);
+}
+
+// The first product of that name in a home of the current catalogue; an
+// index per home, rebuilt when the catalogue is read again, keeps the
+// program's three queries per product from scanning the home each time.
+const kx::Product *FindProduct(const kx::Home &h, const char *name) {
+  static std::unordered_map<const kx::Home *, std::unordered_map<std::string, size_t>> index;
+  static unsigned long indexed = 0;
+  if (indexed != g_catalogue.Loads()) {
+    index.clear();
+    indexed = g_catalogue.Loads();
+  }
+  auto found = index.find(&h);
+  if (found == index.end()) {
+    found = index.emplace(&h, std::unordered_map<std::string, size_t>()).first;
+    found->second.reserve(h.products.size());
+    for (size_t i = 0; i < h.products.size(); ++i) found->second.emplace(h.products[i].name, i);
+  }
+  auto it = found->second.find(name);
+  return it == found->second.end() ? nullptr : &h.products[it->second];
 }
 
 // The first home of that name; with zero, which this registry knows only as 0.
 bool FindHome(const char *entry, const char *home, const char *plat, int zero, std::string *dir,
-              const kx::Home **h, std::string *err) {
+              const kx::Home **h, std::string *err, unsigned freshMs = 0) {
   const kx::Catalogue *c = nullptr;
-  if (!Catalogue(entry, plat, dir, &c, err)) return false;
+  if (!Catalogue(entry, plat, dir, &c, err, freshMs)) return false;
   if (zero != 0) {
     *err = "the third argument must be 0, not " + std::to_string(zero);
     return false;
@@ -61,11 +90,24 @@ int ProductField(const char *entry, Field field, const char *home, const char *p
   kx::SetEmpty(out);
   std::string why, dir;
   const kx::Home *h = nullptr;
-  if (!FindHome(entry, home, plat, zero, &dir, &h, &why)) return Fail(err, why);
+  if (!FindHome(entry, home, plat, zero, &dir, &h, &why, kItemQueryFreshMs)) return Fail(err, why);
   if (!product) return Fail(err, "no product name given");
   static const char *const names[] = {"label", "version", "size"};
-  for (const auto &p : h->products) {
-    if (p.name != product) continue;
+  const kx::Product *found = FindProduct(*h, product);
+  // Before saying no, make sure the answer does not come from an old read.
+  if (!found) {
+    const kx::Catalogue *c = nullptr;
+    if (!g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, &c,
+                         &why))
+      return Fail(err, why);
+    h = nullptr;
+    for (const auto &candidate : c->homes)
+      if (!h && candidate.name == home) h = &candidate;
+    if (!h) return Fail(err, std::string("no product home \"") + home + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile));
+    found = FindProduct(*h, product);
+  }
+  if (found) {
+    const kx::Product &p = *found;
     const std::optional<std::string> &value = field == kLabel ? p.label : field == kVersion ? p.version : p.size;
     if (!value)
       return Fail(err, "product \"" + p.name + "\" in home \"" + h->name + "\" has no " + names[field] + " (" +

@@ -8,6 +8,7 @@
 
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "keepplaces.h"
 #include "resource.h"
@@ -23,26 +24,6 @@ BEGIN_MESSAGE_MAP(CClientAssignments, CClientPage)
     ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveClients)
     ON_EN_CHANGE(IDC_FILTER, OnFilterChange)
 END_MESSAGE_MAP()
-
-namespace {
-
-// Holds a list box's redrawing off for a scope; many LB_SETSEL and moves
-// would otherwise repaint the box for each item.
-class RedrawOff
-{
-public:
-    explicit RedrawOff(CWnd &box) : box(box) { box.SendMessage(WM_SETREDRAW, FALSE); }
-    ~RedrawOff()
-    {
-        box.SendMessage(WM_SETREDRAW, TRUE);
-        box.Invalidate();
-    }
-
-private:
-    CWnd &box;
-};
-
-}
 
 CClientAssignments::CClientAssignments() : CClientPage(IDD_PAGE_ASSIGN)
 {
@@ -68,7 +49,8 @@ void CClientAssignments::InitPage()
 void CClientAssignments::ShowCurrent()
 {
     // The configuration's clients are found among every client; the filter
-    // narrows the list again at the end.
+    // narrows the list again at the end. The box is drawn once.
+    ListRedrawOff holdAvailable(available);
     filter.Suspend();
     unshownClients.clear();
     ShowCurrentUnfiltered();
@@ -77,8 +59,8 @@ void CClientAssignments::ShowCurrent()
 
 void CClientAssignments::ShowCurrentUnfiltered()
 {
-    RedrawOff holdAvailable(available);
-    RedrawOff holdAssigned(assigned);
+    ListRedrawOff holdAvailable(available);
+    ListRedrawOff holdAssigned(assigned);
 
     // The keys of the current configuration's clients.
     std::unordered_set<int> keys;
@@ -92,15 +74,14 @@ void CClientAssignments::ShowCurrentUnfiltered()
 
     // Everything on the right that does not belong here goes back left.
     assigned.ClearSelection();
-    int selected = 0;
+    std::vector<int> selection;
     for (int i = 0; i < assigned.GetCount(); i++) {
         int key = (int)assigned.GetItemData(i);
-        if (!current || keys.find(key) == keys.end()) {
-            assigned.SetSel(i, TRUE);
-            selected++;
-        }
+        if (!current || keys.find(key) == keys.end())
+            selection.push_back(i);
     }
-    if (selected > 0)
+    assigned.SelectItems(selection);
+    if (!selection.empty())
         transfer.RemoveSelected();
 
     // Then the configuration's clients come over from the left.
@@ -114,7 +95,7 @@ void CClientAssignments::ShowCurrentUnfiltered()
         indexOfKey.reserve((size_t)count);
         for (int i = 0; i < count; i++)
             indexOfKey.emplace((int)available.GetItemData(i), i);
-        selected = 0;
+        selection.clear();
         for (POSITION pos = current->clients.GetHeadPosition(); pos != NULL;) {
             ClientRef *ref = current->clients.GetNext(pos);
             if (!ref)
@@ -126,11 +107,11 @@ void CClientAssignments::ShowCurrentUnfiltered()
                 if (keptKeys.find(ref->GetKey()) == keptKeys.end())
                     unshownClients.push_back(ref);
             } else {
-                available.SetSel(found->second, TRUE);
-                selected++;
+                selection.push_back(found->second);
             }
         }
-        if (selected > 0)
+        available.SelectItems(selection);
+        if (!selection.empty())
             transfer.AddSelected();
         // Moves arrive reversed: show the clients in the configuration's order,
         // so that storing them back changes nothing.
@@ -154,6 +135,7 @@ void CClientAssignments::StoreCurrent()
 
 void CClientAssignments::ResetContents()
 {
+    ListRedrawOff holdAvailable(available);
     filter.Suspend();
     available.ResetContent();
     available.FillAllClients();
@@ -180,16 +162,24 @@ void CClientAssignments::OnAddClients()
         AfxMessageBox(IDS_NO_CONFIGURATION, MB_OK, 0);
         return;
     }
-    transfer.AddSelected();
-    filter.ItemsMoved();
+    {
+        ListRedrawOff holdAvailable(available);
+        ListRedrawOff holdAssigned(assigned);
+        transfer.AddSelected();
+        filter.ItemsMoved();
+    }
     modified = 1;
     assigned.SetFocus();
 }
 
 void CClientAssignments::OnRemoveClients()
 {
-    transfer.RemoveSelected();
-    filter.ItemsMoved();
+    {
+        ListRedrawOff holdAvailable(available);
+        ListRedrawOff holdAssigned(assigned);
+        transfer.RemoveSelected();
+        filter.ItemsMoved();
+    }
     modified = 1;
     available.SetFocus();
 }

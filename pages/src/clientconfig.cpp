@@ -58,6 +58,7 @@ void CClientConfig::EnableRemoveConfiguration()
 
 void CClientConfig::InitPage()
 {
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     availableProducts.FillAll();
     transfer.Setup(this, 0, &availableProducts, &configurationProducts, &addButton, &removeButton);
     filter.Setup(&filterBox, &availableProducts);
@@ -101,6 +102,8 @@ void CClientConfig::ApplyOsFilter(int code)
 
 void CClientConfig::OnSelendokOs()
 {
+    ListRedrawOff holdAvailable(availableProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     filter.Suspend();
     ApplyOsFilter(SelectedOsItemCode());
     filter.Resume();
@@ -124,7 +127,8 @@ void CClientConfig::StoreCurrent()
 void CClientConfig::ShowCurrent()
 {
     // The configuration's products are found among every product; the
-    // filter narrows the list again at the end.
+    // filter narrows the list again at the end. The box is drawn once.
+    ListRedrawOff holdAvailable(availableProducts);
     filter.Suspend();
     ShowCurrentUnfiltered();
     filter.Resume();
@@ -133,6 +137,9 @@ void CClientConfig::ShowCurrent()
 void CClientConfig::ShowCurrentUnfiltered()
 {
     unshownProducts.clear();
+    ListRedrawOff holdAvailable(availableProducts);
+    ListRedrawOff holdConfigured(configurationProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     std::unordered_set<int> keys;
     if (current) {
         for (POSITION pos = current->products.GetHeadPosition(); pos != NULL;) {
@@ -217,6 +224,8 @@ void CClientConfig::ShowCurrentUnfiltered()
 
 void CClientConfig::ResetContents()
 {
+    ListRedrawOff holdAvailable(availableProducts);
+    ProductListBox::ShareableSnapshot marks(availableProducts);
     filter.Suspend();
     availableProducts.ResetContent();
     availableProducts.FillAll();
@@ -251,16 +260,24 @@ void CClientConfig::ApplyChanges(ConfigurationRefList &list)
 
 void CClientConfig::OnAddProducts()
 {
-    transfer.AddSelected();
-    filter.ItemsMoved();
+    {
+        ListRedrawOff holdAvailable(availableProducts);
+        ListRedrawOff holdConfigured(configurationProducts);
+        transfer.AddSelected();
+        filter.ItemsMoved();
+    }
     modified = 1;
     configurationProducts.SetFocus();
 }
 
 void CClientConfig::OnRemoveProducts()
 {
-    transfer.RemoveSelected();
-    filter.ItemsMoved();
+    {
+        ListRedrawOff holdAvailable(availableProducts);
+        ListRedrawOff holdConfigured(configurationProducts);
+        transfer.RemoveSelected();
+        filter.ItemsMoved();
+    }
     modified = 1;
     availableProducts.SetFocus();
 }

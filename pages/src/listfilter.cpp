@@ -5,6 +5,7 @@
 // reserved in one step. Suspend shows every kept item and keeps them;
 // Resume learns from the box only which items left and which came in.
 #include "listfilter.h"
+#include "recordlistbox.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -52,7 +53,8 @@ void ListFilter::Show(bool everything)
     for (int i = 0; i < count; i++)
         if (box->GetSel(i) > 0)
             selected.insert(box->GetItemData(i));
-    box->SendMessage(WM_SETREDRAW, FALSE);
+    // Nested in the page's own hold, if any: the box is drawn once, at the end.
+    ListRedrawOff hold(*box);
     box->ResetContent();
     size_t bytes = 0;
     for (const Item &item : all)
@@ -68,8 +70,6 @@ void ListFilter::Show(bool everything)
         if (selected.count(item.data))
             box->SetSel(index, TRUE);
     }
-    box->SendMessage(WM_SETREDRAW, TRUE);
-    box->Invalidate();
 }
 
 void ListFilter::TextChanged()

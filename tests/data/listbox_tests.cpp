@@ -1,6 +1,8 @@
 // The record list boxes on real LISTBOX windows.
 #include "data_fixture.h"
 
+#include <memory>
+
 namespace {
 
 const char kProducts[] =
@@ -182,4 +184,87 @@ TEST_F(ListBoxes, ExtentGrowsToTheWidestText)
     int narrow = c.box.GetHorizontalExtent();
     c.box.FillAllClients();
     EXPECT_GT(c.box.GetHorizontalExtent(), narrow);
+}
+
+namespace {
+
+// Sets a product's registry mark as the layout tool does.
+void MarkShareable(const char *product, const char *value)
+{
+    HKEY key;
+    std::string path = std::string("SOFTWARE\\VELKAN\\BACKUP\\") + product;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL,
+                                             &key, NULL));
+    RegSetValueExA(key, "Shareable", 0, REG_SZ, (const BYTE *)value, (DWORD)strlen(value) + 1);
+    RegCloseKey(key);
+}
+
+struct SnapshotCase
+{
+    const char *name;
+    bool held;              // a snapshot spans both fills
+    Names afterUnmarking;   // the second fill, after "DT Forms" lost its mark
+};
+
+class ShareableSnapshots : public DataTest, public ::testing::WithParamInterface<SnapshotCase> {};
+
+}  // namespace
+
+// One page action reads each product's mark once; the next action reads it
+// again.
+TEST_P(ShareableSnapshots, MarksAreReadOncePerAction)
+{
+    Lay(kProducts);
+    RealBox<ProductListBox> b;
+    {
+        std::unique_ptr<ProductListBox::ShareableSnapshot> marks;
+        if (GetParam().held)
+            marks.reset(new ProductListBox::ShareableSnapshot(b.box));
+        b.box.FillAll();
+        EXPECT_EQ((Names{ "Mail Client (4.2)", "Forms (Designer) (3.1a)" }), b.Texts());
+        MarkShareable("DT Forms", "FALSE");
+        b.box.FillAll();
+        EXPECT_EQ(GetParam().afterUnmarking, b.Texts());
+    }
+    b.box.FillAll();
+    EXPECT_EQ((Names{ "Mail Client (4.2)" }), b.Texts()) << "the next action sees the registry as it is";
+    MarkShareable("DT Forms", "TRUE");
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, ShareableSnapshots,
+                         ::testing::Values(SnapshotCase{ "Held", true, { "Mail Client (4.2)", "Forms (Designer) (3.1a)" } },
+                                           SnapshotCase{ "None", false, { "Mail Client (4.2)" } }),
+                         [](const ::testing::TestParamInfo<SnapshotCase> &info) { return std::string(info.param.name); });
+
+namespace {
+
+// The WM_SETREDRAW values a subclassed box received.
+std::vector<WPARAM> g_redraws;
+WNDPROC g_listProc;
+
+LRESULT CALLBACK RecordRedraw(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_SETREDRAW)
+        g_redraws.push_back(wp);
+    return CallWindowProcA(g_listProc, hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+// Nested holds: drawing goes off once and on again only when the outermost
+// hold ends.
+TEST_F(ListBoxes, RedrawHoldsNestAndTheOutermostEnds)
+{
+    Lay(kProducts);
+    RealBox<ProductListBox> b;
+    g_redraws.clear();
+    g_listProc = (WNDPROC)SetWindowLongPtrA(b.hwnd, GWLP_WNDPROC, (LONG_PTR)RecordRedraw);
+    {
+        ListRedrawOff outer(b.box);
+        b.box.FillAll();   // holds and ends its own
+        EXPECT_EQ((std::vector<WPARAM>{ FALSE }), g_redraws) << "the fill's own hold switched drawing on";
+        EXPECT_EQ(2, b.box.GetCount());
+    }
+    EXPECT_EQ((std::vector<WPARAM>{ FALSE, TRUE }), g_redraws);
+    SetWindowLongPtrA(b.hwnd, GWLP_WNDPROC, (LONG_PTR)g_listProc);
 }

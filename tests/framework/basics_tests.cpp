@@ -269,3 +269,23 @@ TEST(RuntimeClassTest, CreateObject)
 }
 
 } // namespace
+
+// The hourglass for a scope; scopes nest and each puts back what it found.
+TEST(WaitCursorTest, ShowsTheHourglassAndPutsBackThePreviousCursor)
+{
+    HCURSOR arrow = ::LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    HCURSOR wait = ::LoadCursorA(NULL, (LPCSTR)IDC_WAIT);
+    ::SetCursor(arrow);
+    {
+        CWaitCursor outer;
+        EXPECT_EQ(wait, ::GetCursor());
+        {
+            CWaitCursor inner;
+            ::SetCursor(arrow);   // as a message box would
+            inner.Restore();
+            EXPECT_EQ(wait, ::GetCursor());
+        }
+        EXPECT_EQ(wait, ::GetCursor());
+    }
+    EXPECT_EQ(arrow, ::GetCursor());
+}

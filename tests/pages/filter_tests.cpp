@@ -146,3 +146,68 @@ TEST_P(FilterOk, WritesTheSameAsWithoutAFilter)
 
 INSTANTIATE_TEST_SUITE_P(Filters, FilterOk, ::testing::Values("", "c", "zz", "FORMS"),
                          [](const ::testing::TestParamInfo<const char *> &i) { return "f" + std::to_string(i.index); });
+
+namespace {
+
+std::vector<WPARAM> g_redraws;
+WNDPROC g_leftProc = NULL;
+
+LRESULT CALLBACK RecordRedraw(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_SETREDRAW)
+        g_redraws.push_back(wp);
+    return CallWindowProcA(g_leftProc, hwnd, msg, wp, lp);
+}
+
+}
+
+struct FilteredAction
+{
+    const char *name;
+    const char *page;     // "config" or "assign"
+    const char *filter;
+    const char *action;   // "add", "remove", "switch" or "system"
+    const char *item;     // moved item or configuration shown
+};
+
+class FilterDrawsOnce : public PagesTest, public ::testing::WithParamInterface<FilteredAction>
+{
+};
+
+// The filter's refill nests in the page's own redraw hold: whatever a page
+// action does to the left-hand list while a filter is in force, drawing goes
+// off once and on again once, at the end.
+TEST_P(FilterDrawsOnce, PerPageAction)
+{
+    Open();
+    const FilteredAction &a = GetParam();
+    CClientPage &page = std::string(a.page) == "config" ? (CClientPage &)config : (CClientPage &)assignments;
+    const std::string action = a.action;
+    SetFilter(page, a.filter);
+    if (action == "add")
+        SelectItems(page, IDC_LEFT_LIST, {a.item});
+    else if (action == "remove")
+        SelectItems(page, IDC_RIGHT_LIST, {a.item});
+    HWND left = Item(page, IDC_LEFT_LIST);
+    g_redraws.clear();
+    g_leftProc = (WNDPROC)SetWindowLongPtrA(left, GWLP_WNDPROC, (LONG_PTR)RecordRedraw);
+    if (action == "add" || action == "remove") {
+        ui::Click(page.m_hWnd, action == "add" ? IDC_ADD : IDC_REMOVE);
+    } else if (action == "switch") {
+        SelectConfiguration(page, a.item);
+    } else {
+        SendMessageA(Item(page, IDC_OS), CB_SETCURSEL, 0, 0);
+        ui::Notify(page.m_hWnd, IDC_OS, CBN_SELENDOK);
+    }
+    SetWindowLongPtrA(left, GWLP_WNDPROC, (LONG_PTR)g_leftProc);
+    EXPECT_EQ((std::vector<WPARAM>{FALSE, TRUE}), g_redraws);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, FilterDrawsOnce,
+    ::testing::Values(FilteredAction{"assign_add", "assign", "c", "add", "C4"},
+                      FilteredAction{"assign_remove_unmatched", "assign", "5", "remove", "C2"},
+                      FilteredAction{"assign_switch", "assign", "c", "switch", "Beta"},
+                      FilteredAction{"config_switch", "config", "a", "switch", "Beta"},
+                      FilteredAction{"config_system", "config", "a", "system", ""}),
+    [](const ::testing::TestParamInfo<FilteredAction> &i) { return std::string(i.param.name); });

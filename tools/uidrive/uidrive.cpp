@@ -23,6 +23,13 @@
 //   uidrive message CAPTION [ms]      wait for the tool's message box, print its text
 //   uidrive answer CAPTION ID         press a button of the tool's message box (IDOK 1, IDYES 6)
 //   uidrive warmup                    create and destroy a window and a dialog
+//   uidrive time COMMAND CAPTION ...  run COMMAND and print "ms N": how long the tool took
+//                                     to handle it and wait for input again
+//   uidrive launch CAPTION PROGRAM [ms]  start PROGRAM; print "ms N" once its dialog
+//                                     shows and it waits for input (the program
+//                                     keeps our standard output open: write it
+//                                     to a file, not to a pipe)
+//   uidrive memory CAPTION            print the tool's "peak-working-set B peak-pagefile B"
 //
 // Commands are sent, not posted, so that they reach the tool in the order
 // given; a command that opens a modal box returns once the box runs (the next
@@ -30,6 +37,7 @@
 // are driven (or of the program UIDRIVE_PROGRAM names).
 #include <windows.h>
 #include <tlhelp32.h>
+#include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -146,9 +154,22 @@ void Sync(HWND h) {
   if (IsWindow(h)) WaitIdle(h);
 }
 
+double NowMs() {
+  LARGE_INTEGER f, t;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t);
+  return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
+}
+
+// What "time" reports: the time spent in Send, from the command's sending
+// until the tool waits for input again; not this program's own start.
+double g_sentMs = 0;
+
 void Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  double start = NowMs();
   SendNotifyMessageW(h, msg, wp, lp);
   Sync(h);
+  g_sentMs += NowMs() - start;
 }
 
 void Notify(HWND ctl, int code) {
@@ -165,9 +186,11 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive wait|gone|view|choose|click|close|text|settext|select|check|items|key|message|answer "
-        "CAPTION [ARG...]\n"
-        "       uidrive window|closewindow CLASS [ms]\n", stderr);
+  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|message|answer|"
+        "memory CAPTION [ARG...]\n"
+        "       uidrive window|closewindow CLASS [ms]\n"
+        "       uidrive launch CAPTION PROGRAM [ms]\n"
+        "       uidrive warmup\n", stderr);
   return 2;
 }
 
@@ -210,9 +233,65 @@ UINT KeyCode(const char *name) {
   return (UINT)strtoul(name, 0, 0);
 }
 
+// Starts the program and waits until its dialog is visible and the program
+// waits for input: the time a user waits at start-up.
+int Launch(const char *caption, const char *program, DWORD ms) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::string line = std::string("\"") + program + "\"";
+  double start = NowMs();
+  if (!CreateProcessA(program, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+    fprintf(stderr, "uidrive: cannot start %s (error %lu)\n", program, GetLastError());
+    return 1;
+  }
+  HWND dlg = NULL;
+  for (;;) {
+    dlg = FindDialog(caption);
+    if (dlg && IsWindowVisible(dlg)) break;
+    if (WaitForSingleObject(pi.hProcess, 5) == WAIT_OBJECT_0 || NowMs() - start > ms) {
+      fprintf(stderr, "uidrive: \"%s\" did not show\n", caption);
+      return 1;
+    }
+  }
+  Sync(dlg);
+  printf("ms %.1f\n", NowMs() - start);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return 0;
+}
+
+int Memory(HWND dlg) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(dlg, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!process || !GetProcessMemoryInfo(process, &counters, sizeof counters)) {
+    fprintf(stderr, "uidrive: cannot read the memory counters (error %lu)\n", GetLastError());
+    return 1;
+  }
+  CloseHandle(process);
+  printf("peak-working-set %llu peak-pagefile %llu\n", (unsigned long long)counters.PeakWorkingSetSize,
+         (unsigned long long)counters.PeakPagefileUsage);
+  return 0;
+}
+
+int Run(int argc, char **argv);
+
 int main(int argc, char **argv) {
+  if (argc > 2 && !strcmp(argv[1], "time")) {
+    int rc = Run(argc - 1, argv + 1);
+    printf("ms %.1f\n", g_sentMs);
+    return rc;
+  }
+  return Run(argc, argv);
+}
+
+int Run(int argc, char **argv) {
   if (argc == 2 && !strcmp(argv[1], "warmup")) return Warmup();
   if (argc < 3) return Usage();
+  if (!strcmp(argv[1], "launch") && argc > 3) return Launch(argv[2], argv[3], argc > 4 ? strtoul(argv[4], 0, 10) : 120000);
   const char *cmd = argv[1], *caption = argv[2];
   if (!strcmp(cmd, "window")) {
     DWORD ms = argc > 3 ? strtoul(argv[3], 0, 10) : 30000;
@@ -261,6 +340,7 @@ int main(int argc, char **argv) {
   }
   HWND dlg = WaitDialog(caption, 5000);
   if (!dlg) { fprintf(stderr, "uidrive: no window \"%s\"\n", caption); return 1; }
+  if (!strcmp(cmd, "memory")) return Memory(dlg);
   if ((!strcmp(cmd, "view") && argc > 3) || (!strcmp(cmd, "choose") && argc > 4)) {
     bool view = !strcmp(cmd, "view");
     HWND box = view ? GetDlgItem(dlg, kViewBox) : FindControl(dlg, atoi(argv[3]));

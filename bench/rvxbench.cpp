@@ -1,0 +1,369 @@
+// rvxbench: the floors the program's figures are measured against, each in a
+// process of its own, each printing "ms <milliseconds>" (and more fields
+// where named) on one line.
+//
+//   rvxbench read           everything start-up reads, through the installer
+//                           libraries alone (the store named by VELKAN_INSTALL)
+//   rvxbench write          every configuration and the default saved and
+//                           committed through the libraries alone (timed from
+//                           makeTempFiles to the end of the commit)
+//   rvxbench fill N         one list box like the pages' filled with N items
+//                           and their data (LB_INITSTORAGE, redraw off)
+//   rvxbench setsel N M     M items selected one by one in a box of N items,
+//                           redraw on (what one LB_SETSEL per item costs)
+//   rvxbench delete N M     M items deleted one by one from a box of N (redraw
+//                           off): what moving items out of a long box costs
+//   rvxbench io DIR         the store's files read whole, and as many bytes as
+//                           config.kxs written, flushed and renamed; prints
+//                           "read-ms R write-ms W bytes B"
+//
+// Nothing here checks the program: these are the costs it cannot avoid.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "installer_api.h"
+
+namespace {
+
+const char kPlatform[] = "win32";
+
+double Now()
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
+void FreeList(char **names, KXCOUNT count)
+{
+    for (KXCOUNT i = 0; i < count; i++)
+        PKRGfree(names[i]);
+    if (names)
+        PKRGfree(names);
+}
+
+void FreeText(char *&text)
+{
+    if (text)
+        PKRGfree(text);
+    text = NULL;
+}
+
+struct Configuration {
+    std::string name, administrator, location, mandatory, os;
+    int value = 0;
+    std::vector<std::string> products, clients;
+};
+
+// Reads the configurations and the default; with keep, into *out.
+int ReadConfigurations(char *ctx, std::vector<Configuration> *out)
+{
+    char **names = NULL, *err = NULL;
+    KXCOUNT count = 0;
+    if (getAllConfigurations(ctx, kPlatform, &names, &count, &err) != 0) {
+        std::fprintf(stderr, "rvxbench: %s\n", err ? err : "getAllConfigurations failed");
+        return 0;
+    }
+    for (KXCOUNT i = 0; i < count; i++) {
+        char **products = NULL, **clients = NULL;
+        KXCOUNT productCount = 0, clientCount = 0;
+        char *administrator = NULL, *location = NULL, *mandatory = NULL, *os = NULL;
+        int value = 0;
+        err = NULL;
+        getConfiguration(ctx, kPlatform, names[i], &products, &productCount, &administrator, &location,
+                         &mandatory, &os, &value, &err);
+        FreeText(err);
+        getConfigurationClients(ctx, kPlatform, names[i], &clients, &clientCount, &err);
+        FreeText(err);
+        if (out) {
+            Configuration c;
+            c.name = names[i];
+            c.administrator = administrator ? administrator : "";
+            c.location = location ? location : "";
+            c.mandatory = mandatory ? mandatory : "";
+            c.os = os ? os : "";
+            c.value = value;
+            for (KXCOUNT p = 0; p < productCount; p++)
+                c.products.push_back(products[p]);
+            for (KXCOUNT k = 0; k < clientCount; k++)
+                c.clients.push_back(clients[k]);
+            out->push_back(std::move(c));
+        }
+        FreeList(products, productCount);
+        FreeList(clients, clientCount);
+        FreeText(administrator);
+        FreeText(location);
+        FreeText(mandatory);
+        FreeText(os);
+    }
+    FreeList(names, count);
+    return 1;
+}
+
+int Read()
+{
+    double start = Now();
+    char language[KX_LANG_SIZE];
+    char *err = NULL;
+    getCurrentLangAbrev(language, &err);
+    FreeText(err);
+    PKRGinit();
+    char ctx[KX_CONTEXT_SIZE];
+    kxsaoh(kPlatform, ctx);
+
+    char **homes = NULL;
+    KXCOUNT homeCount = 0;
+    getAllVelkanHomes(kPlatform, &homes, &homeCount);
+    if (homeCount > 0) {
+        char **products = NULL;
+        KXCOUNT count = 0;
+        getInstalledProducts(homes[0], kPlatform, 0, &products, &count, &err);
+        FreeText(err);
+        for (KXCOUNT i = 0; i < count; i++) {
+            char *text = NULL;
+            getInstalledProductLabel(homes[0], kPlatform, 0, products[i], &text, &err);
+            FreeText(text);
+            FreeText(err);
+            getInstalledProductVersion(homes[0], kPlatform, 0, products[i], &text, &err);
+            FreeText(text);
+            FreeText(err);
+            getInstalledProductSize(homes[0], kPlatform, 0, products[i], &text, &err);
+            FreeText(text);
+            FreeText(err);
+        }
+        FreeList(products, count);
+    }
+    FreeList(homes, homeCount);
+
+    double products = Now() - start;
+    if (!ReadConfigurations(ctx, NULL))
+        return 1;
+    double configurations = Now() - start - products;
+
+    char **clients = NULL;
+    KXCOUNT clientCount = 0;
+    getAllClients(ctx, kPlatform, &clients, &clientCount, &err);
+    FreeText(err);
+    for (KXCOUNT i = 0; i < clientCount; i++) {
+        char *text = NULL;
+        getClientOS(ctx, kPlatform, clients[i], &text, &err);
+        FreeText(text);
+        FreeText(err);
+        getClientOSVersion(ctx, kPlatform, clients[i], &text, &err);
+        FreeText(text);
+        FreeText(err);
+    }
+    FreeList(clients, clientCount);
+
+    char *administrator = NULL, *location = NULL, *mandatory = NULL;
+    getConflictResolution(ctx, kPlatform, &administrator, &location, &mandatory, &err);
+    FreeText(administrator);
+    FreeText(location);
+    FreeText(mandatory);
+    FreeText(err);
+    PKRGclose();
+    double all = Now() - start;
+    std::printf("ms %.1f clients %u products-ms %.1f configurations-ms %.1f clients-ms %.1f\n", all,
+                (unsigned)clientCount, products, configurations, all - products - configurations);
+    return 0;
+}
+
+int Write()
+{
+    char ctx[KX_CONTEXT_SIZE];
+    kxsaoh(kPlatform, ctx);
+    std::vector<Configuration> configurations;
+    if (!ReadConfigurations(ctx, &configurations))
+        return 1;
+    char *administrator = NULL, *location = NULL, *mandatory = NULL, *err = NULL;
+    getConflictResolution(ctx, kPlatform, &administrator, &location, &mandatory, &err);
+    FreeText(err);
+
+    double start = Now();
+    if (makeTempFiles(ctx, kPlatform, &err) != 0) {
+        std::fprintf(stderr, "rvxbench: %s\n", err ? err : "makeTempFiles failed");
+        return 1;
+    }
+    std::vector<char *> names;
+    for (const Configuration &c : configurations) {
+        names.clear();
+        for (const std::string &p : c.products)
+            names.push_back((char *)p.c_str());
+        int rc = setConfiguration(ctx, kPlatform, c.name.c_str(), names.empty() ? NULL : names.data(),
+                                  (KXCOUNT)names.size(), c.administrator.c_str(), c.location.c_str(),
+                                  c.mandatory.c_str(), c.os.c_str(), c.value, &err);
+        names.clear();
+        for (const std::string &k : c.clients)
+            names.push_back((char *)k.c_str());
+        if (rc == 0)
+            rc = setConfigurationClients(ctx, kPlatform, c.name.c_str(), names.empty() ? NULL : names.data(),
+                                         (KXCOUNT)names.size(), &err);
+        if (rc != 0) {
+            std::fprintf(stderr, "rvxbench: %s\n", err ? err : "saving failed");
+            return 1;
+        }
+    }
+    if (administrator && location && mandatory)
+        setConflictResolution(ctx, kPlatform, administrator, location, mandatory, &err);
+    FreeText(err);
+    if (commitRVXChanges(ctx, kPlatform, &err) != 0) {
+        std::fprintf(stderr, "rvxbench: %s\n", err ? err : "commit failed");
+        return 1;
+    }
+    std::printf("ms %.1f configurations %u\n", Now() - start, (unsigned)configurations.size());
+    FreeText(administrator);
+    FreeText(location);
+    FreeText(mandatory);
+    return 0;
+}
+
+// A list box with the pages' styles in a window of its own.
+HWND MakeBox(HWND *frame)
+{
+    *frame = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
+    return CreateWindowA("LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
+                         LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT, 0, 0, 200, 280, *frame, NULL, NULL, NULL);
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+void FillBox(HWND box, int n)
+{
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(box, LB_INITSTORAGE, (WPARAM)n, (LPARAM)n * 16);
+    char text[32];
+    for (int i = 0; i < n; i++) {
+        std::snprintf(text, sizeof text, "CLIENT-%05d", i);
+        LRESULT at = SendMessageA(box, LB_ADDSTRING, 0, (LPARAM)text);
+        SendMessageA(box, LB_SETITEMDATA, (WPARAM)at, (LPARAM)i);
+    }
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, NULL, TRUE);
+    UpdateWindow(box);
+}
+
+int Fill(int n)
+{
+    HWND frame, box = MakeBox(&frame);
+    Pump();
+    double start = Now();
+    FillBox(box, n);
+    std::printf("ms %.1f items %d\n", Now() - start, n);
+    DestroyWindow(frame);
+    return 0;
+}
+
+int SetSel(int n, int m)
+{
+    HWND frame, box = MakeBox(&frame);
+    FillBox(box, n);
+    Pump();
+    double start = Now();
+    for (int i = 0; i < m; i++)
+        SendMessageA(box, LB_SETSEL, TRUE, (LPARAM)(i * (n / (m ? m : 1))));
+    std::printf("ms %.1f items %d selected %d\n", Now() - start, n, m);
+    DestroyWindow(frame);
+    return 0;
+}
+
+int Delete(int n, int m)
+{
+    HWND frame, box = MakeBox(&frame);
+    FillBox(box, n);
+    Pump();
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    double start = Now();
+    int step = n / (m ? m : 1);
+    for (int i = m - 1; i >= 0; i--)
+        SendMessageA(box, LB_DELETESTRING, (WPARAM)(i * step), 0);
+    std::printf("ms %.1f items %d deleted %d\n", Now() - start, n, m);
+    DestroyWindow(frame);
+    return 0;
+}
+
+// Reads a whole file, as the libraries do: open, read all, close.
+long long ReadWhole(const std::string &path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    LARGE_INTEGER size;
+    GetFileSizeEx(h, &size);
+    std::string bytes((size_t)size.QuadPart, '\0');
+    DWORD got = 0;
+    BOOL ok = bytes.empty() || ReadFile(h, &bytes[0], (DWORD)bytes.size(), &got, NULL);
+    CloseHandle(h);
+    return ok ? (long long)got : -1;
+}
+
+int Io(const std::string &dir)
+{
+    double start = Now();
+    long long catalogue = ReadWhole(dir + "\\catalogue.kxs");
+    long long config = ReadWhole(dir + "\\config.kxs");
+    double read = Now() - start;
+    if (catalogue < 0 || config < 0) {
+        std::fprintf(stderr, "rvxbench: cannot read the store in %s\n", dir.c_str());
+        return 1;
+    }
+
+    std::string bytes((size_t)config, 'x');
+    std::string pending = dir + "\\bench.pending", target = dir + "\\bench.out";
+    start = Now();
+    HANDLE h = CreateFileA(pending.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    DWORD put = 0;
+    BOOL ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &put, NULL) &&
+              FlushFileBuffers(h);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    ok = ok && MoveFileExA(pending.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+    double write = Now() - start;
+    DeleteFileA(target.c_str());
+    DeleteFileA(pending.c_str());
+    if (!ok) {
+        std::fprintf(stderr, "rvxbench: cannot write %s\n", pending.c_str());
+        return 1;
+    }
+    std::printf("read-ms %.1f write-ms %.1f bytes %lld\n", read, write, catalogue + config);
+    return 0;
+}
+
+int Usage()
+{
+    std::fputs("usage: rvxbench read | write | fill N | setsel N M | delete N M | io DIR\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return Usage();
+    std::string command = argv[1];
+    if (command == "read" && argc == 2)
+        return Read();
+    if (command == "write" && argc == 2)
+        return Write();
+    if (command == "fill" && argc == 3)
+        return Fill(std::atoi(argv[2]));
+    if (command == "setsel" && argc == 4)
+        return SetSel(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "delete" && argc == 4)
+        return Delete(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "io" && argc == 3)
+        return Io(argv[2]);
+    return Usage();
+}
