@@ -51,31 +51,6 @@ void ListTransfer::RemoveSelected()
     MoveSelected(right, left, removeButton, rightItemsButton, addButton, leftItemsButton);
 }
 
-namespace {
-
-// Selects the items at indexes as LB_SETSEL would one by one, in that order,
-// but in one pass: contiguous runs at once, then anchor and caret on the
-// last one, where the last LB_SETSEL leaves them. One LB_SETSEL per item
-// costs a caret move each, which adds up over thousands of items.
-void SelectInOnePass(CListBox *box, const std::vector<int> &indexes)
-{
-    if (indexes.empty())
-        return;
-    std::vector<int> sorted(indexes);
-    std::sort(sorted.begin(), sorted.end());
-    for (size_t a = 0; a < sorted.size();) {
-        size_t b = a;
-        while (b + 1 < sorted.size() && sorted[b + 1] <= sorted[b] + 1)
-            ++b;
-        box->SendMessage(LB_SELITEMRANGEEX, (WPARAM)sorted[a], (LPARAM)sorted[b]);
-        a = b + 1;
-    }
-    box->SendMessage(LB_SETANCHORINDEX, (WPARAM)indexes.back());
-    box->SendMessage(LB_SETCARETINDEX, (WPARAM)indexes.back(), FALSE);
-}
-
-}  // namespace
-
 void ListTransfer::MoveSelected(CListBox *source, CListBox *target,
                                 CWnd *sourceButton, CWnd *sourceItemsButton,
                                 CWnd *targetButton, CWnd *targetItemsButton)
@@ -132,7 +107,7 @@ void ListTransfer::MoveSelected(CListBox *source, CListBox *target,
         if (target->GetHorizontalExtent() < extent.cx)
             target->SetHorizontalExtent(extent.cx);
     }
-    SelectInOnePass(target, added);
+    target->SelectItems(added);
 
     sourceButton->EnableWindow(FALSE);
     if (sourceItemsButton && source->GetCount() == 0)

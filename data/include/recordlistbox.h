@@ -29,10 +29,6 @@ class RecordListBox : public CListBox
 public:
     // Deselects every item (multiple-selection boxes).
     void ClearSelection();
-    // Selects the items at indexes as LB_SETSEL would one by one in that
-    // order (anchor and caret end on the last), in one pass: thousands of
-    // single LB_SETSEL calls move the caret each time.
-    void SelectItems(const std::vector<int> &indexes);
     // First item whose data is key; -1 if none.
     int IndexOfKey(int key) const;
     // Empties the box and lists the clients' names (item data = key), widening

@@ -41,23 +41,6 @@ void RecordListBox::ClearSelection()
     SetSel(-1, FALSE);
 }
 
-void RecordListBox::SelectItems(const std::vector<int> &indexes)
-{
-    if (indexes.empty())
-        return;
-    std::vector<int> sorted(indexes);
-    std::sort(sorted.begin(), sorted.end());
-    for (size_t a = 0; a < sorted.size();) {
-        size_t b = a;
-        while (b + 1 < sorted.size() && sorted[b + 1] <= sorted[b] + 1)
-            ++b;
-        SendMessage(LB_SELITEMRANGEEX, (WPARAM)sorted[a], (LPARAM)sorted[b]);
-        a = b + 1;
-    }
-    SendMessage(LB_SETANCHORINDEX, (WPARAM)indexes.back());
-    SendMessage(LB_SETCARETINDEX, (WPARAM)indexes.back(), FALSE);
-}
-
 int RecordListBox::IndexOfKey(int key) const
 {
     int count = GetCount();

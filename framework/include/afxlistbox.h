@@ -1,6 +1,8 @@
 // CListBox: a thin wrapper of a list box control; each call is one message.
 // Results are LB_ERR (-1) / LB_ERRSPACE (-2) where the control says so.
 #pragma once
+#include <vector>
+
 #include "afxwnd.h"
 
 class CListBox : public CWnd
@@ -33,6 +35,10 @@ public:
     int SelectString(int nStartAfter, LPCSTR lpszItem) { return (int)SendMessage(LB_SELECTSTRING, (WPARAM)nStartAfter, (LPARAM)lpszItem); }
     int GetHorizontalExtent() const { return (int)SendMessage(LB_GETHORIZONTALEXTENT); }
     void SetHorizontalExtent(int cxExtent) { SendMessage(LB_SETHORIZONTALEXTENT, (WPARAM)cxExtent); }
+    // Not MFC's: selects the items at indexes as LB_SETSEL would one by one,
+    // in that order (anchor and caret end on the last), in one pass of
+    // ranges. Thousands of single LB_SETSEL calls move the caret each time.
+    void SelectItems(const std::vector<int> &indexes);
     int GetTopIndex() const { return (int)SendMessage(LB_GETTOPINDEX); }
     int SetTopIndex(int nIndex) { return (int)SendMessage(LB_SETTOPINDEX, (WPARAM)nIndex); }
 };
