@@ -24,5 +24,8 @@ tools/fuzz.sh --replay || { echo "test.sh: fuzz corpus replay failed" >&2; rc=1;
 tools/package.sh || rc=1
 tests/package/check_pe_faults.sh || rc=1
 tests/package/msi_install.sh "$BUILD_DIR" dist || rc=1
+# The package steps installed, ran and removed programs in the same Wine
+# session: settle it again before the test programs start.
+wine_server_start || true
 (cd "$BUILD_DIR" && ctest --output-on-failure -j2) || rc=$?
 exit $rc

@@ -3,6 +3,7 @@
 # clients, tick mandatory, OK. Afterwards the store holds exactly that, and
 # nothing else has changed.
 set -euo pipefail
+trap 'echo "typical_run.sh: line $LINENO failed (status $?)" >&2' ERR
 BUILD_DIR="$1"; SRC="$2"
 . "$SRC/tools/wine-env.sh"
 bin="$BUILD_DIR/bin"
@@ -16,7 +17,11 @@ trap finish EXIT
 title="Network Installation Administrator"
 drive() { timeout 30 "$WINE" "$bin/uidrive.exe" "$@"; }
 
-timeout 60 "$WINE" "$bin/rvxlayout.exe" create "$(winpath "$work/inst")" "$(winpath "$SRC/tools/demo-install.txt")"
+# The first program of the run: a Wine session still settling after the
+# steps before (the package test installs and removes packages) can refuse
+# a process start at once; that start is tried once more.
+timeout 60 "$WINE" "$bin/rvxlayout.exe" create "$(winpath "$work/inst")" "$(winpath "$SRC/tools/demo-install.txt")" ||
+  { sleep 1; timeout 60 "$WINE" "$bin/rvxlayout.exe" create "$(winpath "$work/inst")" "$(winpath "$SRC/tools/demo-install.txt")"; }
 timeout 60 "$WINE" "$bin/rvxlayout.exe" print "$(winpath "$work/inst")" | tr -d '\r' | grep -v "^#" >"$work/before.txt"
 
 VELKAN_INSTALL="$(winpath "$work/inst")" timeout 120 "$WINE" "$bin/rvxadmin.exe" &
