@@ -3,7 +3,6 @@
 // they can act.
 #include "listtransfer.h"
 
-#include <algorithm>
 #include <vector>
 
 ListTransfer::ListTransfer()

@@ -1,6 +1,5 @@
 // List boxes of clients and installed products; item data = record key.
 #include "recordlistbox.h"
-#include <algorithm>
 #include <unordered_map>
 #include "products.h"
 #include "clients.h"
