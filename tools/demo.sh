@@ -89,13 +89,18 @@ tour() {
   drive view "$title" "#1"; shot "${prefix}assignments"
   drive view "$title" "#2"; shot "${prefix}conflicts"
   drive view "$title" "#0"
-  # The real help engine (Wine's winhlp32) on the help file beside the program.
+  # The real help engine on the help files beside the program: HTML Help
+  # (Wine's hhctrl) on rvxadmin.chm, or WinHelp (winhlp32) on rvxadmin.HLP
+  # where HTML Help cannot show it.
   if [ "$helpway" = key ]; then drive key "$title" 0 F1; else drive click "$title" 1007; fi
-  local caption
-  caption=$(drive window MS_WINHELP 30000 | tr -d '\r') || { echo "demo.sh: no help window opened" >&2; exit 1; }
-  echo "help window: $caption"
+  local caption="" engine
+  for engine in "HH Parent" MS_WINHELP; do
+    caption=$(drive window "$engine" 15000 | tr -d '\r') && break
+  done
+  [ -n "$caption" ] || { echo "demo.sh: no help window opened" >&2; exit 1; }
+  echo "help window ($engine): $caption"
   shot "${prefix}help"
-  drive closewindow MS_WINHELP
+  drive closewindow "$engine"
   drive close "$title"
   drive gone "$title" 10000 || { echo "demo.sh: the tool did not close" >&2; exit 1; }
   wait "$tool" || true

@@ -5,7 +5,7 @@ set -euo pipefail
 trap 'echo "deps.sh: line $LINENO failed" >&2' ERR
 want=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 halibut
       googletest clang clang-14 libclang-rt-14-dev
-      g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wixl zip unzip file)
+      g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wixl msitools zip unzip file)
 [ "${1:-}" = demo ] && want+=(xvfb xauth x11-utils imagemagick fonts-wine)
 missing=()
 for p in "${want[@]}"; do

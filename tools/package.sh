@@ -6,7 +6,8 @@
 # Each variant builds in its own tree (build-x64-rel, build-x86-rel), which
 # later runs reuse. The version is the project's (CMakeLists.txt).
 # Before anything is packed, tools/package/check-pe.sh checks the files:
-# machine type, undecorated exports, imports.
+# machine type, undecorated exports, imports, the programs' manifests. wixl
+# writes the MSI, tools/package/finish-msi.sh adds what wixl cannot write.
 # Usage: tools/package.sh [--arch x64|x86]... [--version V] [--dist DIR]
 #   --version packs the files under another version number (to try an
 #   upgrade); --arch limits the run to one variant.
@@ -36,37 +37,53 @@ step() {
 # The files of the tool, as they sit in a build's bin directory. Required
 # ones first; the others ship when the build made them.
 required=(rvxadmin.exe KXIMPL32.dll PKRG.dll KXBKND32.dll rvxrsus.dll)
-optional_globs=("rvxrs*.dll" rvxadmin.HLP rvxadmin.CNT rvxcfg.exe rvxlayout.exe)
+optional_globs=("rvxrs*.dll" rvxadmin.HLP rvxadmin.cnt rvxadmin.chm rvxcfg.exe rvxlayout.exe)
 
-# files_wxs DIR WIN64: the components of every file in DIR, and the
-# Start-menu shortcut with the program's component. wixl takes sources only
-# relative to the directory it runs in: DIR's parent.
+# components DIR WIN64 PREFIX: a component for every file in DIR (a folder
+# below it is a Directory of its own, its components' ids prefixed with its
+# name), with the Start-menu shortcut on the program's. The shortcut is
+# advertised: started from the Start menu, Windows Installer first checks
+# the installed files and repairs a missing one from the package. wixl takes
+# sources only relative to the directory it runs in: the stage's parent.
+components() {
+  local dir="$1" win64="$2" prefix="$3" f id src
+  for f in $(cd "$dir" && ls | LC_ALL=C sort); do
+    id=$prefix${f//[^A-Za-z0-9_.]/_} src="${dir#"$stage_root/"}/$f"
+    if [ -d "$dir/$f" ]; then
+      echo "<Directory Id=\"d_$id\" Name=\"$f\">"
+      components "$dir/$f" "$win64" "${id}_"
+      echo '</Directory>'
+      continue
+    fi
+    echo "<Component Id=\"c_$id\" Guid=\"*\" Win64=\"$win64\">"
+    if [ "$id" = rvxadmin.exe ]; then
+      echo "  <File Id=\"f_$id\" Name=\"$f\" Source=\"$src\" KeyPath=\"yes\">"
+      echo '    <Shortcut Id="StartMenuShortcut" Directory="ProgramMenuFolder" Advertise="yes"'
+      echo '              Name="Network Installation Administrator" WorkingDirectory="INSTALLDIR"'
+      echo '              Icon="rvxadmin.ico" IconIndex="0"'
+      echo '              Description="Configurations, client assignments and conflict resolution"/>'
+      echo '  </File>'
+    else
+      echo "  <File Id=\"f_$id\" Name=\"$f\" Source=\"$src\" KeyPath=\"yes\"/>"
+    fi
+    echo '</Component>'
+  done
+}
+
+# files_wxs DIR WIN64: the components of every file in DIR, and the component
+# group ProgramFiles that lists them.
 files_wxs() {
-  local dir="$1" win64="$2" f id src
+  local list
+  list=$(components "$1" "$2" "")
   echo '<?xml version="1.0" encoding="utf-8"?>'
   echo '<!-- Written by tools/package.sh from the files of the build. -->'
   echo '<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi"><Fragment>'
-  echo '  <DirectoryRef Id="INSTALLDIR">'
-  for f in $(cd "$dir" && ls | LC_ALL=C sort); do
-    id=${f//[^A-Za-z0-9_.]/_} src="$(basename "$dir")/$f"
-    echo "    <Component Id=\"c_$id\" Guid=\"*\" Win64=\"$win64\">"
-    if [ "$f" = rvxadmin.exe ]; then
-      echo "      <File Id=\"f_$id\" Name=\"$f\" Source=\"$src\" KeyPath=\"yes\">"
-      echo '        <Shortcut Id="StartMenuShortcut" Directory="ProgramMenuFolder"'
-      echo '                  Name="Network Installation Administrator" WorkingDirectory="INSTALLDIR"'
-      echo '                  Description="Configurations, client assignments and conflict resolution"/>'
-      echo '      </File>'
-    else
-      echo "      <File Id=\"f_$id\" Name=\"$f\" Source=\"$src\" KeyPath=\"yes\"/>"
-    fi
-    echo '    </Component>'
-  done
-  echo '  </DirectoryRef>'
-  echo '  <ComponentGroup Id="ProgramFiles">'
-  for f in $(cd "$dir" && ls | LC_ALL=C sort); do
-    echo "    <ComponentRef Id=\"c_${f//[^A-Za-z0-9_.]/_}\"/>"
-  done
-  echo '  </ComponentGroup>'
+  echo '<DirectoryRef Id="INSTALLDIR">'
+  echo "$list"
+  echo '</DirectoryRef>'
+  echo '<ComponentGroup Id="ProgramFiles">'
+  sed -n 's/^<Component Id="\([^"]*\)".*/<ComponentRef Id="\1"\/>/p' <<<"$list"
+  echo '</ComponentGroup>'
   echo '</Fragment></Wix>'
 }
 
@@ -105,16 +122,21 @@ for arch in "${archs[@]}"; do
   for f in "$stage"/*.exe "$stage"/*.dll; do
     step "strip $(basename "$f")" $target-w64-mingw32-strip --strip-all "$f"
   done
+  # The HTML manual, which Programs and Features links as the help.
+  cp -r docs/manual "$stage/manual"
   echo "== $arch: check the files"
   step "check of the $arch files" tools/package/check-pe.sh "$stage" "$arch"
 
   echo "== $arch: $name.msi"
+  stage_root="$build/stage"
   files_wxs "$stage" "$win64" >"$build/stage/$name.wxs"
+  cp resources/app.ico "$build/stage/rvxadmin.ico"
   (cd "$build/stage" &&
    wixl -a "$arch" -D Version="$ver" -D UpgradeBelow="$below" -D Arch="$arch" \
      -D ProgramFilesFolder="$pf" -D Win64=$win64 \
      -o "$dist/$name.msi" "$root/tools/package/rvxadmin.wxs" "$name.wxs") ||
     { echo "package.sh: wixl ($arch) failed" >&2; exit 1; }
+  step "finishing $name.msi" tools/package/finish-msi.sh "$dist/$name.msi" "$stage"
   echo "== $arch: $name.zip"
   rm -f "$dist/$name.zip"
   (cd "$build/stage" && zip -q -X -r "$dist/$name.zip" "$name") ||

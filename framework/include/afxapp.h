@@ -12,6 +12,10 @@
 // The framework's own string: help could not be started.
 #define AFX_IDP_FAILED_TO_LAUNCH_HELP 0xF107   // 61703
 
+// The two help engines: WinHelp shows a .HLP file, HTML Help (hhctrl.ocx) a
+// compiled .chm file.
+enum AFX_HELP_TYPE { afxWinHelp = 0, afxHTMLHelp = 1 };
+
 class CWinApp : public CCmdTarget
 {
     DECLARE_DYNAMIC(CWinApp)
@@ -52,9 +56,16 @@ public:
     // are MB_OK, MB_OKCANCEL, MB_YESNOCANCEL or MB_YESNO. The button pressed.
     virtual int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt);
 
-    // Opens the help file (m_pszHelpFilePath) with the help engine. When the
-    // engine cannot be started, shows AFX_IDP_FAILED_TO_LAUNCH_HELP.
+    // Opens help: the contents (HELP_CONTENTS) or a numeric context
+    // (HELP_CONTEXT) of the help file m_pszHelpFilePath in WinHelp. When a
+    // compiled HTML Help file of the same name with ".chm" stands beside it,
+    // the HTML Help engine shows that file instead, at its contents for every
+    // command (it has no numeric contexts). When the engine cannot be
+    // started, shows AFX_IDP_FAILED_TO_LAUNCH_HELP.
     virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
+    // Opens the named topic of the help file, by the same choice of engine:
+    // the page "<topic>.html" of the .chm, or the WinHelp topic of that name.
+    void OpenHelpTopic(LPCSTR lpszTopic);
     // ID_HELP: the help context of the message box being shown, else the
     // help file's contents.
     void OnHelp();
@@ -93,7 +104,11 @@ typedef int (*AfxMessageBoxResponder)(const char *text, UINT type, DWORD helpCon
                                       const char *caption, void *user);
 void AfxSetMessageBoxResponder(AfxMessageBoxResponder responder, void *user);
 
-// Test seam: while set, CWinApp::WinHelp calls the responder instead of
-// ::WinHelpA; FALSE from it counts as "help could not be started".
-typedef BOOL (*AfxHelpResponder)(const char *helpFile, UINT cmd, DWORD_PTR data, void *user);
+// Test seam: while set, help calls the responder instead of the engine, with
+// what the engine would get: WinHelp the .HLP file and a HELP_ command (a
+// topic: HELP_COMMAND with its jump macro as data); HTML Help the .chm file
+// ("file.chm::/page.html" for a topic) and an HH_ command. FALSE from it
+// counts as "help could not be started".
+typedef BOOL (*AfxHelpResponder)(AFX_HELP_TYPE engine, const char *helpFile, UINT cmd, DWORD_PTR data,
+                                 void *user);
 void AfxSetHelpResponder(AfxHelpResponder responder, void *user);

@@ -49,3 +49,5 @@ CString AfxModuleBaseName();
 
 // Makes F1 in dialogs and message boxes ask for help (ID_HELP).
 void AfxInstallHelpKeyHook();
+// Closes the HTML Help windows the program opened, if it opened any.
+void AfxCloseHelp();

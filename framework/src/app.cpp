@@ -156,14 +156,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (!pApp)
         return 1;
     pApp->m_hInstance = hInstance;
+    int status = 1;
     try
     {
-        if (!pApp->InitInstance())
-            return pApp->ExitInstance();
-        return pApp->Run();
+        status = pApp->InitInstance() ? pApp->Run() : pApp->ExitInstance();
     }
     catch (...)
     {
-        return 1;
     }
+    AfxCloseHelp();
+    return status;
 }

@@ -1,11 +1,9 @@
-// The application message box and help, with their test seams.
+// The application message box with its test seam, and F1.
 #include "afximpl.h"
 
 namespace {
 AfxMessageBoxResponder g_msgResponder = NULL;
 void *g_msgUser = NULL;
-AfxHelpResponder g_helpResponder = NULL;
-void *g_helpUser = NULL;
 
 // The help context when no application object exists.
 DWORD g_dwNoAppContext = 0;
@@ -95,12 +93,6 @@ void AfxSetMessageBoxResponder(AfxMessageBoxResponder responder, void *user)
     g_msgUser = user;
 }
 
-void AfxSetHelpResponder(AfxHelpResponder responder, void *user)
-{
-    g_helpResponder = responder;
-    g_helpUser = user;
-}
-
 int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt)
 {
     return ShowMessageBox(lpszPrompt, nType, nIDPrompt, m_pszAppName, &m_dwPromptContext);
@@ -125,25 +117,6 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
     if (nIDHelp == (UINT)-1)
         nIDHelp = nIDPrompt;
     return AfxMessageBox(text, nType, nIDHelp);
-}
-
-void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
-{
-    BOOL ok;
-    if (g_helpResponder)
-        ok = g_helpResponder(m_pszHelpFilePath, nCmd, dwData, g_helpUser);
-    else
-    {
-        CWnd *pMain = AfxGetMainWnd();
-        HWND hWnd = pMain && pMain->m_hWnd ? pMain->m_hWnd : ::GetActiveWindow();
-        ok = ::WinHelpA(hWnd, m_pszHelpFilePath, nCmd, dwData);
-    }
-    if (ok)
-        return;
-    CString text;
-    if (!text.LoadString(AFX_IDP_FAILED_TO_LAUNCH_HELP))
-        text = "Failed to launch help.";
-    AfxMessageBox(text, MB_OK, AFX_IDP_FAILED_TO_LAUNCH_HELP);
 }
 
 void CWinApp::OnHelp()

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app_store.h"
@@ -12,6 +13,7 @@
 #include "data_reset.h"
 #include "resource.h"
 #include "ui_helpers.h"
+#include <htmlhelp.h>
 
 namespace {
 
@@ -522,6 +524,18 @@ TEST_F(MainDialogTest, HelpOpensTheContentsAndPagesShareTheHost)
         EXPECT_EQ(help.calls[0].command, (UINT)HELP_CONTENTS);
         EXPECT_EQ(help.calls[0].data, (DWORD_PTR)0);
         EXPECT_EQ(help.calls[0].file, std::string(AfxGetApp()->m_pszHelpFilePath));
+        {
+            // With the .chm beside the help file, the Help button and F1 open
+            // it in the HTML Help engine.
+            ui::HelpFolder files(true);
+            ui::Click(d.m_hWnd, IDC_HELP_CONTENTS);
+            MSG f1 = {GetDlgItem(d.m_hWnd, IDC_VIEW), WM_KEYDOWN, VK_F1, 0x003B0001, 0, {0, 0}};
+            IsDialogMessageA(d.m_hWnd, &f1);
+            ASSERT_EQ(help.calls.size(), 3u);
+            for (int i : {1, 2})
+                EXPECT_EQ(std::make_tuple(help.calls[i].engine, help.calls[i].file, help.calls[i].command),
+                          std::make_tuple(afxHTMLHelp, files.chm, (UINT)HH_DISPLAY_TOC)) << i;
+        }
 
         // The pages find this dialog as their host through their parent.
         CPageHost *host = dynamic_cast<CPageHost *>(CWnd::FromHandlePermanent(::GetParent(Page(d.GetConflictsPage()))));

@@ -62,6 +62,8 @@ struct HelpCall
     std::string file;
     UINT command;
     DWORD_PTR data;
+    AFX_HELP_TYPE engine;
+    std::string jump;   // the jump macro of a WinHelp topic
 };
 
 // Records every help request; the engine "starts" unless told otherwise.
@@ -75,14 +77,47 @@ public:
     BOOL starts;
 
 private:
-    static BOOL Respond(const char *file, UINT command, DWORD_PTR data, void *user)
+    static BOOL Respond(AFX_HELP_TYPE engine, const char *file, UINT command, DWORD_PTR data, void *user)
     {
         HelpRecorder *self = static_cast<HelpRecorder *>(user);
-        self->calls.push_back({file ? file : "", command, data});
+        bool jump = engine == afxWinHelp && command == HELP_COMMAND;
+        self->calls.push_back({file ? file : "", command, jump ? 0 : data, engine, jump ? (const char *)data : ""});
         return self->starts;
     }
     HelpRecorder(const HelpRecorder &) = delete;
     HelpRecorder &operator=(const HelpRecorder &) = delete;
+};
+
+// A WinHelp file in a temporary folder of its own, with a .chm of the same
+// name beside it when asked; the application's help path names the WinHelp
+// file while this lives.
+class HelpFolder
+{
+public:
+    explicit HelpFolder(bool compiled) : previous(AfxGetApp()->m_pszHelpFilePath)
+    {
+        char tmp[MAX_PATH];
+        GetTempPathA(MAX_PATH, tmp);
+        dir = std::string(tmp) + "rvxhelp" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir.c_str(), NULL);
+        hlp = dir + "\\rvxadmin.HLP";
+        chm = dir + "\\rvxadmin.chm";
+        for (const std::string *file : {&hlp, &chm})
+            if (file == &hlp || compiled)
+                CloseHandle(CreateFileA(file->c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+        AfxGetApp()->SetHelpFilePath(hlp.c_str());
+    }
+    ~HelpFolder()
+    {
+        DeleteFileA(hlp.c_str());
+        DeleteFileA(chm.c_str());
+        RemoveDirectoryA(dir.c_str());
+        AfxGetApp()->SetHelpFilePath(previous.c_str());
+    }
+    std::string dir, hlp, chm;
+
+private:
+    std::string previous;
 };
 
 // A real language library (English unless named) as the resource source

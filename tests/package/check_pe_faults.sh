@@ -30,6 +30,7 @@ cases=(
   "entry point missing|dll KXBKND32 \"  kxtxcp\n  kxtxct\n  kxtxbs\" \"\$text_routines\"|imports from KXBKND32.dll what it does not export: kxtxpo"
   "64-bit library|cp \"$src/build-x64-rel/bin/PKRG.dll\" \"\$work/out/\"|PKRG.dll: file format 'pei-x86-64', expected pei-i386"
   "compiler runtime DLL|dll KXBKND32 \"  kxtxcp\n  kxtxct\n  kxtxbs\n  kxtxpo\" 'long long kxtxcp(long long a, long long b){return a / b;} int kxtxct(void){return 0;} int kxtxbs(void){return 0;} int kxtxpo(void){return 0;}' -shared-libgcc|KXBKND32.dll: imports the compiler's runtime"
+  "program without a manifest|printf 'int main(void){return 0;}' >\"\$work/t.c\" && $cc -o \"\$work/out/rvxcfg.exe\" \"\$work/t.c\"|rvxcfg.exe: no manifest that runs it asInvoker"
   "program without a library|cp \"$stage/rvxlayout.exe\" \"\$work/out/rvxadmin.exe\"|rvxadmin.exe does not import KXBKND32.dll"
 )
 

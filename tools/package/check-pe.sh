@@ -7,7 +7,10 @@
 #     file, undecorated (no leading underscore, no @n of stdcall);
 #   - the program imports the three installer libraries, and only names
 #     they export;
-#   - nothing imports a runtime DLL of the compiler (the files stand alone).
+#   - nothing imports a runtime DLL of the compiler (the files stand alone);
+#   - every program carries a manifest that runs it asInvoker: a 32-bit
+#     program without one would have its writes to Program Files redirected
+#     to each user's VirtualStore.
 # Usage: tools/package/check-pe.sh DIR x64|x86
 # Prints one line per file and "check-pe: N problems"; exits non-zero on any.
 set -euo pipefail
@@ -50,6 +53,9 @@ for f in "${files[@]}"; do
   runtime=$("$objdump" -p "$f" 2>/dev/null | sed -n 's/^[[:space:]]*DLL Name: //p' |
             grep -iE '^(libgcc|libstdc\+\+|libwinpthread)' || true)
   [ -z "$runtime" ] || problem "$name: imports the compiler's runtime: $(echo $runtime)"
+  # The manifest resource is the manifest's own UTF-8 text.
+  [[ "$name" != *.exe ]] || grep -aq 'requestedExecutionLevel level="asInvoker"' "$f" ||
+    problem "$name: no manifest that runs it asInvoker"
   echo "$name: $got"
 done
 
