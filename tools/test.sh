@@ -19,10 +19,12 @@ rc=0
 (cmake -S tests/native -B build-native -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
    ninja -C build-native --quiet && build-native/store_native_tests) || { echo "test.sh: native tests failed" >&2; rc=1; }
 tools/fuzz.sh --replay || { echo "test.sh: fuzz corpus replay failed" >&2; rc=1; }
-# Both packages built and their files checked (the 32-bit one cannot run
-# here); the x64 MSI installed, run and removed in the test prefix.
+# Both packages built, their files checked (the 32-bit one cannot run here)
+# and their tables read back; the x64 MSI installed, run and removed in the
+# test prefix.
 tools/package.sh || rc=1
 tests/package/check_pe_faults.sh || rc=1
+tests/package/msi_tables.sh dist || rc=1
 tests/package/msi_install.sh "$BUILD_DIR" dist || rc=1
 # The package steps installed, ran and removed programs in the same Wine
 # session: settle it again before the test programs start.

@@ -88,36 +88,23 @@ private:
     HelpRecorder &operator=(const HelpRecorder &) = delete;
 };
 
-// A WinHelp file in a temporary folder of its own, with a .chm of the same
-// name beside it when asked; the application's help path names the WinHelp
-// file while this lives.
-class HelpFolder
+// While it lives, the help path names a file of its own in the temporary
+// folder, and a .chm stands beside it when asked for.
+struct CompiledHelp
 {
-public:
-    explicit HelpFolder(bool compiled) : previous(AfxGetApp()->m_pszHelpFilePath)
+    explicit CompiledHelp(bool present) : previous(AfxGetApp()->m_pszHelpFilePath)
     {
         char tmp[MAX_PATH];
         GetTempPathA(MAX_PATH, tmp);
-        dir = std::string(tmp) + "rvxhelp" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(dir.c_str(), NULL);
-        hlp = dir + "\\rvxadmin.HLP";
-        chm = dir + "\\rvxadmin.chm";
-        for (const std::string *file : {&hlp, &chm})
-            if (file == &hlp || compiled)
-                CloseHandle(CreateFileA(file->c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+        hlp = tmp + std::string("rvxhelp") + std::to_string(GetCurrentProcessId());
+        chm = hlp + ".chm";
+        hlp += ".HLP";
+        if (present)
+            CloseHandle(CreateFileA(chm.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
         AfxGetApp()->SetHelpFilePath(hlp.c_str());
     }
-    ~HelpFolder()
-    {
-        DeleteFileA(hlp.c_str());
-        DeleteFileA(chm.c_str());
-        RemoveDirectoryA(dir.c_str());
-        AfxGetApp()->SetHelpFilePath(previous.c_str());
-    }
-    std::string dir, hlp, chm;
-
-private:
-    std::string previous;
+    ~CompiledHelp() { DeleteFileA(chm.c_str()); AfxGetApp()->SetHelpFilePath(previous.c_str()); }
+    std::string previous, hlp, chm;
 };
 
 // A real language library (English unless named) as the resource source

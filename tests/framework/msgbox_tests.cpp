@@ -1,9 +1,7 @@
 // The application message box, help, and the application object's defaults.
 #include <gtest/gtest.h>
 #include <string>
-#include <tuple>
 #include "afxwin.h"
-#include <htmlhelp.h>
 #include "ui_helpers.h"
 #include "test_resource.h"
 
@@ -234,33 +232,24 @@ TEST(HelpTest, FailureIsShownInTheApplicationBox)
     EXPECT_EQ(5u, help.calls[1].data);
 }
 
-// Contents, a message box's context and a named topic, each with and without
-// a .chm beside the help file: the engine, file, command and data it gets.
+// Contents, a box's context and a named topic, without and with a .chm
+// beside the help path: what each engine gets.
 TEST(HelpTest, TheChmBesideTheHelpFileGoesToHtmlHelpElseWinHelp)
 {
     CTestApp app;
-    for (bool compiled : {false, true})
+    for (bool present : {false, true})
     {
-        ui::HelpFolder files(compiled);
+        ui::CompiledHelp files(present);
         ui::HelpRecorder help;
         app.WinHelp(0, HELP_CONTENTS);
         app.WinHelp(0x30006, HELP_CONTEXT);
         app.OpenHelpTopic("ok");
-        const ui::HelpCall expected[2][3] = {
-            {{files.hlp, HELP_CONTENTS, 0, afxWinHelp, ""},
-             {files.hlp, HELP_CONTEXT, 0x30006, afxWinHelp, ""},
-             {files.hlp, HELP_COMMAND, 0, afxWinHelp, "JI(`',`ok')"}},
-            {{files.chm, HH_DISPLAY_TOC, 0, afxHTMLHelp, ""},
-             {files.chm, HH_DISPLAY_TOC, 0, afxHTMLHelp, ""},
-             {files.chm + "::/ok.html", HH_DISPLAY_TOPIC, 0, afxHTMLHelp, ""}}};
-        ASSERT_EQ(3u, help.calls.size());
-        for (int i = 0; i < 3; ++i)
-        {
-            const ui::HelpCall &want = expected[compiled][i], &got = help.calls[i];
-            EXPECT_EQ(std::make_tuple(want.engine, want.file, want.command, want.data, want.jump),
-                      std::make_tuple(got.engine, got.file, got.command, got.data, got.jump))
-                << "request " << i << (compiled ? " with" : " without") << " a .chm";
-        }
+        std::string seen, h = files.hlp, c = files.chm;
+        for (const ui::HelpCall &call : help.calls)
+            seen += call.file + " " + std::to_string(call.command) + " " + std::to_string(call.data) + call.jump + "|";
+        EXPECT_EQ(present ? c + " 1 0|" + c + " 1 0|" + c + "::/ok.html 0 0|" : h + " 3 0|" + h + " 1 196614|" + h + " 258 0JI(`',`ok')|", seen);
+        for (const ui::HelpCall &call : help.calls)
+            EXPECT_EQ(present ? afxHTMLHelp : afxWinHelp, call.engine);
     }
 }
 

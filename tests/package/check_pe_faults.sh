@@ -35,7 +35,7 @@ cases=(
 )
 
 passed=0 failed=0
-fresh() { rm -rf "$work/out"; mkdir "$work/out"; cp "$stage"/* "$work/out/"; }
+fresh() { rm -rf "$work/out"; mkdir "$work/out"; cp -r "$stage"/* "$work/out/"; }
 fresh
 if "$src/tools/package/check-pe.sh" "$work/out" x86 >"$work/log" 2>&1; then
   passed=$((passed + 1))
