@@ -232,8 +232,7 @@ TEST(HelpTest, FailureIsShownInTheApplicationBox)
     EXPECT_EQ(5u, help.calls[1].data);
 }
 
-// Contents, a box's context and a named topic, without and with a .chm
-// beside the help path: what each engine gets.
+// Contents, a box's context and a topic, without and with a .chm beside the help path.
 TEST(HelpTest, TheChmBesideTheHelpFileGoesToHtmlHelpElseWinHelp)
 {
     CTestApp app;
@@ -245,11 +244,11 @@ TEST(HelpTest, TheChmBesideTheHelpFileGoesToHtmlHelpElseWinHelp)
         app.WinHelp(0x30006, HELP_CONTEXT);
         app.OpenHelpTopic("ok");
         std::string seen, h = files.hlp, c = files.chm;
-        for (const ui::HelpCall &call : help.calls)
-            seen += call.file + " " + std::to_string(call.command) + " " + std::to_string(call.data) + call.jump + "|";
-        EXPECT_EQ(present ? c + " 1 0|" + c + " 1 0|" + c + "::/ok.html 0 0|" : h + " 3 0|" + h + " 1 196614|" + h + " 258 0JI(`',`ok')|", seen);
-        for (const ui::HelpCall &call : help.calls)
-            EXPECT_EQ(present ? afxHTMLHelp : afxWinHelp, call.engine);
+        for (const ui::HelpCall &call : help.calls)   // engine 1 HTML Help, 0 WinHelp
+            seen += std::to_string(call.engine) + call.file + " " + std::to_string(call.command) + " " +
+                    std::to_string(call.data) + call.jump + "|";
+        EXPECT_EQ(present ? "1" + c + " 1 0|1" + c + " 1 0|1" + c + "::/ok.html 0 0|"
+                          : "0" + h + " 3 0|0" + h + " 1 196614|0" + h + " 258 0JI(`',`ok')|", seen);
     }
 }
 

@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
 # The x64 package as an administrator uses it, under Wine in the test prefix:
-#   - an older version installed with STOREDIR, then this one over it without:
-#     the older one is replaced (one product left, this version, the files of
-#     the zip), the store's location kept as the machine's VELKAN_INSTALL;
+#   - an older version installed, then this one over it: the older one is
+#     replaced (one product left, this version, the files of the zip);
 #     putting the older one back is refused;
-#   - the installed rvxlayout lays out the demo installation there, the
-#     installed rvxadmin, started with the machine's environment only, starts
-#     on it, shows its main dialog and closes;
-#   - the x86 package of the same version replaces it, and it the x86 one,
-#     the store's location kept each time;
-#   - removed: nothing of it is left in Program Files, the Start menu, the
-#     list of installed programs or the machine's environment.
+#   - the installed rvxlayout lays out the demo installation, the installed
+#     rvxadmin starts on it, shows its main dialog and closes;
+#   - the x86 package of the same version replaces it, and it the x86 one;
+#   - removed: nothing of it is left in Program Files, the Start menu or the
+#     list of installed programs;
+#   - STOREDIR, given to the older one, kept as the machine's VELKAN_INSTALL by each later package
+#     (rvxadmin, started with only that, finds the store there) and gone when it is removed.
 # Usage: tests/package/msi_install.sh BUILD_DIR DIST   (after tools/package.sh)
 # Ends with "N passed, M failed"; exits non-zero on any failure.
 set -euo pipefail
@@ -59,10 +58,7 @@ copies() {
 }
 installed() { copies | cut -d' ' -f2; }
 # value KEY NAME: a registry value's data (64-bit view), empty when there is none.
-value() {
-  timeout 60 "$WINE" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
+value() { timeout 60 "$WINE" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 machine_store() { value 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' VELKAN_INSTALL; }
 same_files() {   # same_files ARCH DIR: the files of ARCH's zip in DIR, byte for byte, and nothing else
   diff -r "$work/zip/rvxadmin-$version-$1" "$2"
@@ -88,12 +84,10 @@ old="$work/rvxadmin-1.0.0-x64.msi"
 check "the older version installs, given STOREDIR" msiexec /i "$(winpath "$old")" STOREDIR="$(winpath "$inst")" /qn
 check "the older version is listed" test "$(installed)" = 1.0.0
 check "this version installs over it" msiexec /i "$(winpath "$msi")" /qn
-check "only this version is listed" test "$(installed)" = "$version"
-check "the machine's VELKAN_INSTALL is still STOREDIR" test "$(machine_store)" = "$(winpath "$inst")"
-uninstall_key="HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$(copies | cut -d' ' -f1)"
-check "Programs and Features has the help link, contact and install location" test \
-  "$(value "$uninstall_key" HelpLink)|$(value "$uninstall_key" Contact)|$(value "$uninstall_key" InstallLocation)" = \
-  'C:\Program Files\Velkan\Network Installation Administrator\manual\index.html|Velkan|C:\Program Files\Velkan\Network Installation Administrator\'
+check "only this version is listed, VELKAN_INSTALL still STOREDIR" test "$(installed)|$(machine_store)" = "$version|$(winpath "$inst")"
+check "Programs and Features has the help link, contact and install location" test "$(for v in HelpLink Contact InstallLocation; do
+  value "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$(copies | cut -d' ' -f1)" $v; done | tr '\n' '|')" = \
+  'C:\Program Files\Velkan\Network Installation Administrator\manual\index.html|Velkan|C:\Program Files\Velkan\Network Installation Administrator\|'
 check "the files of the zip are installed, and nothing else" same_files x64 "$app"
 check "one Start-menu shortcut, to the program" test "$(shortcuts | wc -l)" = 1
 check "the shortcut names the program" grep -aq 'rvxadmin.exe' "$(shortcuts | head -1)"
@@ -103,7 +97,6 @@ check "this version is still the one installed" test "$(installed)" = "$version"
 echo "== the installed program on the demo installation, in STOREDIR"
 check "the installed rvxlayout lays out the demo installation" \
   timeout 60 "$WINE" "$app/rvxlayout.exe" create "$(winpath "$inst")" "$(winpath "$src/tools/demo-install.txt")"
-# Only the machine's environment names the store: nothing beside the program.
 env -u VELKAN_INSTALL timeout 120 "$WINE" "$app/rvxadmin.exe" </dev/null &
 tool=$!
 check "the installed program shows its main dialog" timeout 40 "$WINE" "$BUILD_DIR/bin/uidrive.exe" wait "$title" 30000
@@ -119,8 +112,8 @@ check "the x86 copy is in Program Files (x86), as in its zip" same_files x86 "$f
 check "one copy is listed, the store's location kept" test "$(installed)|$(machine_store)" = "$version|$(winpath "$inst")"
 check "the x64 package installs over it" msiexec /i "$(winpath "$msi")" /qn
 check "the x86 copy is gone" test ! -e "$folder86"
-check "one copy is listed, with one shortcut" test "$(installed)-$(shortcuts | wc -l)" = "$version-1"
-check "the store's location is kept again" test "$(machine_store)" = "$(winpath "$inst")"
+check "one copy is listed, with one shortcut, the store's location kept" \
+  test "$(installed)-$(shortcuts | wc -l)-$(machine_store)" = "$version-1-$(winpath "$inst")"
 
 echo "== removed"
 check "the package is removed" msiexec /x "$(winpath "$msi")" /qn

@@ -178,24 +178,25 @@ TEST(VersionBlocks, EveryShippedFileCarriesTheProjectVersion)
     }
 }
 
-// The help files beside the program: the one it opens by default (its own
-// path with ".HLP") and the .chm it prefers, each with its format's magic
-// number in its first four bytes and the whole manual in it.
-TEST(HelpFile, BothHelpFilesStandBesideTheProgram)
+// The help files the program opens stand beside it: the WinHelp file (its
+// own path with ".HLP") and the .chm, each with its format's magic number in
+// its first four bytes.
+class HelpFile : public ::testing::TestWithParam<std::pair<const char *, DWORD>> {};
+TEST_P(HelpFile, StandsBesideTheProgram)
 {
-    const std::pair<const char *, DWORD> files[] = {{"rvxadmin.HLP", 0x00035F3Fu}, {"rvxadmin.chm", 0x46535449u}};
-    for (const auto &f : files)
-    {
-        HANDLE file = CreateFileA(Shipped(f.first).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << f.first;
-        DWORD head = 0, read = 0;
-        ReadFile(file, &head, sizeof head, &read, NULL);
-        DWORD size = GetFileSize(file, NULL);
-        CloseHandle(file);
-        EXPECT_EQ(head, f.second) << f.first;   // "?_\3\0" and "ITSF"
-        EXPECT_GT(size, 4096u) << f.first;      // not an empty shell
-    }
+    HANDLE file = CreateFileA(Shipped(GetParam().first).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    unsigned char head[4] = {0, 0, 0, 0};
+    DWORD read = 0;
+    ReadFile(file, head, sizeof head, &read, NULL);
+    DWORD size = GetFileSize(file, NULL);
+    CloseHandle(file);
+    ASSERT_EQ(read, 4u);
+    EXPECT_EQ(head[0] | (head[1] << 8) | (head[2] << 16) | ((DWORD)head[3] << 24), GetParam().second);
+    EXPECT_GT(size, 4096u);   // the whole manual, not an empty shell
 }
+INSTANTIATE_TEST_SUITE_P(WinHelpAndHtmlHelp, HelpFile,
+                         ::testing::Values(std::make_pair("rvxadmin.HLP", 0x00035F3Fu), std::make_pair("rvxadmin.chm", 0x46535449u)));
 
 // The program asks for the current controls, runs as its caller and says it
 // knows the screen's DPI.
