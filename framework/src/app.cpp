@@ -163,6 +163,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
     catch (...)
     {
+        // Nothing thrown leaves the program; the status stays 1.
     }
     AfxCloseHelp();
     return status;
