@@ -14,7 +14,8 @@ check() {   # check WHAT COMMAND...: one checked behaviour
   if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
 }
 # rows MSI TABLE [FIELDS]: the table's rows (cut's fields), sorted; a long file name only.
-rows() { msiinfo export "$1" "$2" | tail -n +4 | cut -f"${3:-1-}" | tr -d '\r' | sed 's/^[^\t|]*|//' | LC_ALL=C sort; }
+# msiinfo writes a table's binary streams into the current folder: run it in the scratch one.
+rows() { (cd "$work" && msiinfo export "$1" "$2") | tail -n +4 | cut -f"${3:-1-}" | tr -d '\r' | sed 's/^[^\t|]*|//' | LC_ALL=C sort; }
 # versions DIR: "file version language" of each program and DLL of DIR, from
 # its own VERSIONINFO, as the File table must hold it.
 versions() {
