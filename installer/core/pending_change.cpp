@@ -25,6 +25,16 @@ void PendingChange::Begin(const std::string &dir, const ConfigData &current) {
   active_ = true;
 }
 
+void PendingChange::BeginFrom(const std::string &dir, const ConfigData &base) {
+  End();
+  base_ = base;
+  baseDir_ = dir;
+  hasBase_ = true;
+  data_ = base;
+  dir_ = dir;
+  active_ = true;
+}
+
 void PendingChange::End() {
   active_ = false;
   dir_.clear();
@@ -40,5 +50,7 @@ bool PendingChange::Commit(std::string *err) {
   End();
   return true;
 }
+
+bool PendingChange::Check(std::string *err) { return active_ && store_.CheckCommit(dir_, base_, data_, err); }
 
 }  // namespace kx

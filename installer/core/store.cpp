@@ -238,6 +238,11 @@ bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const C
   return ok;
 }
 
+bool Store::CheckCommit(const std::string &dir, const ConfigData &base, const ConfigData &mine, std::string *err) {
+  ConfigData current, next;
+  return LoadConfig(dir, &current, err) && Decide(dir, base, mine, current, &next, err);
+}
+
 bool Store::WriteLayout(const std::string &dir, Catalogue catalogue, ConfigData config, std::string *err) {
   std::string why;
   if (!fs_.MakeDirectory(dir, &why)) {

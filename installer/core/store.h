@@ -44,6 +44,10 @@ class Store {
   // store is unchanged (unless err says otherwise).
   bool CommitConfig(const std::string &dir, const ConfigData &base, const ConfigData &mine, ConfigData *written,
                     std::string *err);
+  // What CommitConfig would decide on the store as it is now, without the
+  // lock and without writing: true when the change could be stored, else
+  // *err is the text the commit would give.
+  bool CheckCommit(const std::string &dir, const ConfigData &base, const ConfigData &mine, std::string *err);
 
   // False only in the test build with KX_UNSAFE_NOMERGE=1: a run's pending
   // change then starts from the store at makeTempFiles, as before the merge.

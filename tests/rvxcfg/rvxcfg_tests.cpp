@@ -1,22 +1,28 @@
 // rvxcfg.exe as an administrator runs it: a child process on a real store,
 // which the test lays out and reads back with the store's core.
+#include <functional>
+
 #include "child_process.h"
+#include "detector.h"
 #include "store_fixture.h"
 
 using namespace kxtest;
 
 namespace {
 
+const char *const kFiles[] = {"configurations.csv", "products.csv", "assignments.csv", "generation.txt"};
+
+// The export folders are inside the store's directory, which TempStore
+// removes whole.
 class Rvxcfg : public TempStore {
  protected:
-  void TearDown() override {
-    for (const std::string &x : {std::string("x1"), std::string("x2")}) {
-      for (const std::string &f : FilesEndingWith(Sub(x), ".csv")) DeleteFileA((Sub(x) + "\\" + f).c_str());
-      RemoveDirectoryA(Sub(x).c_str());
-    }
-    TempStore::TearDown();
-  }
   std::string Sub(const std::string &name) const { return dir_ + "\\" + name; }
+  // A copy of an exported set, as an administrator makes one to edit.
+  void CopySet(const std::string &from, const std::string &to) {
+    CreateDirectoryA(Sub(to).c_str(), nullptr);
+    for (const char *f : kFiles) CopyFileA((Sub(from) + "\\" + f).c_str(), (Sub(to) + "\\" + f).c_str(), FALSE);
+  }
+  void Append(const std::string &dir, const char *file, const std::string &rows) { Put(dir, file, Get(dir, file) + rows); }
   ProgramRun Cfg(const std::string &args) { return RunProgram("rvxcfg.exe", args); }
   void Put(const std::string &dir, const char *file, const std::string &bytes) { PutFile(Sub(dir) + "\\" + file, bytes); }
   std::string Get(const std::string &dir, const char *file) { return ReadFile(Sub(dir) + "\\" + file); }
@@ -41,8 +47,6 @@ class Rvxcfg : public TempStore {
     return t;
   }
 };
-
-const char *const kFiles[] = {"configurations.csv", "products.csv", "assignments.csv"};
 
 // Every odd name as product, client, configuration and OS text: export,
 // import and export again change nothing (not even the generation), and an
@@ -83,7 +87,7 @@ TEST_F(Rvxcfg, ExportImportExportChangesNothingForEveryOddName) {
   kx::ConfigData empty;
   empty.resolution = kx::Words{"user", "local", "mandatory"};
   Lay(c, empty);
-  r = Cfg("import " + Quote(Sub("x1")));
+  r = Cfg("import " + Quote(Sub("x1")) + " --force");
   ASSERT_EQ(r.code, 0u) << r.err;
   EXPECT_EQ(Text(Stored()), Text(d));
 }
@@ -141,6 +145,131 @@ TEST_F(Rvxcfg, DryRunPrintsWhatWouldChangeAndWritesNothing) {
   EXPECT_TRUE(Contains(r.out, "changed \"Office\": 1 clients added: \"PC-2\"")) << r.out;
   EXPECT_TRUE(Contains(r.out, "dry run: nothing was written")) << r.out;
   EXPECT_EQ(ReadFile(ConfigPath()), before);
+}
+
+struct TwoSets {
+  const char *what;
+  std::string rowA, rowB;  // assignments added to two copies of one export
+  std::string refusal;     // empty: both edits are kept
+};
+
+class RvxcfgTwoSets : public Rvxcfg, public ::testing::WithParamInterface<TwoSets> {};
+
+// Two administrators copy one export, each edits a copy, and both import:
+// the second import merges against the generation exported, so the first
+// one's edit stays, or it is refused naming the configuration both changed
+// (also in its dry run). The untouched export, imported last, changes
+// nothing.
+TEST_P(RvxcfgTwoSets, KeepBothEditsOrRefuseTheSecond) {
+  LaySample();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("c0"))).code, 0u);
+  CopySet("c0", "cA");
+  CopySet("c0", "cB");
+  Append("cA", "assignments.csv", GetParam().rowA);
+  Append("cB", "assignments.csv", GetParam().rowB);
+  ASSERT_EQ(Cfg("import " + Quote(Sub("cA"))).code, 0u);
+  const kx::ConfigData afterA = Stored();
+  for (const char *dry : {" --dry-run", ""}) {
+    ProgramRun r = Cfg("import " + Quote(Sub("cB")) + dry);
+    if (!GetParam().refusal.empty()) {
+      EXPECT_EQ(r.code, 1u);
+      EXPECT_TRUE(Contains(r.err, GetParam().refusal)) << r.err;
+      EXPECT_TRUE(Contains(r.err, "Nothing was imported")) << r.err;
+    } else {
+      EXPECT_EQ(r.code, 0u) << r.err;
+    }
+  }
+  if (GetParam().refusal.empty()) {
+    EXPECT_EQ(Stored().Find("Office")->clients, std::vector<std::string>{"PC-2"});
+    EXPECT_EQ(Stored().Find("Lab")->clients, (std::vector<std::string>{"PC-1", "PC-3", "PC-2"}));
+  } else {
+    EXPECT_EQ(ReadFile(ConfigPath()), kx::WriteConfigData(afterA));
+  }
+  const std::string before = ReadFile(ConfigPath());
+  EXPECT_TRUE(Contains(Cfg("import " + Quote(Sub("c0"))).out, "nothing to change"));
+  EXPECT_EQ(ReadFile(ConfigPath()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, RvxcfgTwoSets,
+                         ::testing::Values(TwoSets{"OtherConfigurations", "Office,PC-2,1\r\n", "Lab,PC-2,9\r\n", ""},
+                                           TwoSets{"SameConfiguration", "Office,PC-2,1\r\n", "Office,PC-3,1\r\n",
+                                                   "configuration \"Office\": changed here, and changed otherwise by"}),
+                         [](const ::testing::TestParamInfo<TwoSets> &i) { return std::string(i.param.what); });
+
+// A set whose generation is unknown (no generation file, a generation no
+// longer kept, one of another installation) is refused; --force imports it
+// and says what it overwrites.
+TEST_F(Rvxcfg, UnknownGenerationIsRefusedUnlessForced) {
+  const std::vector<std::function<void()>> spoil = {
+      [&] { DeleteFileA((Sub("x1") + "\\generation.txt").c_str()); },
+      [&] { LaySample(); },  // laid out anew: generation 1 is no longer kept
+      [&] { Put("x1", "generation.txt", "generation 1\r\ncontent 0123456789abcdef\r\n"); }};
+  for (size_t i = 0; i < spoil.size(); ++i) {
+    SCOPED_TRACE(i);
+    Fresh();
+    LaySample();
+    ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+    Put("x1", "assignments.csv", "configuration,client,position\r\n");
+    spoil[i]();
+    const std::string before = ReadFile(ConfigPath());
+    ProgramRun r = Cfg("import " + Quote(Sub("x1")));
+    EXPECT_EQ(r.code, 1u);
+    EXPECT_TRUE(Contains(r.err, "nothing was imported")) << r.err;
+    EXPECT_EQ(ReadFile(ConfigPath()), before);
+    r = Cfg("import " + Quote(Sub("x1")) + " --force");
+    EXPECT_EQ(r.code, 0u) << r.err;
+    EXPECT_EQ(r.out.substr(0, 8), "--force:") << r.out;
+    EXPECT_TRUE(Stored().Find("Lab")->clients.empty());
+  }
+}
+
+// N imports of copies of one export at once, each adding a client to one
+// configuration, some to the same one: the sessions' detector finds no update
+// lost, no refusal without a true conflict and none missed.
+TEST_F(Rvxcfg, ParallelImportsLoseNoUpdate) {
+  const int kImports = 6, kConfigs = 4;
+  kx::Catalogue c;
+  kx::ConfigData d;
+  SampleLayout(&c, &d);
+  for (int i = 0; i < kImports; ++i) c.clients.push_back(kx::Client{"PC-" + std::to_string(10 + i), {}, {}});
+  d.configs.push_back(d.configs[0]);
+  d.configs.back().name = "Hall";
+  d.configs.push_back(d.configs[1]);
+  d.configs.back().name = "Shop";
+  Lay(c, d);
+  const kx::ConfigData before = Stored();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x0"))).code, 0u);
+  std::vector<std::string> args;
+  std::vector<rvx::SessionRecord> sessions(kImports);
+  for (int i = 0; i < kImports; ++i) {
+    const std::string set = "s" + std::to_string(i), client = "PC-" + std::to_string(10 + i);
+    const std::string &name = before.configs[i % kConfigs].name;
+    CopySet("x0", set);
+    Append(set, "assignments.csv", name + "," + client + ",99\r\n");
+    sessions[i].read = sessions[i].wrote = before;
+    sessions[i].wrote.Find(name)->clients.push_back(client);
+    args.push_back("import " + Quote(Sub(set)));
+  }
+  std::vector<ProgramRun> runs = RunPrograms("rvxcfg.exe", args);
+  const kx::ConfigData after = Stored();
+  for (int i = 0; i < kImports; ++i) {
+    rvx::SessionRecord &s = sessions[i];
+    const std::string &e = runs[i].err;
+    if (runs[i].code == 0) {
+      s.result = rvx::SessionRecord::kCommitted;
+      for (const kx::Stamp &st : after.commits)
+        if (st.process == runs[i].pid) s.generation = st.generation;
+    } else if (Contains(e, "changed otherwise")) {
+      s.result = rvx::SessionRecord::kRefused;
+      s.now = std::strtoull(e.c_str() + e.find(", now ") + 6, nullptr, 10);
+      for (size_t at = e.find("configuration \""); at != std::string::npos; at = e.find("configuration \"", at + 1))
+        s.conflicts.push_back(e.substr(at + 15, e.find('"', at + 15) - at - 15));
+    }
+  }
+  rvx::Verdict v = rvx::Detect(before, after, sessions);
+  for (const std::string &f : v.findings) ADD_FAILURE() << f;
+  EXPECT_EQ(v.commits, kConfigs);
+  EXPECT_EQ(v.refused, kImports - kConfigs);
 }
 
 // Two imports, each one commit; the history lists them; diff tells what

@@ -118,13 +118,15 @@ bool ParseGeneration(const std::string &text, uint64_t *g) {
 int Export(const std::string &dir) {
   Installation in;
   std::string err;
-  if (!ReadInstallation(0, &in, &err)) return Refuse(err);
+  uint64_t generation = 0;
+  if (!ReadInstallation(0, &in, &err, &generation)) return Refuse(err);
   if (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
     return Refuse(dir + ": cannot create the directory (error " + std::to_string(GetLastError()) + ")");
   Files f = Export(in);
   if (!WriteWhole(PathIn(dir, kConfigurationsFile), f.configurations, &err) ||
       !WriteWhole(PathIn(dir, kProductsFile), f.products, &err) ||
-      !WriteWhole(PathIn(dir, kAssignmentsFile), f.assignments, &err))
+      !WriteWhole(PathIn(dir, kAssignmentsFile), f.assignments, &err) ||
+      !WriteWhole(PathIn(dir, kGenerationFile), WriteOrigin(Origin{generation, Fingerprint(in)}), &err))
     return Refuse(err);
   size_t products = 0, clients = 0;
   for (const Config &c : in.configs) {
@@ -136,37 +138,79 @@ int Export(const std::string &dir) {
   return 0;
 }
 
-// Prints the change and, unless dry, makes it.
-int Change(const Installation &current, const Installation &target, bool dry, const std::string &what) {
-  std::vector<std::string> lines = Describe(current, target);
-  for (const std::string &l : lines) Print(l);
+// The libraries' text of a refused commit lists each conflicting item on a
+// line of its own ("- configuration ...: changed here, and ..."), then what
+// the program's user can do; this tool says what to do instead.
+std::string ConflictAdvice(const std::string &text, const std::string &advice) {
+  size_t last = text.rfind("\n- ");
+  if (last == std::string::npos) return text;
+  size_t end = text.find('\n', last + 1);
+  return text.substr(0, end) + "\n" + advice;
+}
+
+// Makes the change from base to target, merged with current (the store as
+// this run read it), and prints what the store becomes; dry: only decides.
+int Change(uint64_t baseGeneration, const Installation &base, const Installation &current,
+           const Installation &target, bool dry, const std::string &what) {
+  const Installation after = Merged(base, target, current);
+  std::vector<std::string> lines = Describe(current, after);
   if (lines.empty()) {
     Print("nothing to change");
     return 0;
   }
+  std::string err;
+  if (!Apply(baseGeneration, base, target, dry, &err))
+    return Refuse(ConflictAdvice(err, "Nothing was " + what +
+                                          ": bring these configurations in the files back to what they were, or "
+                                          "export again and make the edits there."));
+  for (const std::string &l : lines) Print(l);
   if (dry) {
     Print("dry run: nothing was written");
     return 0;
   }
-  std::string err;
-  if (!Apply(current, target, &err)) return Refuse(err + "; nothing was " + what);
   uint64_t g = 0;
   Print(ReadGeneration(&g, &err) ? what + " as generation " + std::to_string(g) : what);
   return 0;
 }
 
-int Import(const std::string &dir, bool dry) {
+int Import(const std::string &dir, bool dry, bool force) {
   Files f;
-  std::string err;
+  std::string err, originBytes, originErr;
   if (!ReadWhole(PathIn(dir, kConfigurationsFile), &f.configurations, &err) ||
       !ReadWhole(PathIn(dir, kProductsFile), &f.products, &err) ||
       !ReadWhole(PathIn(dir, kAssignmentsFile), &f.assignments, &err))
     return Refuse(err);
-  Installation current, target;
+  Installation current, base, target;
   Catalog catalog;
-  if (!ReadInstallation(0, &current, &err) || !ReadCatalog(&catalog, &err)) return Refuse(err);
-  if (!rvxcfg::Import(f, dir, current, catalog, &target, &err)) return Refuse(err + "; nothing was imported");
-  return Change(current, target, dry, "imported");
+  uint64_t now = 0, from = 0;
+  if (!ReadInstallation(0, &current, &err, &now) || !ReadCatalog(&catalog, &err)) return Refuse(err);
+  // The files are merged against the generation they were exported from:
+  // what others committed since, and the files leave as exported, stays.
+  const std::string originPath = PathIn(dir, kGenerationFile);
+  Origin origin;
+  if (GetFileAttributesA(originPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    originErr = originPath + " is missing, so the generation the files were exported from is not known";
+  else if (ReadWhole(originPath, &originBytes, &originErr) && ReadOrigin(originBytes, originPath, &origin, &originErr)) {
+    if (origin.generation == now)
+      base = current;
+    else if (!ReadInstallation(origin.generation, &base, &originErr))
+      originErr = "the files were exported from generation " + std::to_string(origin.generation) + ", which " +
+                  (originErr.find("is not kept") != std::string::npos ? "is no longer kept" : "cannot be read: " + originErr);
+    if (originErr.empty() && Fingerprint(base) != origin.content)
+      originErr = "generation " + std::to_string(origin.generation) +
+                  " of this store is not what the files were exported from (another installation, or a new layout)";
+    if (originErr.empty()) from = origin.generation;
+  }
+  if (!originErr.empty()) {
+    if (!force)
+      return Refuse(originErr + "; nothing was imported: export again and make the edits there, or import with "
+                                "--force to make the store equal to the files, overwriting what others committed");
+    Print("--force: " + originErr + "; the files overwrite the store as it is (generation " + std::to_string(now) +
+          ")");
+    base = current;
+  }
+  if (!rvxcfg::Import(f, dir, base, catalog, &target, &err)) return Refuse(err + "; nothing was imported");
+  return Change(from, base, current, target, dry, "imported");
 }
 
 int Where(const std::string &client) {
@@ -236,7 +280,7 @@ int Restore(uint64_t g, bool dry) {
     if (const Config *o = old.Find(c.name)) target.configs.push_back(*o);
   for (const Config &o : old.configs)
     if (!current.Find(o.name)) target.configs.push_back(o);
-  return Change(current, target, dry, "restored generation " + std::to_string(g));
+  return Change(0, current, current, target, dry, "restored generation " + std::to_string(g));
 }
 
 }  // namespace
@@ -251,9 +295,10 @@ int main(int argc, char **argv) {
     return 0;
   }
   bool dry = argc == 4 && std::string(argv[3]) == "--dry-run";
+  bool force = argc == 4 && std::string(argv[3]) == "--force";
   uint64_t g1 = 0, g2 = 0;
   if (cmd == "export" && argc == 3) return Export(argv[2]);
-  if (cmd == "import" && (argc == 3 || dry)) return Import(argv[2], dry);
+  if (cmd == "import" && (argc == 3 || dry || force)) return Import(argv[2], dry, force);
   if (cmd == "where" && argc == 3) return Where(argv[2]);
   if (cmd == "history" && argc == 2) return History();
   if (cmd == "diff" && argc == 4 && ParseGeneration(argv[2], &g1) && ParseGeneration(argv[3], &g2))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <map>
 
 #include "csv.h"
@@ -11,6 +12,7 @@ namespace rvxcfg {
 const char kConfigurationsFile[] = "configurations.csv";
 const char kProductsFile[] = "products.csv";
 const char kAssignmentsFile[] = "assignments.csv";
+const char kGenerationFile[] = "generation.txt";
 
 namespace {
 
@@ -213,8 +215,9 @@ Files Export(const Installation &in) {
   return f;
 }
 
-bool Import(const Files &files, const std::string &dir, const Installation &current, const Catalog &catalog,
+bool Import(const Files &files, const std::string &dir, const Installation &base, const Catalog &catalog,
             Installation *out, std::string *err) {
+  const Installation &current = base;
   Reader rd(dir, err);
   std::vector<csv::Record> rows;
   if (!rd.Records(files.configurations, kConfigurationsFile, kConfigurationsHeader, &rows)) return false;
@@ -276,6 +279,89 @@ bool Import(const Files &files, const std::string &dir, const Installation &curr
     if (!current.Find(c.name)) next.configs.push_back(c);
   *out = next;
   return true;
+}
+
+std::string WriteOrigin(const Origin &o) {
+  return "# The store's generation these files were exported from; import merges the files against it.\r\n"
+         "generation " + std::to_string(o.generation) + "\r\ncontent " + o.content + "\r\n";
+}
+
+bool ReadOrigin(const std::string &bytes, const std::string &path, Origin *o, std::string *err) {
+  *o = Origin();
+  size_t at = 0, line = 0;
+  while (at < bytes.size()) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) end = bytes.size();
+    std::string text = bytes.substr(at, end - at);
+    at = end + 1;
+    ++line;
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (text.empty() || text[0] == '#') continue;
+    const size_t blank = text.find(' ');
+    const std::string key = text.substr(0, blank), value = blank == std::string::npos ? "" : text.substr(blank + 1);
+    if (key == "generation" && !value.empty() && value.size() < 20 &&
+        value.find_first_not_of("0123456789") == std::string::npos)
+      o->generation = std::stoull(value);
+    else if (key == "content" && value.size() == 16 && value.find_first_not_of("0123456789abcdef") == std::string::npos)
+      o->content = value;
+    else {
+      *err = path + ": line " + std::to_string(line) + ": " + Quoted(text) +
+             " is neither \"generation N\" nor \"content\" and 16 hexadecimal digits";
+      return false;
+    }
+  }
+  if (o->generation && !o->content.empty()) return true;
+  *err = path + ": names no " + (o->generation ? "content" : "generation");
+  return false;
+}
+
+// FNV-1a over every field with a separator no name holds: cheap, and enough
+// to tell two different installations' generations of one number apart.
+std::string Fingerprint(const Installation &in) {
+  uint64_t h = 14695981039346656037ull;
+  auto add = [&h](const std::string &text) {
+    for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+    h = (h ^ 0u) * 1099511628211ull;
+  };
+  auto words = [&add](const Words &w) {
+    add(w.administrator);
+    add(w.location);
+    add(w.mandatory);
+  };
+  add(in.resolution ? "default" : "no default");
+  if (in.resolution) words(*in.resolution);
+  for (const Config &c : in.configs) {
+    add(c.name);
+    add(c.os);
+    words(c.words);
+    add(std::to_string(c.value));
+    add(std::to_string(c.products.size()));
+    for (const std::string &p : c.products) add(p);
+    add(std::to_string(c.clients.size()));
+    for (const std::string &n : c.clients) add(n);
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
+Installation Merged(const Installation &base, const Installation &mine, const Installation &theirs) {
+  auto changed = [&base](const Config *m, const std::string &name) {
+    const Config *b = base.Find(name);
+    return m && b ? !(m->SameContent(*b) && m->value == b->value) : m != b;
+  };
+  Installation out;
+  out.resolution = mine.resolution != base.resolution ? mine.resolution : theirs.resolution;
+  for (const Config &t : theirs.configs) {
+    const Config *m = mine.Find(t.name);
+    if (!changed(m, t.name))
+      out.configs.push_back(t);
+    else if (m)
+      out.configs.push_back(*m);
+  }
+  for (const Config &m : mine.configs)
+    if (!theirs.Find(m.name) && changed(&m, m.name)) out.configs.push_back(m);
+  return out;
 }
 
 std::vector<std::string> Describe(const Installation &before, const Installation &after) {

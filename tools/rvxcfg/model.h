@@ -45,6 +45,7 @@ struct Catalog {
 extern const char kConfigurationsFile[];
 extern const char kProductsFile[];
 extern const char kAssignmentsFile[];
+extern const char kGenerationFile[];
 
 // The three files of an export.
 struct Files {
@@ -52,12 +53,32 @@ struct Files {
 };
 Files Export(const Installation &in);
 
-// The installation the three files describe, checked against the store as
-// it is and its catalogue. dir names the files in error texts:
-// "<dir>\products.csv: line 7: ...". Configurations already in the store
-// keep their place and their 32-bit value; new ones follow in file order.
-bool Import(const Files &files, const std::string &dir, const Installation &current, const Catalog &catalog,
+// The installation the three files describe, checked against base (the
+// generation they were exported from) and the catalogue. dir names the files
+// in error texts: "<dir>\products.csv: line 7: ...". Configurations base
+// holds keep their place and their 32-bit value; new ones follow in file
+// order.
+bool Import(const Files &files, const std::string &dir, const Installation &base, const Catalog &catalog,
             Installation *out, std::string *err);
+
+// The fourth file of an export: the generation the three files were taken
+// from and a fingerprint of its content. An import merges the files against
+// that generation, and the fingerprint tells when the store's generation of
+// that number is not the one exported (another installation, a new layout).
+struct Origin {
+  uint64_t generation = 0;
+  std::string content;  // Fingerprint of the installation exported
+};
+std::string WriteOrigin(const Origin &o);
+bool ReadOrigin(const std::string &bytes, const std::string &path, Origin *o, std::string *err);
+std::string Fingerprint(const Installation &in);
+
+// What the store becomes when a change made from base to mine is committed
+// on theirs (the store as it is now): per configuration and for the
+// default, mine where mine differs from base, else theirs; theirs' order,
+// then the configurations only mine has. The libraries' merge decides the
+// commit and refuses conflicts; this only tells beforehand what it writes.
+Installation Merged(const Installation &base, const Installation &mine, const Installation &theirs);
 
 // What changes from before to after, one line a change, in before's order
 // of configurations; empty when nothing does.
