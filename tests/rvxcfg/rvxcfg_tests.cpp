@@ -147,6 +147,49 @@ TEST_F(Rvxcfg, DryRunPrintsWhatWouldChangeAndWritesNothing) {
   EXPECT_EQ(ReadFile(ConfigPath()), before);
 }
 
+// An export into a folder holding an edited set replaces nothing without
+// --force, and with it nothing unless every file can be replaced (one
+// read-only, one open in a spreadsheet): no half-written set, no pending file
+// left, nothing else in the folder touched.
+TEST_F(Rvxcfg, ExportReplacesAllFilesOrNone) {
+  LaySample();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  for (const char *f : kFiles) Put("x1", f, std::string("edited ") + f);
+  Put("x1", "notes.txt", "mine");
+  const std::string products = Sub("x1") + "\\products.csv";
+  struct Case {
+    const char *args;
+    std::function<HANDLE()> hinder;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {"", [] { return INVALID_HANDLE_VALUE; },
+       "already holds configurations.csv, products.csv, assignments.csv, generation.txt"},
+      {" --force",
+       [&] {
+         SetFileAttributesA(products.c_str(), FILE_ATTRIBUTE_READONLY);
+         return INVALID_HANDLE_VALUE;
+       },
+       products + ": the file is read-only"},
+      {" --force",
+       [&] { return CreateFileA(products.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr); },
+       products + ": "}};
+  for (const Case &c : cases) {
+    HANDLE h = c.hinder();
+    ProgramRun r = Cfg("export " + Quote(Sub("x1")) + c.args);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    SetFileAttributesA(products.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(r.code, 1u) << c.says;
+    EXPECT_TRUE(Contains(r.err, c.says) && Contains(r.err, "nothing was written")) << r.err;
+    for (const char *f : kFiles) EXPECT_EQ(Get("x1", f), std::string("edited ") + f);
+    EXPECT_TRUE(FilesEndingWith(Sub("x1"), ".pending").empty());
+  }
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1")) + " --force").code, 0u);
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x2"))).code, 0u);
+  for (const char *f : kFiles) EXPECT_EQ(Get("x1", f), Get("x2", f)) << f;
+  EXPECT_EQ(Get("x1", "notes.txt"), "mine");
+}
+
 struct TwoSets {
   const char *what;
   std::string rowA, rowB;  // assignments added to two copies of one export

@@ -23,6 +23,7 @@
 
 #include "installation.h"
 #include "model.h"
+#include "system.h"
 
 using namespace rvxcfg;
 
@@ -70,41 +71,6 @@ void Print(const std::string &line) {
   std::fputc('\n', stdout);
 }
 
-std::string PathIn(const std::string &dir, const char *file) {
-  std::string p = dir;
-  if (!p.empty() && p.back() != '\\' && p.back() != '/') p += '\\';
-  return p + file;
-}
-
-bool ReadWhole(const std::string &path, std::string *bytes, std::string *err) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    *err = path + ": cannot be opened (error " + std::to_string(GetLastError()) + ")";
-    return false;
-  }
-  bytes->clear();
-  char buf[65536];
-  DWORD got = 0;
-  BOOL ok;
-  while ((ok = ::ReadFile(h, buf, sizeof buf, &got, nullptr)) && got) bytes->append(buf, got);
-  CloseHandle(h);
-  if (!ok) *err = path + ": cannot be read";
-  return ok != FALSE;
-}
-
-bool WriteWhole(const std::string &path, const std::string &bytes, std::string *err) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    *err = path + ": cannot be written (error " + std::to_string(GetLastError()) + ")";
-    return false;
-  }
-  DWORD put = 0;
-  bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  ok = CloseHandle(h) && ok;
-  if (!ok) *err = path + ": cannot be written";
-  return ok;
-}
-
 bool ParseGeneration(const std::string &text, uint64_t *g) {
   if (text == "current") {
     *g = 0;
@@ -115,18 +81,19 @@ bool ParseGeneration(const std::string &text, uint64_t *g) {
   return *g > 0;
 }
 
-int Export(const std::string &dir) {
+int Export(const std::string &dir, bool force) {
   Installation in;
   std::string err;
   uint64_t generation = 0;
   if (!ReadInstallation(0, &in, &err, &generation)) return Refuse(err);
-  if (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-    return Refuse(dir + ": cannot create the directory (error " + std::to_string(GetLastError()) + ")");
   Files f = Export(in);
-  if (!WriteWhole(PathIn(dir, kConfigurationsFile), f.configurations, &err) ||
-      !WriteWhole(PathIn(dir, kProductsFile), f.products, &err) ||
-      !WriteWhole(PathIn(dir, kAssignmentsFile), f.assignments, &err) ||
-      !WriteWhole(PathIn(dir, kGenerationFile), WriteOrigin(Origin{generation, Fingerprint(in)}), &err))
+  // generation.txt last: the set's mark of being whole.
+  if (!WriteSet(dir,
+                {{kConfigurationsFile, f.configurations},
+                 {kProductsFile, f.products},
+                 {kAssignmentsFile, f.assignments},
+                 {kGenerationFile, WriteOrigin(Origin{generation, Fingerprint(in)})}},
+                force, &err))
     return Refuse(err);
   size_t products = 0, clients = 0;
   for (const Config &c : in.configs) {
@@ -188,7 +155,7 @@ int Import(const std::string &dir, bool dry, bool force) {
   // what others committed since, and the files leave as exported, stays.
   const std::string originPath = PathIn(dir, kGenerationFile);
   Origin origin;
-  if (GetFileAttributesA(originPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+  if (!FileExists(originPath))
     originErr = originPath + " is missing, so the generation the files were exported from is not known";
   else if (ReadWhole(originPath, &originBytes, &originErr) && ReadOrigin(originBytes, originPath, &origin, &originErr)) {
     if (origin.generation == now)
@@ -297,7 +264,7 @@ int main(int argc, char **argv) {
   bool dry = argc == 4 && std::string(argv[3]) == "--dry-run";
   bool force = argc == 4 && std::string(argv[3]) == "--force";
   uint64_t g1 = 0, g2 = 0;
-  if (cmd == "export" && argc == 3) return Export(argv[2]);
+  if (cmd == "export" && (argc == 3 || force)) return Export(argv[2], force);
   if (cmd == "import" && (argc == 3 || dry || force)) return Import(argv[2], dry, force);
   if (cmd == "where" && argc == 3) return Where(argv[2]);
   if (cmd == "history" && argc == 2) return History();

@@ -1,0 +1,140 @@
+#include "system.h"
+
+#include <windows.h>
+
+namespace rvxcfg {
+
+std::string SystemText(unsigned long code) {
+  char *text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+  std::string s = n && text ? std::string(text, n) : "system error " + std::to_string(code);
+  LocalFree(text);
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.')) s.pop_back();
+  if (s.size() > 1 && s[0] >= 'A' && s[0] <= 'Z' && !(s[1] >= 'A' && s[1] <= 'Z')) s[0] = static_cast<char>(s[0] + 32);
+  return s;
+}
+
+std::string PathIn(const std::string &dir, const std::string &file) {
+  std::string p = dir;
+  if (!p.empty() && p.back() != '\\' && p.back() != '/') p += '\\';
+  return p + file;
+}
+
+bool FileExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool ReadWhole(const std::string &path, std::string *bytes, std::string *err) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *err = path + ": " + SystemText(GetLastError());
+    return false;
+  }
+  bytes->clear();
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(h, &size)) bytes->reserve(static_cast<size_t>(size.QuadPart));
+  char buf[65536];
+  DWORD got = 0;
+  BOOL ok;
+  while ((ok = ::ReadFile(h, buf, sizeof buf, &got, nullptr)) && got) bytes->append(buf, got);
+  if (!ok) *err = path + ": " + SystemText(GetLastError());
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
+namespace {
+
+bool WriteNew(const std::string &path, const std::string &bytes, std::string *err) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *err = path + ": " + SystemText(GetLastError());
+    return false;
+  }
+  DWORD put = 0;
+  bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size() &&
+            FlushFileBuffers(h);
+  if (!ok) *err = path + ": " + SystemText(GetLastError());
+  if (!CloseHandle(h) && ok) {
+    *err = path + ": " + SystemText(GetLastError());
+    ok = false;
+  }
+  return ok;
+}
+
+// Wine refuses a rename over a file another program holds open for a
+// moment (a virus scanner, a spreadsheet reading it): try for two seconds.
+bool Rename(const std::string &from, const std::string &to, std::string *err) {
+  for (int waited = 0;; waited += 50) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD code = GetLastError();
+    if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || waited >= 2000) {
+      *err = to + ": " + SystemText(code);
+      return false;
+    }
+    Sleep(50);
+  }
+}
+
+// Whether a rename can replace path: not read-only (root ignores the
+// attribute, Windows' rename does not), and not held open against writing.
+bool Replaceable(const std::string &path, std::string *err) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    *err = path + ": the file is read-only";
+    return false;
+  }
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *err = path + ": " + SystemText(GetLastError());
+    return false;
+  }
+  CloseHandle(h);
+  return true;
+}
+
+}  // namespace
+
+bool WriteSet(const std::string &dir, const std::vector<OutFile> &files, bool replace, std::string *err) {
+  if (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    *err = dir + ": " + SystemText(GetLastError()) + "; nothing was written";
+    return false;
+  }
+  std::string existing;
+  for (const OutFile &f : files) {
+    const std::string target = PathIn(dir, f.name);
+    if (!FileExists(target)) continue;
+    if (replace && !Replaceable(target, err)) {
+      *err += "; nothing was written";
+      return false;
+    }
+    existing += (existing.empty() ? "" : ", ") + f.name;
+  }
+  if (!existing.empty() && !replace) {
+    *err = dir + " already holds " + existing + "; nothing was written (--force replaces them)";
+    return false;
+  }
+  const std::string suffix = "." + std::to_string(GetCurrentProcessId()) + ".pending";
+  size_t written = 0;
+  for (; written < files.size(); ++written)
+    if (!WriteNew(PathIn(dir, files[written].name) + suffix, files[written].bytes, err)) break;
+  bool ok = written == files.size();
+  if (ok && FileExists(PathIn(dir, files.back().name)) && !DeleteFileA(PathIn(dir, files.back().name).c_str())) {
+    *err = PathIn(dir, files.back().name) + ": " + SystemText(GetLastError());
+    ok = false;
+  }
+  if (!ok) *err += "; nothing was written";
+  size_t renamed = 0;
+  for (; ok && renamed < files.size(); ++renamed) {
+    const std::string target = PathIn(dir, files[renamed].name);
+    if (Rename(target + suffix, target, err)) continue;
+    *err += "; the set in " + dir + " is incomplete and has no " + files.back().name + ", so no import takes it: " +
+            "export again";
+    ok = false;
+    break;
+  }
+  for (size_t i = renamed; i < files.size(); ++i) DeleteFileA((PathIn(dir, files[i].name) + suffix).c_str());
+  return ok;
+}
+
+}  // namespace rvxcfg
