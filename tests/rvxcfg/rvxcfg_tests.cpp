@@ -388,22 +388,38 @@ TEST_F(Rvxcfg, WhereListsEveryConfigurationOfAClient) {
 struct UsageCase {
   std::string args;
   DWORD code;
+  std::string says;  // the start of standard error for 2, of standard output otherwise
 };
 
 class RvxcfgUsage : public Rvxcfg, public ::testing::WithParamInterface<UsageCase> {};
 
-TEST_P(RvxcfgUsage, ExitStatus) {
+// Help on every command exits 0 and does nothing else; a usage error says
+// what was wrong on its first line, then that command's usage only.
+TEST_P(RvxcfgUsage, HelpAndUsageErrors) {
   LaySample();
+  const std::string before = ReadFile(ConfigPath());
   ProgramRun r = Cfg(GetParam().args);
   EXPECT_EQ(r.code, GetParam().code) << r.out << r.err;
-  if (r.code == 2) EXPECT_TRUE(Contains(r.err, "usage: rvxcfg export DIR")) << r.err;
+  const std::string &text = r.code == 2 ? r.err : r.out;
+  EXPECT_EQ(text.substr(0, GetParam().says.size()), GetParam().says);
+  EXPECT_FALSE(Exists("--help")) << "a folder named --help";
+  EXPECT_EQ(ReadFile(ConfigPath()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Args, RvxcfgUsage,
-                         ::testing::Values(UsageCase{"--help", 0}, UsageCase{"", 2}, UsageCase{"export", 2},
-                                           UsageCase{"import a b", 2}, UsageCase{"diff 1", 2},
-                                           UsageCase{"diff 1 x", 2}, UsageCase{"restore 0", 2},
-                                           UsageCase{"restore current", 2}, UsageCase{"frobnicate", 2},
-                                           UsageCase{"import no-such-directory", 1}, UsageCase{"history", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Args, RvxcfgUsage,
+    ::testing::Values(UsageCase{"--help", 0, "usage: rvxcfg export DIR"},
+                      UsageCase{"export --help", 0, "usage: rvxcfg export DIR [--force]\n\nWrites"},
+                      UsageCase{"export x -h", 0, "usage: rvxcfg export DIR"},
+                      UsageCase{"help where", 0, "usage: rvxcfg where CLIENT\n"},
+                      UsageCase{"where --help", 0, "usage: rvxcfg where CLIENT\n"},
+                      UsageCase{"", 2, "rvxcfg: no command given\nusage: rvxcfg export"},
+                      UsageCase{"frobnicate", 2, "rvxcfg: unknown command \"frobnicate\"\nusage: rvxcfg export"},
+                      UsageCase{"export", 2, "rvxcfg export: missing DIR\nusage: rvxcfg export DIR [--force]\n("},
+                      UsageCase{"import a b", 2, "rvxcfg import: one argument too many: \"b\"\nusage: rvxcfg import"},
+                      UsageCase{"import a --frob", 2, "rvxcfg import: unknown option \"--frob\"\nusage: rvxcfg import"},
+                      UsageCase{"diff 1 x", 2, "rvxcfg diff: \"x\" is neither a generation number"},
+                      UsageCase{"restore 0", 2, "rvxcfg restore: \"0\" is not a generation number"},
+                      UsageCase{"history", 0, "no commit recorded yet"}));
 
 }  // namespace
