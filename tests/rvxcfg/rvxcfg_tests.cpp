@@ -1,5 +1,6 @@
 // rvxcfg.exe as an administrator runs it: a child process on a real store,
 // which the test lays out and reads back with the store's core.
+#include <cstring>
 #include <functional>
 
 #include "child_process.h"
@@ -131,8 +132,48 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"word", "configurations.csv", kConfigsHeader + "\r\nNew,DOS,user,remote,optional\r\n",
                 "line 3: location \"remote\""},
         Refusal{"name", "configurations.csv", kConfigsHeader + std::string(1025, 'N') + ",DOS,user,local,optional\r\n",
-                "line 2: the configuration name is longer than 1024 bytes"}),
+                "line 2: the configuration name is longer than 1024 bytes"},
+        Refusal{"utf8", "configurations.csv", kConfigsHeader + "Au\xC3\x9F" "endienst,DOS,user,local,optional\r\n",
+                "line 2, column 1: the file reads as UTF-8 without a byte-order mark, so \"Au\xC3\x9F" "endienst\" "
+                "would be taken for another name: save it as UTF-8 with the mark (\"CSV UTF-8\") or in code page "
+                "1252, as export --utf8"},
+        Refusal{"outside", "products.csv", "\xEF\xBB\xBF" "configuration,product,position\r\nLab,\xE4\xB8\xAD,1\r\n",
+                "line 2, column 2: \"\xE4\xB8\xAD\" holds U+4E2D, which code page 1252 cannot hold"},
+        Refusal{"formula", "configurations.csv", kConfigsHeader + "=1+1,DOS,user,local,optional\r\n",
+                "line 2, column 1: \"=1+1\" starts with \"=\", which a spreadsheet runs as a formula"}),
     [](const ::testing::TestParamInfo<Refusal> &i) { return std::string(i.param.what); });
+
+// What a spreadsheet makes of an export reads back as it was: UTF-8 with a
+// byte-order mark, semicolons, and cells that would run as formulas, which
+// carry an apostrophe in the file and lose it again.
+TEST_F(Rvxcfg, SpreadsheetFormatsRoundTrip) {
+  kx::Catalogue c;
+  kx::ConfigData d;
+  SampleLayout(&c, &d);
+  for (const std::string n : {"Au\xDF" "endienst", "=HYPERLINK(\"http://x\",\"y\")", "+1+cmd|' /C calc'!A0", "'=q",
+                              "-x", "@S"}) {
+    c.homes[0].products.push_back(kx::Product{n, {}, {}, {}});
+    d.configs[1].products.push_back(n);
+    d.configs.push_back(d.configs[0]);
+    d.configs.back().name = ConfigName(n);
+  }
+  Lay(c, d);
+  for (const char *format : {"", " --utf8", " --semicolon", " --utf8 --semicolon"}) {
+    SCOPED_TRACE(format);
+    const std::string set = "x" + std::to_string(std::strlen(format));
+    ASSERT_EQ(Cfg("export " + Quote(Sub(set)) + format).code, 0u);
+    const std::string configs = Get(set, "configurations.csv"), sep = Contains(format, "semicolon") ? ";" : ",";
+    const bool utf8 = Contains(format, "utf8");
+    EXPECT_EQ(configs.compare(0, 3, "\xEF\xBB\xBF") == 0, utf8);
+    EXPECT_TRUE(Contains(configs, "name" + sep + "operating system" + sep));
+    EXPECT_TRUE(Contains(configs, utf8 ? "Au\xC3\x9F" "endienst" : "Au\xDF" "endienst"));
+    EXPECT_TRUE(Contains(configs, "\r\n\"'=HYPERLINK(\"\"http://x\"\";") && Contains(configs, "\r\n''=q")) << configs;
+    EXPECT_TRUE(Contains(Get(set, "products.csv"), "Office" + sep + "'-x" + sep));
+    ProgramRun r = Cfg("import " + Quote(Sub(set)));
+    EXPECT_EQ(r.code, 0u) << r.err;
+    EXPECT_EQ(r.out, "nothing to change\n");
+  }
+}
 
 TEST_F(Rvxcfg, DryRunPrintsWhatWouldChangeAndWritesNothing) {
   LaySample();
@@ -409,13 +450,13 @@ TEST_P(RvxcfgUsage, HelpAndUsageErrors) {
 INSTANTIATE_TEST_SUITE_P(
     Args, RvxcfgUsage,
     ::testing::Values(UsageCase{"--help", 0, "usage: rvxcfg export DIR"},
-                      UsageCase{"export --help", 0, "usage: rvxcfg export DIR [--force]\n\nWrites"},
+                      UsageCase{"export --help", 0, "usage: rvxcfg export DIR [--force] [--utf8] [--semicolon]\n\nWrites"},
                       UsageCase{"export x -h", 0, "usage: rvxcfg export DIR"},
                       UsageCase{"help where", 0, "usage: rvxcfg where CLIENT\n"},
                       UsageCase{"where --help", 0, "usage: rvxcfg where CLIENT\n"},
                       UsageCase{"", 2, "rvxcfg: no command given\nusage: rvxcfg export"},
                       UsageCase{"frobnicate", 2, "rvxcfg: unknown command \"frobnicate\"\nusage: rvxcfg export"},
-                      UsageCase{"export", 2, "rvxcfg export: missing DIR\nusage: rvxcfg export DIR [--force]\n("},
+                      UsageCase{"export", 2, "rvxcfg export: missing DIR\nusage: rvxcfg export DIR [--force] [--utf8] [--semicolon]\n("},
                       UsageCase{"import a b", 2, "rvxcfg import: one argument too many: \"b\"\nusage: rvxcfg import"},
                       UsageCase{"import a --frob", 2, "rvxcfg import: unknown option \"--frob\"\nusage: rvxcfg import"},
                       UsageCase{"diff 1 x", 2, "rvxcfg diff: \"x\" is neither a generation number"},

@@ -46,7 +46,11 @@ int ExportCommand(const Args &a) {
   std::string err;
   uint64_t generation = 0;
   if (!ReadInstallation(0, &in, &err, &generation)) return Refuse(err);
-  Files f = Export(in);
+  Format format;
+  format.utf8 = a.Has("--utf8");
+  format.separator = a.Has("--semicolon") ? ';' : ',';
+  Files f;
+  if (!Export(in, format, ActiveCodePage(), &f, &err)) return Refuse(err + "; nothing was written");
   // generation.txt last: the set's mark of being whole.
   if (!WriteSet(dir,
                 {{kConfigurationsFile, f.configurations},
@@ -142,7 +146,7 @@ int ImportCommand(const Args &a) {
           ")");
     base = current;
   }
-  if (!Import(f, dir, base, catalog, &target, &err)) return Refuse(err + "; nothing was imported");
+  if (!Import(f, dir, base, catalog, ActiveCodePage(), &target, &err)) return Refuse(err + "; nothing was imported");
   return Change(from, base, current, target, dry, "imported");
 }
 

@@ -32,19 +32,24 @@ const char kCommon[] =
     "1 refused or failed (one line on standard error says why), 2 bad usage.\n";
 
 const Command kCommands[] = {
-    {"export", "export DIR [--force]",
+    {"export", "export DIR [--force] [--utf8] [--semicolon]",
      "Writes the store as configurations.csv (name, operating system, administrator,\n"
      "location, mandatory; the row without a name is the installation-wide default),\n"
      "products.csv, assignments.csv (configuration, product or client, position) and\n"
      "generation.txt (the generation exported, which import merges against) into DIR,\n"
-     "all four or none.\n"
-     "  --force      replace the files of an earlier export in DIR\n",
-     "--force ", 1, 1, ExportCommand},
+     "all four or none. A cell that a spreadsheet would run as a formula (starting with\n"
+     "=, +, -, @, a tab or a carriage return) gets an apostrophe in front; import takes\n"
+     "it away again.\n"
+     "  --force      replace the files of an earlier export in DIR\n"
+     "  --utf8       UTF-8 with a byte-order mark instead of the code page\n"
+     "  --semicolon  semicolons between the fields instead of commas\n",
+     "--force --utf8 --semicolon ", 1, 1, ExportCommand},
     {"import", "import DIR [--dry-run] [--force]",
      "Makes the store hold what the files in DIR hold, in one commit, merged against\n"
      "the generation they were exported from: what others committed since and the files\n"
      "leave as exported stays; a configuration changed on both sides refuses the import.\n"
-     "Prints what changes.\n"
+     "Prints what changes. Files with a UTF-8 byte-order mark and files separated by\n"
+     "semicolons are read as well.\n"
      "  --dry-run    decide and print, write nothing\n"
      "  --force      import a set whose generation is unknown or no longer kept,\n"
      "               overwriting what others committed since\n",

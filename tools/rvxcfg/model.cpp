@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <map>
+#include <unordered_set>
 
 #include "csv.h"
 
@@ -79,29 +81,60 @@ bool GoodWords(const Words &w, std::string *why) {
 
 class Reader {
  public:
-  Reader(const std::string &dir, std::string *err) : dir_(dir), err_(err) {}
-  // The records after the header; blank lines are skipped.
+  Reader(const std::string &dir, const CodePage &cp, std::function<bool(const std::string &)> known,
+         std::string *err)
+      : dir_(dir), cp_(cp), known_(known), err_(err) {}
+  // The records after the header, each cell as the store holds it; blank
+  // lines are skipped.
   bool Records(const std::string &bytes, const char *file, const std::vector<std::string> &header,
                std::vector<csv::Record> *out) {
     file_ = file;
+    const bool marked = csv::StartsWithByteOrderMark(bytes);
+    std::string stripped;
+    if (marked) stripped = bytes.substr(3);
+    const std::string &body = marked ? stripped : bytes;
     std::vector<csv::Record> all;
-    std::string why;
-    if (!csv::Parse(bytes, &all, &why)) return Fail(why);
-    if (all.empty() || all[0].fields != header) {
-      std::string want;
-      for (const std::string &h : header) want += (want.empty() ? "" : ",") + h;
-      return Fail(all.empty() ? 1 : all[0].line, "the first line must be the header \"" + want + "\"");
-    }
+    std::string why, first;
+    if (!csv::Parse(body, &all, &why, csv::SeparatorOf(body))) return Fail(why);
+    const bool unmarkedUtf8 = !marked && csv::LooksUtf8(body);
     out->clear();
-    for (size_t i = 1; i < all.size(); ++i) {
-      const csv::Record &r = all[i];
+    for (size_t i = 0; i < all.size(); ++i) {
+      csv::Record &r = all[i];
+      for (size_t k = 0; k < r.fields.size(); ++k) {
+        std::string &f = r.fields[k];
+        if (csv::BeyondAscii(f)) {
+          std::string converted;
+          if (marked && !cp_.FromUtf8(f, &converted, &why)) return Fail(r.line, k, Quoted(f) + " " + why);
+          if (marked) f.swap(converted);
+          if (unmarkedUtf8 && !known_(f))
+            return Fail(r.line, k,
+                        "the file reads as UTF-8 without a byte-order mark, so " + Quoted(f) +
+                            " would be taken for another name: save it as UTF-8 with the mark (\"CSV UTF-8\") or "
+                            "in code page " + std::to_string(cp_.Number()) + ", as export --utf8 and export write it");
+        }
+        if (!csv::Unguard(&f, &first))
+          return Fail(r.line, k,
+                      Quoted(f) + " starts with " + first +
+                          ", which a spreadsheet runs as a formula: write it with an apostrophe in front, as "
+                          "export does");
+      }
+      if (i == 0) {
+        if (r.fields == header) continue;
+        std::string want;
+        for (const std::string &h : header) want += (want.empty() ? "" : ",") + h;
+        return Fail(r.line, "the first line must be the header \"" + want + "\" (or with semicolons)");
+      }
       if (r.fields.size() == 1 && r.fields[0].empty()) continue;
       if (r.fields.size() != header.size())
         return Fail(r.line, std::to_string(r.fields.size()) + " fields where the header has " +
                                 std::to_string(header.size()));
-      out->push_back(r);
+      out->push_back(std::move(r));
     }
+    if (all.empty()) return Fail(1, "the first line must be the header");
     return true;
+  }
+  bool Fail(size_t line, size_t field, const std::string &what) {
+    return Fail("line " + std::to_string(line) + ", column " + std::to_string(field + 1) + ": " + what);
   }
   bool Fail(size_t line, const std::string &what) { return Fail("line " + std::to_string(line) + ": " + what); }
   bool Fail(const std::string &what) {
@@ -111,6 +144,8 @@ class Reader {
 
  private:
   std::string dir_;
+  const CodePage &cp_;
+  std::function<bool(const std::string &)> known_;
   std::string *err_;
   std::string file_;
 };
@@ -195,30 +230,74 @@ const Config *Installation::Find(const std::string &name) const {
   return nullptr;
 }
 
-Files Export(const Installation &in) {
+bool Export(const Installation &in, const Format &format, const CodePage &cp, Files *out, std::string *err) {
+  std::vector<std::string> cells;
+  auto line = [&](std::string *to) {
+    for (std::string &c : cells) {
+      c = csv::Guard(c);
+      std::string utf8, why;
+      if (format.utf8 && csv::BeyondAscii(c)) {
+        if (!cp.ToUtf8(c, &utf8, &why)) {
+          *err = "the store's text " + Quoted(c) + " cannot be written as UTF-8: it " + why;
+          return false;
+        }
+        c.swap(utf8);
+      }
+    }
+    *to += csv::Line(cells, format.separator);
+    return true;
+  };
   Files f;
-  f.configurations = csv::Line(kConfigurationsHeader);
-  f.products = csv::Line(kProductsHeader);
-  f.assignments = csv::Line(kAssignmentsHeader);
+  f.configurations = f.products = f.assignments = format.utf8 ? csv::kByteOrderMark : "";
+  cells = kConfigurationsHeader;
+  line(&f.configurations);
+  cells = kProductsHeader;
+  line(&f.products);
+  cells = kAssignmentsHeader;
+  line(&f.assignments);
   // The installation-wide default is the row without a name: no
   // configuration can have an empty one.
-  if (in.resolution)
-    f.configurations +=
-        csv::Line({"", "", in.resolution->administrator, in.resolution->location, in.resolution->mandatory});
+  const Words *w = in.resolution ? &*in.resolution : nullptr;
+  cells = {"", "", w ? w->administrator : "", w ? w->location : "", w ? w->mandatory : ""};
+  if (w && !line(&f.configurations)) return false;
   for (const Config &c : in.configs) {
-    f.configurations += csv::Line({c.name, c.os, c.words.administrator, c.words.location, c.words.mandatory});
-    for (size_t i = 0; i < c.products.size(); ++i)
-      f.products += csv::Line({c.name, c.products[i], std::to_string(i + 1)});
-    for (size_t i = 0; i < c.clients.size(); ++i)
-      f.assignments += csv::Line({c.name, c.clients[i], std::to_string(i + 1)});
+    cells = {c.name, c.os, c.words.administrator, c.words.location, c.words.mandatory};
+    if (!line(&f.configurations)) return false;
+    for (size_t i = 0; i < c.products.size(); ++i) {
+      cells = {c.name, c.products[i], std::to_string(i + 1)};
+      if (!line(&f.products)) return false;
+    }
+    for (size_t i = 0; i < c.clients.size(); ++i) {
+      cells = {c.name, c.clients[i], std::to_string(i + 1)};
+      if (!line(&f.assignments)) return false;
+    }
   }
-  return f;
+  *out = std::move(f);
+  return true;
 }
 
 bool Import(const Files &files, const std::string &dir, const Installation &base, const Catalog &catalog,
-            Installation *out, std::string *err) {
+            const CodePage &cp, Installation *out, std::string *err) {
   const Installation &current = base;
-  Reader rd(dir, err);
+  // Every name the files may rightly hold; made only for a file that reads
+  // as UTF-8 without a mark.
+  std::unordered_set<std::string> known;
+  auto isKnown = [&](const std::string &name) {
+    if (known.empty()) {
+      known.insert(catalog.products.begin(), catalog.products.end());
+      known.insert(catalog.clients.begin(), catalog.clients.end());
+      for (const Config &c : base.configs) {
+        known.insert({c.name, c.os, c.words.administrator, c.words.location, c.words.mandatory});
+        known.insert(c.products.begin(), c.products.end());
+        known.insert(c.clients.begin(), c.clients.end());
+      }
+      if (base.resolution)
+        known.insert({base.resolution->administrator, base.resolution->location, base.resolution->mandatory});
+      known.insert("");
+    }
+    return known.count(name) != 0;
+  };
+  Reader rd(dir, cp, isKnown, err);
   std::vector<csv::Record> rows;
   if (!rd.Records(files.configurations, kConfigurationsFile, kConfigurationsHeader, &rows)) return false;
   Installation next;
@@ -243,11 +322,12 @@ bool Import(const Files &files, const std::string &dir, const Installation &base
     c.os = r.fields[1];
     c.words = w;
     if (!StorableName(c.name, &why)) return rd.Fail(r.line, "the configuration name " + why);
-    if (c.name.find(',') != std::string::npos)
+    const Config *stored = current.Find(c.name);
+    // A comma the store already holds stays, as the program keeps it.
+    if (c.name.find(',') != std::string::npos && !stored)
       return rd.Fail(r.line, "the configuration name " + Quoted(c.name) +
                                  " holds a comma, which the program's lists cannot show");
     if (!StorableText(c.os, &why)) return rd.Fail(r.line, "the operating system " + why);
-    const Config *stored = current.Find(c.name);
     if (!GoodWords(w, &why) && !(stored && stored->words == w)) return rd.Fail(r.line, why);
     if (rowOf.count(c.name))
       return rd.Fail(r.line, "a duplicate: configuration " + Quoted(c.name) + " is also on line " +

@@ -51,15 +51,43 @@ extern const char kGenerationFile[];
 struct Files {
   std::string configurations, products, assignments;
 };
-Files Export(const Installation &in);
+
+// The code page the store's names are in (texts are 8-bit, in the active
+// code page): how names compare without regard to letter case, and how
+// files in UTF-8 are read and written.
+class CodePage {
+ public:
+  virtual ~CodePage() = default;
+  virtual unsigned Number() const = 0;
+  virtual std::string Fold(const std::string &text) const = 0;
+  // False when the text cannot be converted; *why then says why ("holds
+  // U+4E2D, which code page 1252 cannot hold", "is not valid UTF-8").
+  virtual bool FromUtf8(const std::string &utf8, std::string *out, std::string *why) const = 0;
+  virtual bool ToUtf8(const std::string &text, std::string *out, std::string *why) const = 0;
+};
+
+// How an export writes its files. Every cell that a spreadsheet would run
+// as a formula gets an apostrophe in front (csv::Guard), whatever the format.
+struct Format {
+  bool utf8 = false;  // a UTF-8 byte-order mark, and the names in UTF-8
+  char separator = ',';
+};
+bool Export(const Installation &in, const Format &format, const CodePage &cp, Files *out, std::string *err);
 
 // The installation the three files describe, checked against base (the
 // generation they were exported from) and the catalogue. dir names the files
 // in error texts: "<dir>\products.csv: line 7: ...". Configurations base
 // holds keep their place and their 32-bit value; new ones follow in file
 // order.
+//
+// Each file may start with a UTF-8 byte-order mark (its names are then
+// converted to the code page) and may use semicolons when its header does;
+// one whose bytes read as UTF-8 without the mark is refused where it holds a
+// name beyond ASCII that base and the catalogue do not know, rather than
+// read as another name. A cell guarded against spreadsheets loses its
+// apostrophe; one that starts like a formula without it is refused.
 bool Import(const Files &files, const std::string &dir, const Installation &base, const Catalog &catalog,
-            Installation *out, std::string *err);
+            const CodePage &cp, Installation *out, std::string *err);
 
 // The fourth file of an export: the generation the three files were taken
 // from and a fingerprint of its content. An import merges the files against

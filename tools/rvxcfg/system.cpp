@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace rvxcfg {
 
 std::string SystemText(unsigned long code) {
@@ -135,6 +137,78 @@ bool WriteSet(const std::string &dir, const std::vector<OutFile> &files, bool re
   }
   for (size_t i = renamed; i < files.size(); ++i) DeleteFileA((PathIn(dir, files[i].name) + suffix).c_str());
   return ok;
+}
+
+namespace {
+
+bool Widen(UINT page, const std::string &text, std::wstring *wide) {
+  wide->assign(text.size(), L'\0');
+  int n = text.empty() ? 0
+                       : MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                             &(*wide)[0], static_cast<int>(wide->size()));
+  wide->resize(n);
+  return n > 0 || text.empty();
+}
+
+// WideCharToMultiByte refuses the used-default flag for UTF-8.
+bool Narrow(UINT page, const std::wstring &wide, std::string *text) {
+  BOOL lost = FALSE;
+  text->assign(wide.size() * 4, '\0');
+  int n = wide.empty() ? 0
+                       : WideCharToMultiByte(page, page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, wide.data(),
+                                             static_cast<int>(wide.size()), &(*text)[0],
+                                             static_cast<int>(text->size()), nullptr, page == CP_UTF8 ? nullptr : &lost);
+  text->resize(n);
+  return (n > 0 || wide.empty()) && !lost;
+}
+
+class Active : public CodePage {
+ public:
+  unsigned Number() const override { return GetACP(); }
+  std::string Fold(const std::string &text) const override {
+    std::string t = text;
+    if (!t.empty()) CharLowerBuffA(&t[0], static_cast<DWORD>(t.size()));
+    return t;
+  }
+  bool FromUtf8(const std::string &utf8, std::string *out, std::string *why) const override {
+    std::wstring wide;
+    if (!Widen(CP_UTF8, utf8, &wide)) {
+      *why = "is not valid UTF-8, though the file starts with UTF-8's byte-order mark";
+      return false;
+    }
+    if (Narrow(GetACP(), wide, out)) return true;
+    // The first character that does not go through.
+    for (size_t i = 0; i < wide.size(); ++i) {
+      const bool pair = wide[i] >= 0xD800 && wide[i] < 0xDC00 && i + 1 < wide.size();
+      std::string one;
+      if (Narrow(GetACP(), wide.substr(i, pair ? 2 : 1), &one)) {
+        i += pair;
+        continue;
+      }
+      const unsigned long code = pair ? 0x10000 + ((wide[i] - 0xD800UL) << 10) + (wide[i + 1] - 0xDC00UL) : wide[i];
+      char text[16];
+      std::snprintf(text, sizeof text, "U+%04lX", code);
+      *why = std::string("holds ") + text + ", which code page " + std::to_string(GetACP()) + " cannot hold";
+      return false;
+    }
+    *why = "cannot be converted to code page " + std::to_string(GetACP());
+    return false;
+  }
+  bool ToUtf8(const std::string &text, std::string *out, std::string *why) const override {
+    std::wstring wide;
+    std::string back;
+    if (Widen(GetACP(), text, &wide) && Narrow(GetACP(), wide, &back) && back == text && Narrow(CP_UTF8, wide, out))
+      return true;
+    *why = "holds a byte that code page " + std::to_string(GetACP()) + " gives no character";
+    return false;
+  }
+};
+
+}  // namespace
+
+const CodePage &ActiveCodePage() {
+  static const Active page;
+  return page;
 }
 
 }  // namespace rvxcfg

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model.h"
+
 namespace rvxcfg {
 
 // The system's text for an error code, begun in lower case and without its
@@ -28,6 +30,11 @@ struct OutFile {
 // replaced has none. Existing targets are refused by name unless replace;
 // nothing else in dir is touched.
 bool WriteSet(const std::string &dir, const std::vector<OutFile> &files, bool replace, std::string *err);
+
+// The active code page: letter case by CharLowerBuffA (as the program's
+// filter compares), UTF-8 through the system's conversions, refusing what
+// the code page cannot hold instead of putting a best-fit character in.
+const CodePage &ActiveCodePage();
 
 }  // namespace rvxcfg
 #endif
