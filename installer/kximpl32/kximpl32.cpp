@@ -502,6 +502,16 @@ int KXAPI useGeneration(char *ctx, const char *plat, unsigned long long generati
   return 0;
 }
 
+int KXAPI replaceDamagedStore(char *ctx, const char *plat, unsigned long long generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::string why, dir;
+  if (!Begin("replaceDamagedStore", ctx, plat, &dir, &why) || !Writable(&why)) return Fail(err, why);
+  if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
+  bool replaced = TheStore().ReplaceDamaged(dir, generation, nullptr, &why);
+  g_config.Forget();
+  return replaced ? 0 : Fail(err, why);
+}
+
 int KXAPI getGeneration(char *ctx, const char *plat, unsigned long long *generation, char **err) {
   std::lock_guard<std::mutex> hold(g_lock);
   if (generation) *generation = 0;

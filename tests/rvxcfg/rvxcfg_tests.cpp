@@ -418,6 +418,42 @@ TEST_F(Rvxcfg, ACrashedCommitLeavesNoGenerationInTheHistory) {
   EXPECT_TRUE(Contains(Cfg("history").out, "generation 3 ")) << "the restore is generation 3";
 }
 
+// A config.kxs that fails its checksum blocks no recovery: history and diff
+// read the kept generations, and restore writes one back as the next
+// generation, through the lock and with its audit line; a store that reads
+// is never replaced that way.
+TEST_F(Rvxcfg, ADamagedStoreIsRecoveredFromTheKeptGenerations) {
+  LaySample();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x1"))).code, 0u);
+  Put("x1", "assignments.csv", "configuration,client,position\r\nLab,PC-2,1\r\n");
+  ASSERT_EQ(Cfg("import " + Quote(Sub("x1"))).code, 0u);
+  const kx::ConfigData second = Stored();
+  ASSERT_EQ(Cfg("export " + Quote(Sub("x2"))).code, 0u);
+  Put("x2", "assignments.csv", "configuration,client,position\r\n");
+  ASSERT_EQ(Cfg("import " + Quote(Sub("x2"))).code, 0u);
+  char *e = nullptr;
+  EXPECT_NE(replaceDamagedStore(Ctx(), "win32", 2, &e), 0);
+  EXPECT_TRUE(Contains(ErrText(e), "is not damaged"));
+  std::string bytes = ReadFile(ConfigPath());
+  bytes[bytes.size() / 2] ^= 0x20;
+  PutFile(ConfigPath(), bytes);
+
+  ProgramRun r = Cfg("history");
+  EXPECT_EQ(r.code, 0u);
+  EXPECT_TRUE(Contains(r.out, "generation 3 ")) << r.out;
+  EXPECT_TRUE(Contains(r.err, "the store does not read (")) << r.err;
+  r = Cfg("diff 1 2");
+  EXPECT_EQ(r.out, "changed \"Lab\": 1 clients added: \"PC-2\"; 2 clients removed: \"PC-1\", \"PC-3\"\n") << r.err;
+  EXPECT_EQ(Cfg("restore 2 --dry-run").code, 0u);
+  EXPECT_EQ(ReadFile(ConfigPath()), bytes);
+  r = Cfg("restore 2");
+  ASSERT_EQ(r.code, 0u) << r.err;
+  EXPECT_TRUE(Contains(r.out, "restored generation 2 as generation 4, replacing a damaged store")) << r.out;
+  EXPECT_EQ(Text(Stored()), Text(second));
+  EXPECT_EQ(Audit().back().generation, 4u);
+  EXPECT_EQ(ReadFile(dir_ + "\\history\\damaged-before-4.kxs"), bytes);
+}
+
 TEST_F(Rvxcfg, WhereListsEveryConfigurationOfAClient) {
   LaySample();
   ProgramRun r = Cfg("where PC-1");

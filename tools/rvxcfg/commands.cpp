@@ -174,7 +174,11 @@ int HistoryCommand(const Args &) {
   std::vector<HistoryEntry> entries;
   std::string err;
   uint64_t current = 0;
-  if (!ReadHistory(&entries, &err) || !ReadGeneration(&current, &err)) return Refuse(err);
+  if (!ReadHistory(&entries, &err)) return Refuse(err);
+  // The history also lists a store whose configuration file does not read:
+  // it is what recovers it.
+  std::string unread;
+  const bool damaged = !ReadGeneration(&current, &unread);
   if (entries.empty()) Print("no commit recorded yet");
   for (const HistoryEntry &h : entries) {
     char when[32] = "?";
@@ -192,6 +196,9 @@ int HistoryCommand(const Args &) {
       line += "  (no longer kept)";
     Print(line);
   }
+  if (damaged)
+    Refuse("the store does not read (" + unread +
+           "); rvxcfg restore G writes the kept generation G back as the next generation");
   return 0;
 }
 
@@ -215,10 +222,26 @@ int RestoreCommand(const Args &a) {
     return BadUsage("\"" + a.words[0] + "\" is not a generation number (history lists them)");
   const bool dry = a.Has("--dry-run");
   Installation current, old;
-  std::string err;
+  std::string err, unread;
   // The store as it is first: it is this run's starting point, so that a
   // commit made meanwhile is not overwritten blindly.
-  if (!ReadInstallation(0, &current, &err) || !ReadInstallation(g, &old, &err)) return Refuse(err);
+  if (!ReadInstallation(0, &current, &unread)) {
+    // It does not read: a kept generation replaces it, if the libraries
+    // find it damaged under their lock.
+    if (!ReadInstallation(g, &old, &err)) return Refuse(unread + "; " + err);
+    if (dry) {
+      Print("generation " + std::to_string(g) + " (" + std::to_string(old.configs.size()) +
+            " configurations) would replace the store, which does not read (" + unread + ")");
+      Print("dry run: nothing was written");
+      return 0;
+    }
+    if (!ReplaceDamaged(g, &err)) return Refuse(err);
+    uint64_t now = 0;
+    Print("restored generation " + std::to_string(g) + (ReadGeneration(&now, &err) ? " as generation " + std::to_string(now) : "") +
+          ", replacing a damaged store (" + unread + ")");
+    return 0;
+  }
+  if (!ReadInstallation(g, &old, &err)) return Refuse(err);
   // The store's order for what both hold, then what only the old one has.
   Installation target;
   target.resolution = old.resolution ? old.resolution : current.resolution;

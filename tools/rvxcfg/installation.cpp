@@ -220,6 +220,13 @@ bool Apply(uint64_t baseGeneration, const Installation &base, const Installation
   }
 }
 
+bool ReplaceDamaged(uint64_t generation, std::string *err) {
+  Context ctx;
+  char *e = nullptr;
+  return ctx.Open(0, err) && !Failed(replaceDamagedStore(ctx.area, kPlat, generation, &e), &e,
+                                     "replacing the damaged store", err);
+}
+
 bool ReadHistory(std::vector<HistoryEntry> *out, std::string *err) {
   out->clear();
   Context ctx;

@@ -34,6 +34,11 @@ bool ReadCatalog(Catalog *out, std::string *err);
 bool Apply(uint64_t baseGeneration, const Installation &base, const Installation &target, bool dry,
            std::string *err);
 
+// When the store's configuration file exists but does not read, writes the
+// content of the kept generation as the next generation (under the lock,
+// with its audit line); the libraries refuse while the file reads.
+bool ReplaceDamaged(uint64_t generation, std::string *err);
+
 struct HistoryEntry {
   uint64_t generation = 0;
   int64_t time = 0;
