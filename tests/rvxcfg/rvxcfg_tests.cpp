@@ -139,6 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "1252, as export --utf8"},
         Refusal{"outside", "products.csv", "\xEF\xBB\xBF" "configuration,product,position\r\nLab,\xE4\xB8\xAD,1\r\n",
                 "line 2, column 2: \"\xE4\xB8\xAD\" holds U+4E2D, which code page 1252 cannot hold"},
+        Refusal{"case", "configurations.csv",
+                kConfigsHeader + "\xC4mter,DOS,user,local,optional\r\n\xE4mter,DOS,user,local,optional\r\n",
+                "line 3: a duplicate: configuration \"\xE4mter\" differs from \"\xC4mter\" only in letter case"},
         Refusal{"formula", "configurations.csv", kConfigsHeader + "=1+1,DOS,user,local,optional\r\n",
                 "line 2, column 1: \"=1+1\" starts with \"=\", which a spreadsheet runs as a formula"}),
     [](const ::testing::TestParamInfo<Refusal> &i) { return std::string(i.param.what); });
@@ -454,18 +457,31 @@ TEST_F(Rvxcfg, ADamagedStoreIsRecoveredFromTheKeptGenerations) {
   EXPECT_EQ(ReadFile(dir_ + "\\history\\damaged-before-4.kxs"), bytes);
 }
 
+// where names every configuration of a client, quotes in names doubled; a
+// client of none is said so, and one the installation does not list is
+// refused.
 TEST_F(Rvxcfg, WhereListsEveryConfigurationOfAClient) {
-  LaySample();
+  kx::Catalogue c;
+  kx::ConfigData d;
+  SampleLayout(&c, &d);
+  d.configs[1].name = "Say \"hi\"";
+  d.configs[1].clients = {"PC-1"};
+  Lay(c, d);
   ProgramRun r = Cfg("where PC-1");
   ASSERT_EQ(r.code, 0u) << r.err;
-  EXPECT_EQ(r.out, "\"Lab\": system \"Windows NT\"; user, local, mandatory; products: \"Mail\", \"Forms\"\n");
-  EXPECT_EQ(Cfg("where PC-9").out, "no configuration lists client \"PC-9\"\n");
+  EXPECT_EQ(r.out,
+            "\"Lab\": system \"Windows NT\"; user, local, mandatory; products: \"Mail\", \"Forms\"\n"
+            "\"Say \"\"hi\"\"\": system \"Windows 95\"; administrator, download, optional; products: (none)\n");
+  EXPECT_EQ(Cfg("where PC-2").out, "no configuration lists client \"PC-2\"\n");
+  r = Cfg("where PC-9");
+  EXPECT_EQ(r.code, 1u);
+  EXPECT_EQ(r.err, "rvxcfg: client \"PC-9\" is not listed among the installation's clients\n");
 }
 
 struct UsageCase {
   std::string args;
   DWORD code;
-  std::string says;  // the start of standard error for 2, of standard output otherwise
+  std::string says;  // the start of standard output for 0, of standard error otherwise
 };
 
 class RvxcfgUsage : public Rvxcfg, public ::testing::WithParamInterface<UsageCase> {};
@@ -477,7 +493,7 @@ TEST_P(RvxcfgUsage, HelpAndUsageErrors) {
   const std::string before = ReadFile(ConfigPath());
   ProgramRun r = Cfg(GetParam().args);
   EXPECT_EQ(r.code, GetParam().code) << r.out << r.err;
-  const std::string &text = r.code == 2 ? r.err : r.out;
+  const std::string &text = r.code == 0 ? r.out : r.err;
   EXPECT_EQ(text.substr(0, GetParam().says.size()), GetParam().says);
   EXPECT_FALSE(Exists("--help")) << "a folder named --help";
   EXPECT_EQ(ReadFile(ConfigPath()), before);
@@ -497,6 +513,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"import a --frob", 2, "rvxcfg import: unknown option \"--frob\"\nusage: rvxcfg import"},
                       UsageCase{"diff 1 x", 2, "rvxcfg diff: \"x\" is neither a generation number"},
                       UsageCase{"restore 0", 2, "rvxcfg restore: \"0\" is not a generation number"},
-                      UsageCase{"history", 0, "no commit recorded yet"}));
+                      UsageCase{"history", 0, "no commit recorded yet"},
+                      UsageCase{"import no-such-folder", 1, "rvxcfg: no-such-folder\\configurations.csv: path not found"}));
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and prints; a refusal is one line on standard error.
 #include "commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -153,20 +154,21 @@ int ImportCommand(const Args &a) {
 int WhereCommand(const Args &a) {
   const std::string &client = a.words[0];
   Installation in;
+  Catalog catalog;
   std::string err;
-  if (!ReadInstallation(0, &in, &err)) return Refuse(err);
+  if (!ReadInstallation(0, &in, &err) || !ReadCatalog(&catalog, &err)) return Refuse(err);
   int found = 0;
   for (const Config &c : in.configs) {
-    bool listed = false;
-    for (const std::string &n : c.clients) listed = listed || n == client;
-    if (!listed) continue;
+    if (std::find(c.clients.begin(), c.clients.end(), client) == c.clients.end()) continue;
     ++found;
     std::string products;
-    for (const std::string &p : c.products) products += (products.empty() ? "" : ", ") + ("\"" + p + "\"");
-    Print("\"" + c.name + "\": system \"" + c.os + "\"; " + c.words.administrator + ", " + c.words.location + ", " +
-          c.words.mandatory + "; products: " + (products.empty() ? "(none)" : products));
+    for (const std::string &p : c.products) products += (products.empty() ? "" : ", ") + Quoted(p);
+    Print(Quoted(c.name) + ": system " + Quoted(c.os) + "; " + c.words.administrator + ", " + c.words.location +
+          ", " + c.words.mandatory + "; products: " + (products.empty() ? "(none)" : products));
   }
-  if (!found) Print("no configuration lists client \"" + client + "\"");
+  if (!found && !catalog.clients.count(client))
+    return Refuse("client " + Quoted(client) + " is not listed among the installation's clients");
+  if (!found) Print("no configuration lists client " + Quoted(client));
   return 0;
 }
 
@@ -206,7 +208,7 @@ int DiffCommand(const Args &a) {
   uint64_t from = 0, to = 0;
   for (size_t i = 0; i < 2; ++i)
     if (!ParseGeneration(a.words[i], i ? &to : &from))
-      return BadUsage("\"" + a.words[i] + "\" is neither a generation number nor \"current\"");
+      return BadUsage(Quoted(a.words[i]) + " is neither a generation number nor \"current\"");
   Installation older, newer;
   std::string err;
   if (!ReadInstallation(from, &older, &err) || !ReadInstallation(to, &newer, &err)) return Refuse(err);
@@ -219,7 +221,7 @@ int DiffCommand(const Args &a) {
 int RestoreCommand(const Args &a) {
   uint64_t g = 0;
   if (!ParseGeneration(a.words[0], &g) || !g)
-    return BadUsage("\"" + a.words[0] + "\" is not a generation number (history lists them)");
+    return BadUsage(Quoted(a.words[0]) + " is not a generation number (history lists them)");
   const bool dry = a.Has("--dry-run");
   Installation current, old;
   std::string err, unread;

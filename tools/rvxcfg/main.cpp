@@ -12,6 +12,7 @@
 #include <string>
 
 #include "commands.h"
+#include "model.h"
 
 using namespace rvxcfg;
 
@@ -125,14 +126,14 @@ int Run(const Command &c, int argc, char **argv) {
       wordsOnly = true;
     } else if (!wordsOnly && w.size() > 1 && w[0] == '-') {
       if (std::strstr(c.options, (w + " ").c_str()) == nullptr || w.find(' ') != std::string::npos)
-        return UsageError(&c, "unknown option \"" + w + "\"");
+        return UsageError(&c, "unknown option " + Quoted(w));
       a.options.insert(w);
     } else {
       a.words.push_back(w);
     }
   }
   if (a.words.size() < c.least) return UsageError(&c, "missing " + WordName(c, a.words.size()));
-  if (a.words.size() > c.most) return UsageError(&c, "one argument too many: \"" + a.words[c.most] + "\"");
+  if (a.words.size() > c.most) return UsageError(&c, "one argument too many: " + Quoted(a.words[c.most]));
   return c.run(a);
 }
 
@@ -148,10 +149,10 @@ int main(int argc, char **argv) {
   if (argc < 2) return UsageError(nullptr, "no command given");
   const std::string cmd = argv[1];
   if (IsHelp(cmd) || cmd == "help") {
-    if (argc > 2 && !Find(argv[2])) return UsageError(nullptr, "unknown command \"" + std::string(argv[2]) + "\"");
+    if (argc > 2 && !Find(argv[2])) return UsageError(nullptr, "unknown command " + Quoted(argv[2]));
     return Help(argc > 2 ? Find(argv[2]) : nullptr);
   }
   const Command *c = Find(cmd);
-  if (!c) return UsageError(nullptr, "unknown command \"" + cmd + "\"");
+  if (!c) return UsageError(nullptr, "unknown command " + Quoted(cmd));
   return Run(*c, argc, argv);
 }

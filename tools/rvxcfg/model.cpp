@@ -16,6 +16,12 @@ const char kProductsFile[] = "products.csv";
 const char kAssignmentsFile[] = "assignments.csv";
 const char kGenerationFile[] = "generation.txt";
 
+std::string Quoted(const std::string &s) {
+  std::string q = "\"";
+  for (size_t i = 0; i < s.size() && i < 80; ++i) q += s[i] == '"' ? "\"\"" : std::string(1, s[i]);
+  return q + (s.size() > 80 ? "...\"" : "\"");
+}
+
 namespace {
 
 const std::vector<std::string> kConfigurationsHeader = {"name", "operating system", "administrator", "location",
@@ -28,12 +34,6 @@ const std::vector<std::string> kAssignmentsHeader = {"configuration", "client", 
 const size_t kMaxName = 1024;
 const size_t kMaxList = 65535;
 
-std::string Quoted(const std::string &s) { return "\"" + (s.size() > 80 ? s.substr(0, 80) + "..." : s) + "\""; }
-
-std::string Lower(std::string s) {
-  for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool StorableName(const std::string &s, std::string *why) {
   if (s.empty()) {
@@ -302,7 +302,9 @@ bool Import(const Files &files, const std::string &dir, const Installation &base
   if (!rd.Records(files.configurations, kConfigurationsFile, kConfigurationsHeader, &rows)) return false;
   Installation next;
   std::vector<Config> listed;
-  std::map<std::string, size_t> byLower;  // a new name may not differ from another only in letter case
+  // A new name may not differ from another only in letter case, by the code
+  // page's rules (as the program's filter compares).
+  std::map<std::string, size_t> byLower;
   std::map<std::string, size_t> rowOf;
   bool sawDefault = false;
   for (const csv::Record &r : rows) {
@@ -332,13 +334,13 @@ bool Import(const Files &files, const std::string &dir, const Installation &base
     if (rowOf.count(c.name))
       return rd.Fail(r.line, "a duplicate: configuration " + Quoted(c.name) + " is also on line " +
                                  std::to_string(rowOf[c.name]));
-    auto other = byLower.find(Lower(c.name));
+    auto other = byLower.find(cp.Fold(c.name));
     if (other != byLower.end() && !(stored && current.Find(listed[other->second].name)))
       return rd.Fail(r.line, "a duplicate: configuration " + Quoted(c.name) + " differs from " +
                                  Quoted(listed[other->second].name) + " only in letter case");
     if (listed.size() >= kMaxList) return rd.Fail(r.line, "more than 65535 configurations");
     rowOf[c.name] = r.line;
-    byLower.emplace(Lower(c.name), listed.size());
+    byLower.emplace(cp.Fold(c.name), listed.size());
     c.value = stored ? stored->value : 0;
     listed.push_back(c);
   }

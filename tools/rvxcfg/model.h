@@ -12,6 +12,10 @@
 
 namespace rvxcfg {
 
+// A name in double quotes for a message, its own quotes doubled as in the
+// files; a name over 80 bytes is cut there and ends with "...".
+std::string Quoted(const std::string &s);
+
 // The three words, in the order the libraries exchange them.
 struct Words {
   std::string administrator, location, mandatory;
