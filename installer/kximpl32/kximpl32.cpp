@@ -375,7 +375,10 @@ int KXAPI makeTempFilesFrom(char *ctx, const char *plat, unsigned long long gene
   if (!Begin("makeTempFilesFrom", ctx, plat, &dir, &why) || !Writable(&why)) return Fail(err, why);
   if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
   // As makeTempFiles: no change begins on a store that does not read.
-  if (!Config(dir, &d, &why) || !TheStore().LoadGeneration(dir, generation, &base, nullptr, &why))
+  if (!Config(dir, &d, &why)) return Fail(err, why);
+  if (d->generation == generation)
+    base = *d;
+  else if (!TheStore().LoadGeneration(dir, generation, &base, nullptr, &why))
     return Fail(err, why);
   Change().BeginFrom(dir, base);
   return 0;

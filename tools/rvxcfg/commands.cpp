@@ -118,7 +118,8 @@ int ImportCommand(const Args &a) {
       !ReadWhole(PathIn(dir, kProductsFile), &f.products, &err) ||
       !ReadWhole(PathIn(dir, kAssignmentsFile), &f.assignments, &err))
     return Refuse(err);
-  Installation current, base, target;
+  Installation current, older, target;
+  const Installation *base = &current;
   Catalog catalog;
   uint64_t now = 0, from = 0;
   if (!ReadInstallation(0, &current, &err, &now) || !ReadCatalog(&catalog, &err)) return Refuse(err);
@@ -129,12 +130,12 @@ int ImportCommand(const Args &a) {
   if (!FileExists(originPath))
     originErr = originPath + " is missing, so the generation the files were exported from is not known";
   else if (ReadWhole(originPath, &originBytes, &originErr) && ReadOrigin(originBytes, originPath, &origin, &originErr)) {
-    if (origin.generation == now)
-      base = current;
-    else if (!ReadInstallation(origin.generation, &base, &originErr))
+    if (origin.generation != now && ReadInstallation(origin.generation, &older, &originErr))
+      base = &older;
+    else if (origin.generation != now)
       originErr = "the files were exported from generation " + std::to_string(origin.generation) + ", which " +
                   (originErr.find("is not kept") != std::string::npos ? "is no longer kept" : "cannot be read: " + originErr);
-    if (originErr.empty() && Fingerprint(base) != origin.content)
+    if (originErr.empty() && Fingerprint(*base) != origin.content)
       originErr = "generation " + std::to_string(origin.generation) +
                   " of this store is not what the files were exported from (another installation, or a new layout)";
     if (originErr.empty()) from = origin.generation;
@@ -145,10 +146,10 @@ int ImportCommand(const Args &a) {
                                 "--force to make the store equal to the files, overwriting what others committed");
     Print("--force: " + originErr + "; the files overwrite the store as it is (generation " + std::to_string(now) +
           ")");
-    base = current;
+    base = &current;
   }
-  if (!Import(f, dir, base, catalog, ActiveCodePage(), &target, &err)) return Refuse(err + "; nothing was imported");
-  return Change(from, base, current, target, dry, "imported");
+  if (!Import(f, dir, *base, catalog, ActiveCodePage(), &target, &err)) return Refuse(err + "; nothing was imported");
+  return Change(from, *base, current, target, dry, "imported");
 }
 
 int WhereCommand(const Args &a) {

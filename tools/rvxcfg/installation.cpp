@@ -179,8 +179,15 @@ bool ReadCatalog(Catalog *out, std::string *err) {
 
 bool Apply(uint64_t baseGeneration, const Installation &base, const Installation &target, bool dry,
            std::string *err) {
-  const Installation &current = base;
-  if (Describe(current, target).empty() && current.resolution == target.resolution) return true;
+  std::vector<const Config *> removed, set;
+  for (const Config &c : base.configs)
+    if (!target.Find(c.name)) removed.push_back(&c);
+  for (const Config &c : target.configs) {
+    const Config *was = base.Find(c.name);
+    if (!was || !was->SameContent(c) || was->value != c.value) set.push_back(&c);
+  }
+  const bool resolution = target.resolution && target.resolution != base.resolution;
+  if (removed.empty() && set.empty() && !resolution) return true;
   Context ctx;
   if (!ctx.Open(0, err)) return false;
   char *e = nullptr;
@@ -188,19 +195,15 @@ bool Apply(uint64_t baseGeneration, const Installation &base, const Installation
                             : makeTempFiles(ctx.area, kPlat, &e),
              &e, "starting the change", err))
     return false;
-  for (const Config &c : current.configs)
-    if (!target.Find(c.name)) {
-      e = nullptr;
-      if (Failed(removeConfiguration(ctx.area, kPlat, c.name.c_str(), &e), &e,
-                 "removing configuration \"" + c.name + "\"", err))
-        return false;
-    }
-  for (const Config &c : target.configs) {
-    const Config *was = current.Find(c.name);
-    if (was && was->SameContent(c)) continue;
-    if (!SetOne(ctx, c, err)) return false;
+  for (const Config *c : removed) {
+    e = nullptr;
+    if (Failed(removeConfiguration(ctx.area, kPlat, c->name.c_str(), &e), &e,
+               "removing configuration " + Quoted(c->name), err))
+      return false;
   }
-  if (target.resolution && target.resolution != current.resolution) {
+  for (const Config *c : set)
+    if (!SetOne(ctx, *c, err)) return false;
+  if (resolution) {
     const Words &w = *target.resolution;
     e = nullptr;
     if (Failed(setConflictResolution(ctx.area, kPlat, w.administrator.c_str(), w.location.c_str(),

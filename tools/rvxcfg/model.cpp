@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "csv.h"
@@ -158,25 +160,36 @@ bool Position(const std::string &text, unsigned long *out) {
 
 // products.csv or assignments.csv into each configuration's list.
 bool ReadMembers(Reader &rd, const std::string &bytes, const char *file, const std::vector<std::string> &header,
-                 const char *what, const std::set<std::string> &known, const char *unknown,
+                 const char *what, const std::unordered_set<std::string> &known, const char *unknown,
                  std::vector<std::string> Config::*member, const Installation &current,
                  std::map<std::string, size_t> &index, Installation *out) {
   std::vector<csv::Record> rows;
   if (!rd.Records(bytes, file, header, &rows)) return false;
-  std::vector<std::map<unsigned long, std::string>> byPosition(out->configs.size());
-  std::vector<std::set<std::string>> seen(out->configs.size());
-  for (const csv::Record &r : rows) {
+  // (the names move out of the rows only after every row was checked)
+  // Each configuration's rows as (position, row), sorted at the end; names
+  // seen point into the rows, which outlive them.
+  std::vector<std::vector<std::pair<unsigned long, size_t>>> byPosition(out->configs.size());
+  std::vector<std::unordered_set<std::string_view>> seen(out->configs.size());
+  std::unordered_map<std::string, std::unordered_set<std::string>> storedSets;
+  for (size_t row = 0; row < rows.size(); ++row) {
+    const csv::Record &r = rows[row];
     const std::string &cfg = r.fields[0], &name = r.fields[1];
     auto it = index.find(cfg);
     if (it == index.end())
       return rd.Fail(r.line, "configuration " + Quoted(cfg) + " is not in " + kConfigurationsFile);
     std::string why;
     if (!StorableName(name, &why)) return rd.Fail(r.line, std::string("the ") + what + " name " + why);
-    const Config *stored = current.Find(cfg);
-    bool storedHasIt = stored && std::find((stored->*member).begin(), (stored->*member).end(), name) !=
-                                     (stored->*member).end();
-    // Entries the store already holds stay, as the program keeps them.
-    if (!known.count(name) && !storedHasIt) return rd.Fail(r.line, std::string(what) + " " + Quoted(name) + " " + unknown);
+    // Entries the store already holds stay, as the program keeps them (a
+    // set of them made only for a configuration that names one).
+    if (!known.count(name)) {
+      const Config *stored = current.Find(cfg);
+      auto held = storedSets.find(cfg);
+      if (stored && held == storedSets.end())
+        held = storedSets.emplace(cfg, std::unordered_set<std::string>((stored->*member).begin(),
+                                                                       (stored->*member).end())).first;
+      if (!stored || !held->second.count(name))
+        return rd.Fail(r.line, std::string(what) + " " + Quoted(name) + " " + unknown);
+    }
     unsigned long pos = 0;
     if (!Position(r.fields[2], &pos))
       return rd.Fail(r.line, "position " + Quoted(r.fields[2]) + " is not a whole number from 1 to 999999999");
@@ -184,13 +197,23 @@ bool ReadMembers(Reader &rd, const std::string &bytes, const char *file, const s
     if (!seen[k].insert(name).second)
       return rd.Fail(r.line, "a duplicate: " + std::string(what) + " " + Quoted(name) + " is listed twice for " +
                                  Quoted(cfg));
-    if (!byPosition[k].emplace(pos, name).second)
-      return rd.Fail(r.line, "a duplicate: position " + std::to_string(pos) + " is given twice for " + Quoted(cfg));
+    byPosition[k].emplace_back(pos, row);
     if (byPosition[k].size() > kMaxList)
       return rd.Fail(r.line, Quoted(cfg) + " lists more than " + std::to_string(kMaxList) + " " + what + "s");
   }
-  for (size_t k = 0; k < out->configs.size(); ++k)
-    for (const auto &kv : byPosition[k]) (out->configs[k].*member).push_back(kv.second);
+  for (size_t k = 0; k < out->configs.size(); ++k) {
+    std::vector<std::pair<unsigned long, size_t>> &list = byPosition[k];
+    std::sort(list.begin(), list.end());
+    for (size_t i = 1; i < list.size(); ++i)
+      if (list[i].first == list[i - 1].first) {
+        const csv::Record &r = rows[std::max(list[i].second, list[i - 1].second)];
+        return rd.Fail(r.line, "a duplicate: position " + std::to_string(list[i].first) + " is given twice for " +
+                                   Quoted(r.fields[0]));
+      }
+    std::vector<std::string> &names = out->configs[k].*member;
+    names.reserve(list.size());
+    for (const auto &p : list) names.push_back(std::move(rows[p.second].fields[1]));
+  }
   return true;
 }
 
@@ -202,22 +225,35 @@ std::string Join(const std::vector<std::string> &names) {
   return s;
 }
 
-// Names in after but not in before (as many times as they are more often).
+// Names in from but not in in (as many times as they are more often).
 std::vector<std::string> Missing(const std::vector<std::string> &from, const std::vector<std::string> &in) {
-  std::map<std::string, long> n;
+  std::unordered_map<std::string_view, long> n;
+  n.reserve(in.size());
   for (const std::string &s : in) ++n[s];
   std::vector<std::string> out;
-  for (const std::string &s : from)
-    if (n[s]-- <= 0) out.push_back(s);
+  for (const std::string &s : from) {
+    auto it = n.find(s);
+    if (it == n.end() || it->second-- <= 0) out.push_back(s);
+  }
   return out;
 }
 
 void DescribeList(const char *what, const std::vector<std::string> &before, const std::vector<std::string> &after,
                   std::vector<std::string> *parts) {
-  std::vector<std::string> added = Missing(after, before), removed = Missing(before, after);
+  if (before == after) return;
+  // An edit touches a few entries: only what lies between the common start
+  // and the common end is compared as a whole.
+  size_t head = 0, tail = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+  while (tail < before.size() - head && tail < after.size() - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  const std::vector<std::string> b(before.begin() + head, before.end() - tail),
+      a(after.begin() + head, after.end() - tail);
+  std::vector<std::string> added = Missing(a, b), removed = Missing(b, a);
   if (!added.empty()) parts->push_back(std::to_string(added.size()) + " " + what + " added: " + Join(added));
   if (!removed.empty()) parts->push_back(std::to_string(removed.size()) + " " + what + " removed: " + Join(removed));
-  if (added.empty() && removed.empty() && before != after) parts->push_back(std::string(what) + " reordered");
+  if (added.empty() && removed.empty()) parts->push_back(std::string(what) + " reordered");
 }
 
 std::string WordsText(const Words &w) { return w.administrator + " " + w.location + " " + w.mandatory; }
@@ -225,9 +261,14 @@ std::string WordsText(const Words &w) { return w.administrator + " " + w.locatio
 }  // namespace
 
 const Config *Installation::Find(const std::string &name) const {
-  for (const Config &c : configs)
-    if (c.name == name) return &c;
-  return nullptr;
+  if (indexed_ != configs.size()) {
+    index_.clear();
+    index_.reserve(configs.size());
+    for (size_t i = 0; i < configs.size(); ++i) index_.emplace(configs[i].name, i);
+    indexed_ = configs.size();
+  }
+  auto it = index_.find(name);
+  return it == index_.end() ? nullptr : &configs[it->second];
 }
 
 bool Export(const Installation &in, const Format &format, const CodePage &cp, Files *out, std::string *err) {
@@ -348,18 +389,23 @@ bool Import(const Files &files, const std::string &dir, const Installation &base
   std::map<std::string, size_t> index;
   for (size_t k = 0; k < listed.size(); ++k) index[listed[k].name] = k;
   Installation members;
-  members.configs = listed;
+  members.configs = std::move(listed);
   if (!ReadMembers(rd, files.products, kProductsFile, kProductsHeader, "product", catalog.products,
                    "is not installed", &Config::products, current, index, &members) ||
       !ReadMembers(rd, files.assignments, kAssignmentsFile, kAssignmentsHeader, "client", catalog.clients,
                    "is not listed among the installation's clients", &Config::clients, current, index, &members))
     return false;
   // The store's order for configurations it holds, then the new ones.
-  for (const Config &c : current.configs)
-    if (index.count(c.name)) next.configs.push_back(members.configs[index[c.name]]);
-  for (const Config &c : members.configs)
-    if (!current.Find(c.name)) next.configs.push_back(c);
-  *out = next;
+  std::vector<bool> held(members.configs.size());
+  for (const Config &c : current.configs) {
+    auto it = index.find(c.name);
+    if (it == index.end()) continue;
+    held[it->second] = true;
+    next.configs.push_back(std::move(members.configs[it->second]));
+  }
+  for (size_t k = 0; k < members.configs.size(); ++k)
+    if (!held[k]) next.configs.push_back(std::move(members.configs[k]));
+  *out = std::move(next);
   return true;
 }
 

@@ -6,8 +6,9 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace rvxcfg {
@@ -38,12 +39,19 @@ struct Config {
 struct Installation {
   std::vector<Config> configs;
   std::optional<Words> resolution;  // the installation-wide default
+  // By name, the first of that name, through an index made again whenever
+  // the number of configurations changed: configurations are appended,
+  // never renamed or replaced in place by others.
   const Config *Find(const std::string &name) const;
+
+ private:
+  mutable std::unordered_map<std::string, size_t> index_;
+  mutable size_t indexed_ = static_cast<size_t>(-1);
 };
 
 // The installed products and listed clients an import may name.
 struct Catalog {
-  std::set<std::string> products, clients;
+  std::unordered_set<std::string> products, clients;
 };
 
 extern const char kConfigurationsFile[];
