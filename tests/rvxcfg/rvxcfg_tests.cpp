@@ -27,6 +27,18 @@ class Rvxcfg : public TempStore {
   ProgramRun Cfg(const std::string &args) { return RunProgram("rvxcfg.exe", args); }
   void Put(const std::string &dir, const char *file, const std::string &bytes) { PutFile(Sub(dir) + "\\" + file, bytes); }
   std::string Get(const std::string &dir, const char *file) { return ReadFile(Sub(dir) + "\\" + file); }
+  // Each configuration's products and clients, in order.
+  std::string Brief() {
+    std::string t;
+    for (const kx::Configuration &c : Stored().configs) {
+      t += c.name + ":";
+      for (const std::string &p : c.products) t += " " + p;
+      t += " |";
+      for (const std::string &n : c.clients) t += " " + n;
+      t += "; ";
+    }
+    return t;
+  }
   std::vector<kx::AuditEntry> Audit() {
     std::vector<kx::AuditEntry> a;
     std::string err;
@@ -477,6 +489,54 @@ TEST_F(Rvxcfg, WhereListsEveryConfigurationOfAClient) {
   EXPECT_EQ(r.code, 1u);
   EXPECT_EQ(r.err, "rvxcfg: client \"PC-9\" is not listed among the installation's clients\n");
 }
+
+struct EditCase {
+  std::string args, input;  // input: standard input
+  DWORD code;
+  std::string says;   // part of standard output for 0, of standard error otherwise
+  std::string after;  // Brief() of the store afterwards; empty: unchanged
+};
+
+class RvxcfgEdits : public Rvxcfg, public ::testing::WithParamInterface<EditCase> {};
+
+// Each scripted edit is one commit with its audit line, or nothing at all:
+// refused as an import refuses, or a dry run.
+TEST_P(RvxcfgEdits, OneCommitOrNothing) {
+  LaySample();
+  const std::string before = Brief();
+  const EditCase &c = GetParam();
+  ProgramRun r = RunPrograms("rvxcfg.exe", {c.args}, c.input)[0];
+  EXPECT_EQ(r.code, c.code) << r.out << r.err;
+  EXPECT_TRUE(Contains(c.code ? r.err : r.out, c.says)) << r.out << r.err;
+  EXPECT_EQ(Brief(), c.after.empty() ? before : c.after);
+  EXPECT_EQ(Audit().size(), c.after.empty() ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, RvxcfgEdits,
+    ::testing::Values(
+        EditCase{"assign Lab PC-2", "", 0, "changed \"Lab\": 1 clients added: \"PC-2\"\nstored as generation 2\n",
+                 "Lab: Mail Forms | PC-1 PC-3 PC-2; Office: |; "},
+        EditCase{"assign Lab - PC-3", "\xEF\xBB\xBFPC-2\r\n\r\nPC-1\n", 0, "client \"PC-1\" is listed already in \"Lab\"",
+                 "Lab: Mail Forms | PC-1 PC-3 PC-2; Office: |; "},
+        EditCase{"unassign Lab PC-3 PC-2", "", 0, "client \"PC-2\" is not listed in \"Lab\"",
+                 "Lab: Mail Forms | PC-1; Office: |; "},
+        EditCase{"add-product Office Forms Mail", "", 0, "2 products added", "Lab: Mail Forms | PC-1 PC-3; Office: Forms Mail |; "},
+        EditCase{"remove-product Lab Mail", "", 0, "1 products removed", "Lab: Forms | PC-1 PC-3; Office: |; "},
+        EditCase{"copy Lab \"Lab 2\"", "", 0, "added \"Lab 2\"",
+                 "Lab: Mail Forms | PC-1 PC-3; Office: |; Lab 2: Mail Forms |; "},
+        EditCase{"assign Lab PC-2 --dry-run", "", 0, "dry run: nothing was written", ""},
+        EditCase{"assign Lab PC-404", "", 1, "client \"PC-404\" is not listed among the installation's clients", ""},
+        EditCase{"add-product Lab Retired", "", 1, "product \"Retired\" is not installed", ""},
+        EditCase{"add-product Office Mail Mail", "", 1, "a duplicate: product \"Mail\" is given twice", ""},
+        EditCase{"assign LAB PC-2", "", 1, "no configuration \"LAB\" (there is \"Lab\")", ""},
+        EditCase{"copy Lab OFFICE", "", 1, "differs from \"Office\" only in letter case", ""},
+        EditCase{"copy Lab A,B", "", 1, "holds a comma", ""},
+        EditCase{"assign Lab - -", "", 2, "rvxcfg assign: \"-\" (standard input) is given twice", ""},
+        EditCase{"show Lab", "", 0,
+                 "name: Lab\nsystem: Windows NT\nadministrator: user\nlocation: local\nmandatory: mandatory\n"
+                 "product: Mail\nproduct: Forms\nclient: PC-1\nclient: PC-3\n",
+                 ""}));
 
 struct UsageCase {
   std::string args;

@@ -3,10 +3,14 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
+#include "csv.h"
 #include "installation.h"
 #include "model.h"
 #include "system.h"
@@ -85,7 +89,7 @@ std::string ConflictAdvice(const std::string &text, const std::string &advice) {
 // Makes the change from base to target, merged with current (the store as
 // this run read it), and prints what the store becomes; dry: only decides.
 int Change(uint64_t baseGeneration, const Installation &base, const Installation &current,
-           const Installation &target, bool dry, const std::string &what) {
+           const Installation &target, bool dry, const std::string &what, const std::string &advice) {
   const Installation after = Merged(base, target, current);
   std::vector<std::string> lines = Describe(current, after);
   if (lines.empty()) {
@@ -94,9 +98,7 @@ int Change(uint64_t baseGeneration, const Installation &base, const Installation
   }
   std::string err;
   if (!Apply(baseGeneration, base, target, dry, &err))
-    return Refuse(ConflictAdvice(err, "Nothing was " + what +
-                                          ": bring these configurations in the files back to what they were, or "
-                                          "export again and make the edits there."));
+    return Refuse(ConflictAdvice(err, "Nothing was " + what + ": " + advice));
   for (const std::string &l : lines) Print(l);
   if (dry) {
     Print("dry run: nothing was written");
@@ -149,7 +151,9 @@ int ImportCommand(const Args &a) {
     base = &current;
   }
   if (!Import(f, dir, *base, catalog, ActiveCodePage(), &target, &err)) return Refuse(err + "; nothing was imported");
-  return Change(from, *base, current, target, dry, "imported");
+  return Change(from, *base, current, target, dry, "imported",
+                "bring these configurations in the files back to what they were, or export again and make the "
+                "edits there.");
 }
 
 int WhereCommand(const Args &a) {
@@ -252,7 +256,114 @@ int RestoreCommand(const Args &a) {
     if (const Config *o = old.Find(c.name)) target.configs.push_back(*o);
   for (const Config &o : old.configs)
     if (!current.Find(o.name)) target.configs.push_back(o);
-  return Change(0, current, current, target, dry, "restored generation " + std::to_string(g));
+  return Change(0, current, current, target, dry, "restored generation " + std::to_string(g),
+                "restore again, or restore only after those commits.");
+}
+
+namespace {
+
+const char kAgain[] = "run the command again: it starts from the store as it is then.";
+
+// The words after the first, with "-" standing for standard input: one name
+// a line (CRLF or LF; empty lines skipped), in UTF-8 after a byte-order mark,
+// else in the code page.
+bool Names(const Args &a, std::vector<std::string> *names, std::string *err) {
+  for (size_t i = 1; i < a.words.size(); ++i) {
+    if (a.words[i] != "-") {
+      names->push_back(a.words[i]);
+      continue;
+    }
+    _setmode(_fileno(stdin), _O_BINARY);
+    std::string bytes;
+    char buf[65536];
+    for (size_t got; (got = std::fread(buf, 1, sizeof buf, stdin)) > 0;) bytes.append(buf, got);
+    const bool utf8 = csv::StartsWithByteOrderMark(bytes);
+    size_t at = utf8 ? 3 : 0, line = 0;
+    while (at < bytes.size()) {
+      size_t end = bytes.find('\n', at);
+      if (end == std::string::npos) end = bytes.size();
+      std::string name = bytes.substr(at, end - at), converted, why;
+      at = end + 1;
+      ++line;
+      if (!name.empty() && name.back() == '\r') name.pop_back();
+      if (name.empty()) continue;
+      if (utf8 && !ActiveCodePage().FromUtf8(name, &converted, &why)) {
+        *err = "standard input: line " + std::to_string(line) + ": " + Quoted(name) + " " + why;
+        return false;
+      }
+      names->push_back(utf8 ? converted : name);
+    }
+  }
+  return true;
+}
+
+// The configuration a command names, or why there is none.
+const Config *Named(const Installation &in, const std::string &name, std::string *err) {
+  if (const Config *c = in.Find(name)) return c;
+  *err = "no configuration " + Quoted(name);
+  for (const Config &c : in.configs)
+    if (ActiveCodePage().Fold(c.name) == ActiveCodePage().Fold(name)) *err += " (there is " + Quoted(c.name) + ")";
+  return nullptr;
+}
+
+int EditList(const Args &a, std::vector<std::string> Config::*list, bool add) {
+  const bool clients = list == &Config::clients;
+  Installation current;
+  Catalog catalog;
+  std::vector<std::string> names, notes;
+  std::string err;
+  if (std::count(a.words.begin(), a.words.end(), "-") > 1) return BadUsage("\"-\" (standard input) is given twice");
+  if (!Names(a, &names, &err)) return Refuse(err);
+  if (!ReadInstallation(0, &current, &err) || !ReadCatalog(&catalog, &err)) return Refuse(err);
+  const Config *named = Named(current, a.words[0], &err);
+  if (!named) return Refuse(err);
+  Installation target = current;
+  Config *c = &target.configs[named - current.configs.data()];
+  if (!EditList(c, list, add, names, clients ? catalog.clients : catalog.products, clients ? "client" : "product",
+                clients ? "is not listed among the installation's clients" : "is not installed", &notes, &err))
+    return Refuse(err + "; nothing was stored");
+  for (const std::string &n : notes) Print(n);
+  return Change(0, current, current, target, a.Has("--dry-run"), "stored", kAgain);
+}
+
+}  // namespace
+
+int ShowCommand(const Args &a) {
+  Installation in;
+  std::string err;
+  if (!ReadInstallation(0, &in, &err)) return Refuse(err);
+  const Config *c = Named(in, a.words[0], &err);
+  if (!c) return Refuse(err);
+  Print("name: " + c->name);
+  Print("system: " + c->os);
+  Print("administrator: " + c->words.administrator);
+  Print("location: " + c->words.location);
+  Print("mandatory: " + c->words.mandatory);
+  for (const std::string &p : c->products) Print("product: " + p);
+  for (const std::string &n : c->clients) Print("client: " + n);
+  return 0;
+}
+
+int AssignCommand(const Args &a) { return EditList(a, &Config::clients, true); }
+int UnassignCommand(const Args &a) { return EditList(a, &Config::clients, false); }
+int AddProductCommand(const Args &a) { return EditList(a, &Config::products, true); }
+int RemoveProductCommand(const Args &a) { return EditList(a, &Config::products, false); }
+
+int CopyCommand(const Args &a) {
+  Installation current;
+  std::string err;
+  if (!ReadInstallation(0, &current, &err)) return Refuse(err);
+  const Config *from = Named(current, a.words[0], &err);
+  if (!from || !CheckNewName(current, a.words[1], ActiveCodePage(), &err)) return Refuse(err + "; nothing was stored");
+  // Products, system and words; no clients, and the value a new one gets.
+  Config copy;
+  copy.name = a.words[1];
+  copy.os = from->os;
+  copy.words = from->words;
+  copy.products = from->products;
+  Installation target = current;
+  target.configs.push_back(copy);
+  return Change(0, current, current, target, a.Has("--dry-run"), "stored", kAgain);
 }
 
 }  // namespace rvxcfg

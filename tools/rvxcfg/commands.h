@@ -26,6 +26,12 @@ int WhereCommand(const Args &a);
 int HistoryCommand(const Args &a);
 int DiffCommand(const Args &a);
 int RestoreCommand(const Args &a);
+int ShowCommand(const Args &a);
+int AssignCommand(const Args &a);
+int UnassignCommand(const Args &a);
+int AddProductCommand(const Args &a);
+int RemoveProductCommand(const Args &a);
+int CopyCommand(const Args &a);
 
 }  // namespace rvxcfg
 #endif

@@ -32,6 +32,16 @@ const char kCommon[] =
     "by VELKAN_INSTALL, or else the one that holds KXIMPL32.dll. Exit status: 0 done,\n"
     "1 refused or failed (one line on standard error says why), 2 bad usage.\n";
 
+const size_t kMany = static_cast<size_t>(-1);
+
+const char kEditHelp[] =
+    "Adds clients or products at the end of a configuration's list, or removes them,\n"
+    "in one commit, merged like any commit with what others committed meanwhile. A\n"
+    "name that is neither installed (products) nor listed (clients), one the store\n"
+    "cannot hold or one given twice refuses the whole command; one that changes\n"
+    "nothing is said. A name \"-\" reads names from standard input, one a line.\n"
+    "  --dry-run    decide and print, write nothing\n";
+
 const Command kCommands[] = {
     {"export", "export DIR [--force] [--utf8] [--semicolon]",
      "Writes the store as configurations.csv (name, operating system, administrator,\n"
@@ -64,6 +74,21 @@ const Command kCommands[] = {
      "Commits generation G's content as a new generation, merged like any commit.\n"
      "  --dry-run    decide and print, write nothing\n",
      "--dry-run ", 1, 1, RestoreCommand},
+    {"show", "show CONFIG",
+     "Prints a configuration, one fact a line: \"name: \", \"system: \", \"administrator: \",\n"
+     "\"location: \", \"mandatory: \", then \"product: \" and \"client: \" lines in order.\n",
+     "", 1, 1, ShowCommand},
+    {"assign", "assign CONFIG CLIENT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany, AssignCommand},
+    {"unassign", "unassign CONFIG CLIENT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany, UnassignCommand},
+    {"add-product", "add-product CONFIG PRODUCT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany,
+     AddProductCommand},
+    {"remove-product", "remove-product CONFIG PRODUCT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany,
+     RemoveProductCommand},
+    {"copy", "copy CONFIG NEWNAME [--dry-run]",
+     "Creates configuration NEWNAME with CONFIG's products, system and words, and no\n"
+     "clients, in one commit.\n"
+     "  --dry-run    decide and print, write nothing\n",
+     "--dry-run ", 2, 2, CopyCommand},
 };
 
 const Command *g_running = nullptr;

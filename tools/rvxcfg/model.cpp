@@ -492,6 +492,57 @@ Installation Merged(const Installation &base, const Installation &mine, const In
   return out;
 }
 
+bool EditList(Config *c, std::vector<std::string> Config::*list, bool add, const std::vector<std::string> &names,
+              const std::unordered_set<std::string> &known, const char *what, const char *unknown,
+              std::vector<std::string> *notes, std::string *err) {
+  std::vector<std::string> &entries = c->*list;
+  const std::unordered_set<std::string> listed(entries.begin(), entries.end());
+  std::unordered_set<std::string> given;
+  for (const std::string &n : names) {
+    std::string why;
+    if (!StorableName(n, &why)) {
+      *err = std::string("the ") + what + " name " + Quoted(n) + " " + why;
+      return false;
+    }
+    if (!given.insert(n).second) {
+      *err = std::string("a duplicate: ") + what + " " + Quoted(n) + " is given twice";
+      return false;
+    }
+    const bool there = listed.count(n) != 0;
+    if (!there && !known.count(n)) {
+      *err = std::string(what) + " " + Quoted(n) + " " + unknown;
+      return false;
+    }
+    if (add && !there) entries.push_back(n);
+    if (add == there) notes->push_back(what + (" " + Quoted(n)) + (there ? " is listed already in " : " is not listed in ") +
+                                       Quoted(c->name));
+  }
+  if (!add)
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const std::string &e) { return given.count(e) != 0; }),
+                  entries.end());
+  if (entries.size() > kMaxList) {
+    *err = Quoted(c->name) + " would list more than " + std::to_string(kMaxList) + " " + what + "s";
+    return false;
+  }
+  return true;
+}
+
+bool CheckNewName(const Installation &in, const std::string &name, const CodePage &cp, std::string *err) {
+  std::string why;
+  if (!StorableName(name, &why) || name.find(',') != std::string::npos) {
+    *err = "the configuration name " + Quoted(name) + " " + (why.empty() ? "holds a comma, which the program's lists cannot show" : why);
+    return false;
+  }
+  const std::string folded = cp.Fold(name);
+  for (const Config &c : in.configs)
+    if (cp.Fold(c.name) == folded) {
+      *err = "configuration " + Quoted(name) +
+             (c.name == name ? " exists already" : " differs from " + Quoted(c.name) + " only in letter case");
+      return false;
+    }
+  return true;
+}
+
 std::vector<std::string> Describe(const Installation &before, const Installation &after) {
   std::vector<std::string> lines;
   if (before.resolution != after.resolution) {

@@ -120,6 +120,20 @@ std::string Fingerprint(const Installation &in);
 // commit and refuses conflicts; this only tells beforehand what it writes.
 Installation Merged(const Installation &base, const Installation &mine, const Installation &theirs);
 
+// Scripted edits of one configuration, refused as an import refuses them.
+// EditList adds names at the end of a list (in the order given) or removes
+// them: refused for a name the store cannot hold, one given twice, one
+// neither listed already nor in known (the catalogue: else unknown says
+// what it is not), or a list that grows
+// past 65,535. A name that changes nothing (listed already, or not there
+// to remove) gets a line in *notes.
+bool EditList(Config *c, std::vector<std::string> Config::*list, bool add, const std::vector<std::string> &names,
+              const std::unordered_set<std::string> &known, const char *what, const char *unknown,
+              std::vector<std::string> *notes, std::string *err);
+// A name for a new configuration: storable, without a comma, and not one
+// that differs from a configuration of in only in letter case.
+bool CheckNewName(const Installation &in, const std::string &name, const CodePage &cp, std::string *err);
+
 // What changes from before to after, one line a change, in before's order
 // of configurations; empty when nothing does.
 std::vector<std::string> Describe(const Installation &before, const Installation &after);
