@@ -26,13 +26,8 @@ void PendingChange::Begin(const std::string &dir, const ConfigData &current) {
 }
 
 void PendingChange::BeginFrom(const std::string &dir, const ConfigData &base) {
-  End();
-  base_ = base;
-  baseDir_ = dir;
-  hasBase_ = true;
-  data_ = base;
-  dir_ = dir;
-  active_ = true;
+  hasBase_ = false;  // so that base is this installation's first read
+  Begin(dir, base);
 }
 
 void PendingChange::End() {

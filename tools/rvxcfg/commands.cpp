@@ -278,20 +278,15 @@ bool Names(const Args &a, std::vector<std::string> *names, std::string *err) {
     char buf[65536];
     for (size_t got; (got = std::fread(buf, 1, sizeof buf, stdin)) > 0;) bytes.append(buf, got);
     const bool utf8 = csv::StartsWithByteOrderMark(bytes);
-    size_t at = utf8 ? 3 : 0, line = 0;
-    while (at < bytes.size()) {
-      size_t end = bytes.find('\n', at);
-      if (end == std::string::npos) end = bytes.size();
-      std::string name = bytes.substr(at, end - at), converted, why;
-      at = end + 1;
-      ++line;
-      if (!name.empty() && name.back() == '\r') name.pop_back();
-      if (name.empty()) continue;
-      if (utf8 && !ActiveCodePage().FromUtf8(name, &converted, &why)) {
-        *err = "standard input: line " + std::to_string(line) + ": " + Quoted(name) + " " + why;
+    const std::vector<std::string> lines = csv::Lines(utf8 ? bytes.substr(3) : bytes);
+    for (size_t line = 0; line < lines.size(); ++line) {
+      std::string converted, why;
+      if (lines[line].empty()) continue;
+      if (utf8 && !ActiveCodePage().FromUtf8(lines[line], &converted, &why)) {
+        *err = "standard input: line " + std::to_string(line + 1) + ": " + Quoted(lines[line]) + " " + why;
         return false;
       }
-      names->push_back(utf8 ? converted : name);
+      names->push_back(utf8 ? converted : lines[line]);
     }
   }
   return true;

@@ -84,6 +84,18 @@ std::string Line(const std::vector<std::string> &fields, char separator) {
   return s + "\r\n";
 }
 
+std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
+    at = end + 1;
+  }
+  return lines;
+}
+
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool StartsWithByteOrderMark(const std::string &bytes) { return bytes.compare(0, 3, kByteOrderMark) == 0; }

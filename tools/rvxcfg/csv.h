@@ -30,6 +30,10 @@ std::string Field(const std::string &text, char separator = ',');
 // One record with its CRLF.
 std::string Line(const std::vector<std::string> &fields, char separator = ',');
 
+// The lines of a text without their CRLF or LF; a last line without one
+// counts too.
+std::vector<std::string> Lines(const std::string &text);
+
 extern const char kByteOrderMark[];  // UTF-8's, 3 bytes
 bool StartsWithByteOrderMark(const std::string &bytes);
 // ';' when the first line holds semicolons and no comma, else ','.

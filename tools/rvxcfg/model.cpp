@@ -416,14 +416,9 @@ std::string WriteOrigin(const Origin &o) {
 
 bool ReadOrigin(const std::string &bytes, const std::string &path, Origin *o, std::string *err) {
   *o = Origin();
-  size_t at = 0, line = 0;
-  while (at < bytes.size()) {
-    size_t end = bytes.find('\n', at);
-    if (end == std::string::npos) end = bytes.size();
-    std::string text = bytes.substr(at, end - at);
-    at = end + 1;
-    ++line;
-    if (!text.empty() && text.back() == '\r') text.pop_back();
+  const std::vector<std::string> lines = csv::Lines(bytes);
+  for (size_t line = 1; line <= lines.size(); ++line) {
+    const std::string &text = lines[line - 1];
     if (text.empty() || text[0] == '#') continue;
     const size_t blank = text.find(' ');
     const std::string key = text.substr(0, blank), value = blank == std::string::npos ? "" : text.substr(blank + 1);
