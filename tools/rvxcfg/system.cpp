@@ -95,10 +95,19 @@ bool Replaceable(const std::string &path, std::string *err) {
   return true;
 }
 
+// The folder and any of its parents that are missing.
+bool MakeFolder(const std::string &dir) {
+  if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+  const size_t cut = dir.find_last_of("\\/");
+  if (GetLastError() != ERROR_PATH_NOT_FOUND || cut == std::string::npos || !MakeFolder(dir.substr(0, cut)))
+    return false;
+  return CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 }  // namespace
 
 bool WriteSet(const std::string &dir, const std::vector<OutFile> &files, bool replace, std::string *err) {
-  if (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+  if (!MakeFolder(dir)) {
     *err = dir + ": " + SystemText(GetLastError()) + "; nothing was written";
     return false;
   }
