@@ -89,9 +89,7 @@ TEST(Csv, GuardedCellsRoundTripAndBareFormulasAreRefused) {
   }
 }
 
-TEST(Csv, SpreadsheetFormats) {
-  EXPECT_EQ(csv::SeparatorOf("name;operating system\r\na,b;c"), ';');
-  EXPECT_EQ(csv::SeparatorOf("name,x;y\r\n"), ',');
+TEST(Csv, LooksUtf8) {
   EXPECT_TRUE(csv::LooksUtf8("Au\xC3\x9F" "endienst \xE4\xB8\xAD \xF0\x9F\x98\x80"));
   for (const char *not8 : {"plain", "Au\xDF" "endienst", "\xC3", "\xC3(", "\xC0\x80", "\xE4\xB8"})
     EXPECT_FALSE(csv::LooksUtf8(not8)) << not8;
