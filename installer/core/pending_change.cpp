@@ -25,6 +25,11 @@ void PendingChange::Begin(const std::string &dir, const ConfigData &current) {
   active_ = true;
 }
 
+void PendingChange::BeginFrom(const std::string &dir, const ConfigData &base) {
+  hasBase_ = false;  // so that base is this installation's first read
+  Begin(dir, base);
+}
+
 void PendingChange::End() {
   active_ = false;
   dir_.clear();
@@ -40,5 +45,7 @@ bool PendingChange::Commit(std::string *err) {
   End();
   return true;
 }
+
+bool PendingChange::Check(std::string *err) { return active_ && store_.CheckCommit(dir_, base_, data_, err); }
 
 }  // namespace kx

@@ -28,6 +28,10 @@ class PendingChange {
   // earlier pending change and starts a new one from the base.
   void Begin(const std::string &dir, const ConfigData &current);
   void End();
+  // makeTempFilesFrom: base (a generation read from the history, or the
+  // store as it is) becomes the base of this run's edits, and the pending
+  // change starts from it.
+  void BeginFrom(const std::string &dir, const ConfigData &base);
 
   bool Active() const { return active_; }
   const std::string &Directory() const { return dir_; }
@@ -38,6 +42,8 @@ class PendingChange {
   // On success what was stored becomes the base and the pending change
   // ends; on failure both stay, so that a retry may store it.
   bool Commit(std::string *err);
+  // What Commit would decide now; writes nothing.
+  bool Check(std::string *err);
 
  private:
   Store &store_;

@@ -1,5 +1,6 @@
 #include "store.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kx {
@@ -226,12 +227,82 @@ bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const C
             Decide(dir, base, mine, current, &next, err);
   if (ok) {
     const std::string bytes = WriteConfigData(next);
-    ok = KeepHistory(dir, current, next, bytes, err) && Replace(dir, kConfigFile, bytes, err);
+    // The replaced data in the store's own form: every generation reads back
+    // exactly as it was committed.
+    ok = KeepHistory(dir, "config." + std::to_string(current.generation) + ".kxs", WriteConfigData(current), current,
+                     next, bytes, err) &&
+         Replace(dir, kConfigFile, bytes, err);
     if (ok) PruneHistory(dir, current.generation);
   }
   if (locking && !Unlock(dir, &why)) {
     // A retry merges the stored change with itself: nothing conflicts.
     *err = ok ? "the change was stored, but " + why : *err + "; also " + why;
+    return false;
+  }
+  if (ok && written) *written = std::move(next);
+  return ok;
+}
+
+bool Store::CheckCommit(const std::string &dir, const ConfigData &base, const ConfigData &mine, std::string *err) {
+  ConfigData current, next;
+  return LoadConfig(dir, &current, err) && Decide(dir, base, mine, current, &next, err);
+}
+
+namespace {
+
+// The generation a store file's header names, 0 when it names none: a
+// damaged file often still says which generation it was.
+uint64_t HeaderGeneration(const std::string &bytes) {
+  const std::string line = bytes.substr(0, std::min<size_t>(bytes.find('\n'), 100));
+  const size_t at = line.rfind(' ');
+  if (line.compare(0, 16, "KXSTORE 1 config") != 0 || at == std::string::npos) return 0;
+  return std::strtoull(line.c_str() + at + 1, nullptr, 10);
+}
+
+}  // namespace
+
+bool Store::ReplaceDamaged(const std::string &dir, uint64_t generation, ConfigData *written, std::string *err) {
+  if (!Lock(dir, err)) return false;
+  const std::string path = PathOf(dir, kConfigFile);
+  std::string damaged, why;
+  ConfigData current, kept, next;
+  bool ok = false;
+  switch (fs_.ReadAll(path, &damaged, &why)) {
+    case FileSystem::kMissing:
+      *err = "no installation store at " + dir + ": " + path + " is missing; nothing was replaced";
+      break;
+    case FileSystem::kFailed:
+      *err = path + ": cannot be read: " + why + "; nothing was replaced";
+      break;
+    default:
+      ok = !ReadConfigData(damaged, path, &current, &why);
+      if (!ok)
+        *err = path + " reads as generation " + std::to_string(current.generation) +
+               ": it is not damaged, and nothing was replaced";
+  }
+  if (ok) ok = LoadGeneration(dir, generation, &kept, nullptr, err);
+  if (ok) {
+    // Past every generation the store has known (its audit, the kept one,
+    // the damaged file's own header), so that no generation number means
+    // two contents to a reader.
+    std::vector<AuditEntry> audit;
+    uint64_t last = std::max(generation, HeaderGeneration(damaged));
+    if (LoadAudit(dir, &audit, &why))
+      for (const AuditEntry &e : audit) last = std::max(last, e.generation);
+    ConfigData prior;
+    prior.generation = last;
+    prior.removed = kept.removed;
+    prior.commits = kept.commits;
+    next = kept;
+    StampAsNext(prior, CommitStamp(), &next);
+    const std::string bytes = WriteConfigData(next);
+    // The replaced data counts as empty: nothing of it could be read.
+    ok = KeepHistory(dir, "damaged-before-" + std::to_string(next.generation) + ".kxs", damaged, ConfigData(), next,
+                     bytes, err) &&
+         Replace(dir, kConfigFile, bytes, err);
+  }
+  if (!Unlock(dir, &why)) {
+    *err = ok ? "the store was replaced, but " + why : *err + "; also " + why;
     return false;
   }
   if (ok && written) *written = std::move(next);

@@ -44,6 +44,16 @@ class Store {
   // store is unchanged (unless err says otherwise).
   bool CommitConfig(const std::string &dir, const ConfigData &base, const ConfigData &mine, ConfigData *written,
                     std::string *err);
+  // What CommitConfig would decide on the store as it is now, without the
+  // lock and without writing: true when the change could be stored, else
+  // *err is the text the commit would give.
+  bool CheckCommit(const std::string &dir, const ConfigData &base, const ConfigData &mine, std::string *err);
+  // Recovery of a store whose config.kxs exists but does not read (torn,
+  // edited, a flipped bit): under the lock, writes the content of a kept
+  // generation as the next generation, past every generation the store has
+  // known; the damaged bytes are kept in history/ and the audit gets the
+  // commit's line. Refused while config.kxs reads, or when it is missing.
+  bool ReplaceDamaged(const std::string &dir, uint64_t generation, ConfigData *written, std::string *err);
 
   // False only in the test build with KX_UNSAFE_NOMERGE=1: a run's pending
   // change then starts from the store at makeTempFiles, as before the merge.
@@ -58,12 +68,13 @@ class Store {
 
   // History (store_history.cpp). The configuration data of a generation:
   // the current one or one kept in history/; *bytes (may be null) gets the
-  // file's bytes.
+  // file's bytes. A kept generation reads also when config.kxs does not.
   bool LoadGeneration(const std::string &dir, uint64_t generation, ConfigData *d, std::string *bytes,
                       std::string *err);
   // Every commit recorded, oldest first, one entry per generation (the line
   // of the commit that made it; lines of commits that never completed are
-  // left out). A store without history/ has none.
+  // left out). A store without history/ has none. When config.kxs does not
+  // read, every generation recorded is listed, kept where its file is.
   bool LoadAudit(const std::string &dir, std::vector<AuditEntry> *entries, std::string *err);
   std::string HistoryPath(const std::string &dir, uint64_t generation) const;
   // Tests keep fewer generations to see the oldest go.
@@ -71,9 +82,10 @@ class Store {
 
  private:
   // Under the commit lock, before config.kxs is replaced by next: keeps the
-  // replaced old data and appends the audit line.
-  bool KeepHistory(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
-                   std::string *err);
+  // replaced bytes as history/<keptName> and appends the audit line of the
+  // change from old to next.
+  bool KeepHistory(const std::string &dir, const std::string &keptName, const std::string &keptBytes,
+                   const ConfigData &old, const ConfigData &next, const std::string &nextBytes, std::string *err);
   // After the commit: the generation that fell out of the kept ones goes.
   void PruneHistory(const std::string &dir, uint64_t replaced);
   // What a dead committer left in history/.

@@ -123,18 +123,16 @@ std::string Store::HistoryPath(const std::string &dir, uint64_t generation) cons
   return PathOf(PathOf(dir, kHistoryDir), ("config." + std::to_string(generation) + ".kxs").c_str());
 }
 
-bool Store::KeepHistory(const std::string &dir, const ConfigData &old, const ConfigData &next,
-                        const std::string &nextBytes, std::string *err) {
+bool Store::KeepHistory(const std::string &dir, const std::string &keptName, const std::string &keptBytes,
+                        const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+                        std::string *err) {
   const std::string hdir = PathOf(dir, kHistoryDir);
   std::string why;
   if (faults_.Hit("history.directory", &why) || !fs_.MakeDirectory(hdir, &why)) {
     *err = hdir + ": cannot create the history directory: " + why + "; nothing was stored";
     return false;
   }
-  // The replaced data in the store's own form: every generation reads back
-  // exactly as it was committed.
-  const std::string name = "config." + std::to_string(old.generation) + ".kxs";
-  if (!Replace(hdir, name.c_str(), WriteConfigData(old), &why, "history")) {
+  if (!Replace(hdir, keptName.c_str(), keptBytes, &why, "history")) {
     *err = "the history of the store could not be kept (" + why + "); nothing was stored";
     return false;
   }
@@ -185,16 +183,18 @@ void Store::ClearDeadHistory(const std::string &dir, const std::string &pid) {
 
 bool Store::LoadGeneration(const std::string &dir, uint64_t generation, ConfigData *d, std::string *bytes,
                            std::string *err) {
-  std::string raw, why;
-  if (!Load(dir, kConfigFile, &raw, err) || !ReadConfigData(raw, PathOf(dir, kConfigFile), d, err)) return false;
-  if (d->generation != generation) {
+  std::string raw, why, unread;
+  // A damaged config.kxs does not hide the kept generations: they are what
+  // recovers it.
+  const bool current = Load(dir, kConfigFile, &raw, &unread) && ReadConfigData(raw, PathOf(dir, kConfigFile), d, &unread);
+  if (!current || d->generation != generation) {
     const std::string path = HistoryPath(dir, generation);
     switch (fs_.ReadAll(path, &raw, &why)) {
       case FileSystem::kRead:
         break;
       case FileSystem::kMissing:
         *err = "generation " + std::to_string(generation) + " is not kept in " + PathOf(dir, kHistoryDir) +
-               " (the current generation is " + std::to_string(d->generation) + ")";
+               (current ? " (the current generation is " + std::to_string(d->generation) + ")" : " (and " + unread + ")");
         return false;
       default:
         *err = path + ": cannot be read: " + why;
@@ -213,11 +213,15 @@ bool Store::LoadGeneration(const std::string &dir, uint64_t generation, ConfigDa
 bool Store::LoadAudit(const std::string &dir, std::vector<AuditEntry> *entries, std::string *err) {
   entries->clear();
   ConfigData current;
-  std::string currentBytes;
-  if (!Load(dir, kConfigFile, &currentBytes, err) ||
-      !ReadConfigData(currentBytes, PathOf(dir, kConfigFile), &current, err))
-    return false;
-  std::string audit, why;
+  std::string currentBytes, why;
+  // A store whose config.kxs does not read still lists its history: that is
+  // what its recovery chooses from. Nothing then bounds the generations.
+  if (!Load(dir, kConfigFile, &currentBytes, &why) ||
+      !ReadConfigData(currentBytes, PathOf(dir, kConfigFile), &current, &why)) {
+    currentBytes.clear();
+    current.generation = UINT64_MAX;
+  }
+  std::string audit;
   const std::string path = PathOf(PathOf(dir, kHistoryDir), kAuditFile);
   switch (fs_.ReadAll(path, &audit, &why)) {
     case FileSystem::kRead:

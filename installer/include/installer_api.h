@@ -78,6 +78,24 @@ int KXAPI useGeneration(char *ctx, const char *plat, unsigned long long generati
 int KXAPI getGeneration(char *ctx, const char *plat, unsigned long long *generation, char **err);
 int KXAPI getCommitHistory(char *ctx, const char *plat, char ***entries, KXCOUNT *count, char **err);
 
+// Changes made from an earlier state (a tool that exported the configuration
+// data and imports it later), and recovery.
+//   makeTempFilesFrom: makeTempFiles, but the base of this run's edits becomes
+//     the given generation (the current one or one kept): the pending change
+//     starts from it, and the commit merges it with what was committed since.
+//     Fails, starting nothing, when the store does not read or the generation
+//     is not kept.
+//   checkRVXChanges: decides the pending change as commitRVXChanges would on
+//     the store as it is now, and writes nothing: 0 when it would be stored,
+//     else the commit's text (every conflicting item, who and when).
+//   replaceDamagedStore: when the configuration data exists but does not read
+//     (a torn or damaged file), writes the content of a kept generation as the
+//     next generation, under the commit's lock, with the audit's line; the
+//     damaged file is kept in the history. Fails while the data reads.
+int KXAPI makeTempFilesFrom(char *ctx, const char *plat, unsigned long long generation, char **err);
+int KXAPI checkRVXChanges(char *ctx, const char *plat, char **err);
+int KXAPI replaceDamagedStore(char *ctx, const char *plat, unsigned long long generation, char **err);
+
 // ---- PKRG.dll -------------------------------------------------------------
 int KXAPI PKRGinit(void);
 int KXAPI PKRGclose(void);

@@ -12,6 +12,8 @@
 // A context that useGeneration pointed at a generation kept in the store's
 // history makes the read calls answer from that generation; it is
 // read-only: makeTempFiles, the set and remove calls and the commit refuse it.
+// makeTempFilesFrom makes a kept generation the base of this run instead
+// (an export's), so that the commit merges against what came since.
 #include <windows.h>
 
 #include <cstring>
@@ -363,6 +365,33 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
   return 0;
 }
 
+int KXAPI makeTempFilesFrom(char *ctx, const char *plat, unsigned long long generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::string why, dir;
+  const kx::ConfigData *d = nullptr;
+  kx::ConfigData base;
+  Change().End();
+  g_config.Forget();
+  if (!Begin("makeTempFilesFrom", ctx, plat, &dir, &why) || !Writable(&why)) return Fail(err, why);
+  if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
+  // As makeTempFiles: no change begins on a store that does not read.
+  if (!Config(dir, &d, &why)) return Fail(err, why);
+  if (d->generation == generation)
+    base = *d;
+  else if (!TheStore().LoadGeneration(dir, generation, &base, nullptr, &why))
+    return Fail(err, why);
+  Change().BeginFrom(dir, base);
+  return 0;
+}
+
+int KXAPI checkRVXChanges(char *ctx, const char *plat, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::string why, dir;
+  if (!Begin("checkRVXChanges", ctx, plat, &dir, &why) || !PendingFor(dir, &why)) return Fail(err, why);
+  g_config.Forget();
+  return Change().Check(&why) ? 0 : Fail(err, why);
+}
+
 int KXAPI commitRVXChanges(char *ctx, const char *plat, char **err) {
   std::lock_guard<std::mutex> hold(g_lock);
   std::string why, dir;
@@ -474,6 +503,16 @@ int KXAPI useGeneration(char *ctx, const char *plat, unsigned long long generati
     std::memcpy(ctx, text.c_str(), text.size() + 1);
   }
   return 0;
+}
+
+int KXAPI replaceDamagedStore(char *ctx, const char *plat, unsigned long long generation, char **err) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::string why, dir;
+  if (!Begin("replaceDamagedStore", ctx, plat, &dir, &why) || !Writable(&why)) return Fail(err, why);
+  if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
+  bool replaced = TheStore().ReplaceDamaged(dir, generation, nullptr, &why);
+  g_config.Forget();
+  return replaced ? 0 : Fail(err, why);
 }
 
 int KXAPI getGeneration(char *ctx, const char *plat, unsigned long long *generation, char **err) {

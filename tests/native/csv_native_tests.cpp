@@ -72,7 +72,51 @@ TEST(Csv, EveryByteRoundTripsAndOnlyWhatNeedsItIsQuoted) {
   EXPECT_EQ(csv::Field("q\"q"), "\"q\"\"q\"");
 }
 
+// Every cell that starts like a formula, after any apostrophes, gets one
+// more; Unguard takes exactly that one away and refuses a bare formula.
+TEST(Csv, GuardedCellsRoundTripAndBareFormulasAreRefused) {
+  for (const std::string cell : {"=1+1", "+1+cmd|' /C calc'!A0", "-x", "@SUM(A1)", "\tt", "\rr", "'=q", "''+q", "'",
+                                 "a=b", "", "plain", "'plain"}) {
+    const std::string guarded = csv::Guard(cell);
+    const bool formula = cell.find_first_not_of('\'') != std::string::npos &&
+                         std::string("=+-@\t\r").find(cell[cell.find_first_not_of('\'')]) != std::string::npos;
+    EXPECT_EQ(guarded, formula ? "'" + cell : cell);
+    std::string back = guarded, first;
+    EXPECT_TRUE(csv::Unguard(&back, &first));
+    EXPECT_EQ(back, cell);
+    back = cell;
+    EXPECT_EQ(csv::Unguard(&back, &first), !formula || cell[0] == '\'') << cell;
+  }
+}
+
+TEST(Csv, LooksUtf8) {
+  EXPECT_TRUE(csv::LooksUtf8("Au\xC3\x9F" "endienst \xE4\xB8\xAD \xF0\x9F\x98\x80"));
+  for (const char *not8 : {"plain", "Au\xDF" "endienst", "\xC3", "\xC3(", "\xC0\x80", "\xE4\xB8"})
+    EXPECT_FALSE(csv::LooksUtf8(not8)) << not8;
+}
+
 // ---- import rules -----------------------------------------------------------
+
+// Letter case by ASCII, and files taken as they are.
+class PlainCodePage : public rvxcfg::CodePage {
+ public:
+  unsigned Number() const override { return 20127; }
+  std::string Fold(const std::string &text) const override {
+    std::string t = text;
+    for (char &c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  }
+  bool FromUtf8(const std::string &in, std::string *out, std::string *) const override { return *out = in, true; }
+  bool ToUtf8(const std::string &in, std::string *out, std::string *) const override { return *out = in, true; }
+};
+const PlainCodePage kPlain;
+
+rvxcfg::Files Exported(const rvxcfg::Installation &in) {
+  rvxcfg::Files f;
+  std::string err;
+  EXPECT_TRUE(rvxcfg::Export(in, rvxcfg::Format(), kPlain, &f, &err)) << err;
+  return f;
+}
 
 rvxcfg::Installation Current() {
   rvxcfg::Installation in;
@@ -112,7 +156,7 @@ TEST_P(ImportRefuses, NamingFileAndLine) {
   rvxcfg::Files f{kConfigs + c.configurations, kProducts + c.products, kClients + c.assignments};
   rvxcfg::Installation out;
   std::string err;
-  EXPECT_FALSE(rvxcfg::Import(f, "D", Current(), Known(), &out, &err));
+  EXPECT_FALSE(rvxcfg::Import(f, "D", Current(), Known(), kPlain, &out, &err));
   EXPECT_EQ(err.substr(0, c.says.size()), c.says) << err;
 }
 
@@ -160,12 +204,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Import, ExportThenImportIsTheSameAndKeepsWhatTheStoreAlreadyHeld) {
   rvxcfg::Installation cur = Current(), out;
   cur.configs[0].words.administrator = "root";  // a bad word the store already holds stays
-  rvxcfg::Files f = rvxcfg::Export(cur);
+  cur.configs.push_back(cur.configs[0]);
+  cur.configs.back().name = "A,B";  // so does a comma
+  rvxcfg::Files f = Exported(cur);
   std::string err;
-  ASSERT_TRUE(rvxcfg::Import(f, "D", cur, Known(), &out, &err)) << err;
+  ASSERT_TRUE(rvxcfg::Import(f, "D", cur, Known(), kPlain, &out, &err)) << err;
   EXPECT_TRUE(rvxcfg::Describe(cur, out).empty());
   EXPECT_EQ(out.configs[0].value, 7);
-  rvxcfg::Files again = rvxcfg::Export(out);
+  rvxcfg::Files again = Exported(out);
   EXPECT_EQ(again.configurations, f.configurations);
   EXPECT_EQ(again.products, f.products);
   EXPECT_EQ(again.assignments, f.assignments);
@@ -176,7 +222,7 @@ TEST(Import, OrdersByPositionKeepsTheDefaultWithoutItsRowAndAppendsNewConfigurat
                   std::string(kProducts) + "Lab,Forms,20\r\nLab,Mail,3\r\n", std::string(kClients) + "New,PC-2,1\r\n"};
   rvxcfg::Installation out;
   std::string err;
-  ASSERT_TRUE(rvxcfg::Import(f, "D", Current(), Known(), &out, &err)) << err;
+  ASSERT_TRUE(rvxcfg::Import(f, "D", Current(), Known(), kPlain, &out, &err)) << err;
   ASSERT_EQ(out.configs.size(), 2u);
   EXPECT_EQ(out.configs[0].name, "Lab");
   EXPECT_EQ(out.configs[0].products, (std::vector<std::string>{"Mail", "Forms"}));

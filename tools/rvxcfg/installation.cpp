@@ -1,5 +1,7 @@
 #include "installation.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -75,12 +77,16 @@ bool SetOne(Context &ctx, const Config &c, std::string *err) {
                  &e, "setting the clients of \"" + c.name + "\"", err);
 }
 
-}  // namespace
+bool Generation(Context &ctx, uint64_t *g, std::string *err) {
+  unsigned long long read = 0;
+  char *e = nullptr;
+  if (Failed(getGeneration(ctx.area, kPlat, &read, &e), &e, "getting the generation", err)) return false;
+  *g = read;
+  return true;
+}
 
-bool ReadInstallation(uint64_t generation, Installation *out, std::string *err) {
+bool ReadOnce(Context &ctx, Installation *out, std::string *err) {
   *out = Installation();
-  Context ctx;
-  if (!ctx.Open(generation, err)) return false;
   char **names = nullptr;
   KXCOUNT count = 0;
   char *e = nullptr;
@@ -121,14 +127,24 @@ bool ReadInstallation(uint64_t generation, Installation *out, std::string *err) 
   return true;
 }
 
+}  // namespace
+
+bool ReadInstallation(uint64_t generation, Installation *out, std::string *err, uint64_t *read) {
+  Context ctx;
+  if (!ctx.Open(generation, err)) return false;
+  // Each call reads the file anew: a commit between the first and the last
+  // would give a mix of two generations.
+  for (int attempt = 0;; ++attempt) {
+    uint64_t before = 0, after = 0;
+    if (!Generation(ctx, &before, err) || !ReadOnce(ctx, out, err) || !Generation(ctx, &after, err)) return false;
+    if (read) *read = after;
+    if (before == after || attempt == 10) return true;
+  }
+}
+
 bool ReadGeneration(uint64_t *generation, std::string *err) {
   Context ctx;
-  if (!ctx.Open(0, err)) return false;
-  unsigned long long g = 0;
-  char *e = nullptr;
-  if (Failed(getGeneration(ctx.area, kPlat, &g, &e), &e, "getting the generation", err)) return false;
-  *generation = g;
-  return true;
+  return ctx.Open(0, err) && Generation(ctx, generation, err);
 }
 
 bool ReadCatalog(Catalog *out, std::string *err) {
@@ -161,25 +177,33 @@ bool ReadCatalog(Catalog *out, std::string *err) {
   return true;
 }
 
-bool Apply(const Installation &current, const Installation &target, std::string *err) {
-  if (Describe(current, target).empty() && current.resolution == target.resolution) return true;
+bool Apply(uint64_t baseGeneration, const Installation &base, const Installation &target, bool dry,
+           std::string *err) {
+  std::vector<const Config *> removed, set;
+  for (const Config &c : base.configs)
+    if (!target.Find(c.name)) removed.push_back(&c);
+  for (const Config &c : target.configs) {
+    const Config *was = base.Find(c.name);
+    if (!was || !was->SameContent(c) || was->value != c.value) set.push_back(&c);
+  }
+  const bool resolution = target.resolution && target.resolution != base.resolution;
+  if (removed.empty() && set.empty() && !resolution) return true;
   Context ctx;
   if (!ctx.Open(0, err)) return false;
   char *e = nullptr;
-  if (Failed(makeTempFiles(ctx.area, kPlat, &e), &e, "starting the change", err)) return false;
-  for (const Config &c : current.configs)
-    if (!target.Find(c.name)) {
-      e = nullptr;
-      if (Failed(removeConfiguration(ctx.area, kPlat, c.name.c_str(), &e), &e,
-                 "removing configuration \"" + c.name + "\"", err))
-        return false;
-    }
-  for (const Config &c : target.configs) {
-    const Config *was = current.Find(c.name);
-    if (was && was->SameContent(c)) continue;
-    if (!SetOne(ctx, c, err)) return false;
+  if (Failed(baseGeneration ? makeTempFilesFrom(ctx.area, kPlat, baseGeneration, &e)
+                            : makeTempFiles(ctx.area, kPlat, &e),
+             &e, "starting the change", err))
+    return false;
+  for (const Config *c : removed) {
+    e = nullptr;
+    if (Failed(removeConfiguration(ctx.area, kPlat, c->name.c_str(), &e), &e,
+               "removing configuration " + Quoted(c->name), err))
+      return false;
   }
-  if (target.resolution && target.resolution != current.resolution) {
+  for (const Config *c : set)
+    if (!SetOne(ctx, *c, err)) return false;
+  if (resolution) {
     const Words &w = *target.resolution;
     e = nullptr;
     if (Failed(setConflictResolution(ctx.area, kPlat, w.administrator.c_str(), w.location.c_str(),
@@ -188,7 +212,22 @@ bool Apply(const Installation &current, const Installation &target, std::string 
       return false;
   }
   e = nullptr;
-  return !Failed(commitRVXChanges(ctx.area, kPlat, &e), &e, "committing", err);
+  if (dry) return !Failed(checkRVXChanges(ctx.area, kPlat, &e), &e, "checking the change", err);
+  // Scripts start several imports at once: a commit that meets another
+  // one's lock tries again, as the program's OK may be pressed again.
+  for (DWORD waited = 0;; waited += 100) {
+    e = nullptr;
+    if (!Failed(commitRVXChanges(ctx.area, kPlat, &e), &e, "committing", err)) return true;
+    if (err->find("is locked by process") == std::string::npos || waited >= 60000) return false;
+    Sleep(100);
+  }
+}
+
+bool ReplaceDamaged(uint64_t generation, std::string *err) {
+  Context ctx;
+  char *e = nullptr;
+  return ctx.Open(0, err) && !Failed(replaceDamagedStore(ctx.area, kPlat, generation, &e), &e,
+                                     "replacing the damaged store", err);
 }
 
 bool ReadHistory(std::vector<HistoryEntry> *out, std::string *err) {

@@ -1,263 +1,183 @@
 // rvxcfg: the administrator's tool for bulk work on an installation, beside
 // rvxadmin.exe. It works only through the installer libraries' entry points.
-//
-//   rvxcfg export DIR            the store as three CSV files in DIR
-//   rvxcfg import DIR [--dry-run]
-//                                makes the store equal to the three files
-//   rvxcfg where CLIENT          the configurations that list a client
-//   rvxcfg history               the commits recorded, oldest first
-//   rvxcfg diff G1 G2            what changed from generation G1 to G2
-//   rvxcfg restore G [--dry-run] commits generation G's content anew
-//
-// Exit status: 0 done, 1 refused or failed (one line on standard error
-// says why), 2 bad usage.
-#include <windows.h>
-
+// This file reads the command line as console tools do: a command, its
+// words and options in any order, "--" before words that start with "-",
+// -h or --help anywhere for the command's usage; a usage error says what was
+// wrong, then that command's usage only, and exits with 2.
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
+#include <cstring>
 #include <string>
 
-#include "installation.h"
+#include "commands.h"
 #include "model.h"
 
 using namespace rvxcfg;
 
 namespace {
 
-const char kUsage[] =
-    "usage: rvxcfg export DIR\n"
-    "       rvxcfg import DIR [--dry-run]\n"
-    "       rvxcfg where CLIENT\n"
-    "       rvxcfg history\n"
-    "       rvxcfg diff G1 G2\n"
-    "       rvxcfg restore G [--dry-run]\n"
-    "\n"
-    "Works on the installation the installer libraries find: the directory named by\n"
-    "VELKAN_INSTALL, or else the one that holds KXIMPL32.dll.\n"
-    "\n"
-    "export   writes configurations.csv (name, operating system, administrator,\n"
-    "         location, mandatory; the row without a name is the installation-wide\n"
-    "         default), products.csv and assignments.csv (configuration, product or\n"
-    "         client, position) into DIR.\n"
-    "import   makes the store equal to the three files in DIR in one commit and\n"
-    "         prints what changes; with --dry-run it prints and writes nothing.\n"
-    "where    lists every configuration that lists CLIENT.\n"
-    "history  lists the commits recorded: generation, time, host, user, counts.\n"
-    "diff     shows what changed from generation G1 to G2 (a number, or current).\n"
-    "restore  commits generation G's content as a new generation.\n"
-    "\n"
-    "Exit status: 0 done, 1 refused or failed, 2 bad usage.\n";
+struct Command {
+  const char *name;
+  const char *synopsis;  // after "rvxcfg "; words in capitals, options in brackets
+  const char *help;      // what it does and what its options mean
+  const char *options;   // each option it takes, followed by a blank
+  size_t least, most;    // how many words it takes
+  int (*run)(const Args &);
+};
 
-int Usage() {
-  std::fputs(kUsage, stderr);
+const char kCommon[] =
+    "rvxcfg works on the installation the installer libraries find: the directory named\n"
+    "by VELKAN_INSTALL, or else the one that holds KXIMPL32.dll. Exit status: 0 done,\n"
+    "1 refused or failed (one line on standard error says why), 2 bad usage.\n";
+
+const size_t kMany = static_cast<size_t>(-1);
+
+const char kEditHelp[] =
+    "Adds clients or products at the end of a configuration's list, or removes them,\n"
+    "in one commit, merged like any commit with what others committed meanwhile. A\n"
+    "name that is neither installed (products) nor listed (clients), one the store\n"
+    "cannot hold or one given twice refuses the whole command; one that changes\n"
+    "nothing is said. A name \"-\" reads names from standard input, one a line.\n"
+    "  --dry-run    decide and print, write nothing\n";
+
+const Command kCommands[] = {
+    {"export", "export DIR [--force] [--utf8] [--semicolon]",
+     "Writes the store as configurations.csv (name, operating system, administrator,\n"
+     "location, mandatory; the row without a name is the installation-wide default),\n"
+     "products.csv, assignments.csv (configuration, product or client, position) and\n"
+     "generation.txt (the generation exported, which import merges against) into DIR,\n"
+     "all four or none. A cell that a spreadsheet would run as a formula (starting with\n"
+     "=, +, -, @, a tab or a carriage return) gets an apostrophe in front; import takes\n"
+     "it away again.\n"
+     "  --force      replace the files of an earlier export in DIR\n"
+     "  --utf8       UTF-8 with a byte-order mark instead of the code page\n"
+     "  --semicolon  semicolons between the fields instead of commas\n",
+     "--force --utf8 --semicolon ", 1, 1, ExportCommand},
+    {"import", "import DIR [--dry-run] [--force]",
+     "Makes the store hold what the files in DIR hold, in one commit, merged against\n"
+     "the generation they were exported from: what others committed since and the files\n"
+     "leave as exported stays; a configuration changed on both sides refuses the import.\n"
+     "Prints what changes. Files with a UTF-8 byte-order mark and files separated by\n"
+     "semicolons are read as well.\n"
+     "  --dry-run    decide and print, write nothing\n"
+     "  --force      import a set whose generation is unknown or no longer kept,\n"
+     "               overwriting what others committed since\n",
+     "--dry-run --force ", 1, 1, ImportCommand},
+    {"where", "where CLIENT", "Lists every configuration that lists CLIENT.\n", "", 1, 1, WhereCommand},
+    {"history", "history", "Lists the commits recorded: generation, time, host, user, what changed.\n", "", 0, 0,
+     HistoryCommand},
+    {"diff", "diff G1 G2",
+     "Shows what changed from generation G1 to G2 (a generation number, or current).\n", "", 2, 2, DiffCommand},
+    {"restore", "restore G [--dry-run]",
+     "Commits generation G's content as a new generation, merged like any commit.\n"
+     "  --dry-run    decide and print, write nothing\n",
+     "--dry-run ", 1, 1, RestoreCommand},
+    {"show", "show CONFIG",
+     "Prints a configuration, one fact a line: \"name: \", \"system: \", \"administrator: \",\n"
+     "\"location: \", \"mandatory: \", then \"product: \" and \"client: \" lines in order.\n",
+     "", 1, 1, ShowCommand},
+    {"assign", "assign CONFIG CLIENT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany, AssignCommand},
+    {"unassign", "unassign CONFIG CLIENT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany, UnassignCommand},
+    {"add-product", "add-product CONFIG PRODUCT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany,
+     AddProductCommand},
+    {"remove-product", "remove-product CONFIG PRODUCT... [--dry-run]", kEditHelp, "--dry-run ", 2, kMany,
+     RemoveProductCommand},
+    {"copy", "copy CONFIG NEWNAME [--dry-run]",
+     "Creates configuration NEWNAME with CONFIG's products, system and words, and no\n"
+     "clients, in one commit.\n"
+     "  --dry-run    decide and print, write nothing\n",
+     "--dry-run ", 2, 2, CopyCommand},
+};
+
+const Command *g_running = nullptr;
+
+const Command *Find(const std::string &name) {
+  for (const Command &c : kCommands)
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+bool IsHelp(const std::string &w) { return w == "-h" || w == "--help" || w == "/?"; }
+
+void Usage(FILE *to, const Command *c) {
+  if (c) {
+    std::fprintf(to, "usage: rvxcfg %s\n", c->synopsis);
+    return;
+  }
+  const char *lead = "usage: ";
+  for (const Command &k : kCommands) {
+    std::fprintf(to, "%srvxcfg %s\n", lead, k.synopsis);
+    lead = "       ";
+  }
+}
+
+int Help(const Command *c) {
+  Usage(stdout, c);
+  std::fprintf(stdout, "\n%s\n%s", c ? c->help : "rvxcfg COMMAND --help tells what a command does.\n", kCommon);
+  return 0;
+}
+
+int UsageError(const Command *c, const std::string &what) {
+  std::fprintf(stderr, "rvxcfg%s%s: %s\n", c ? " " : "", c ? c->name : "", what.c_str());
+  Usage(stderr, c);
+  std::fprintf(stderr, "(rvxcfg %s--help tells more)\n", c ? (std::string(c->name) + " ").c_str() : "");
   return 2;
 }
 
-// One line: the texts of the libraries may hold line breaks.
-int Refuse(std::string text) {
-  for (char &c : text)
-    if (c == '\r' || c == '\n') c = ' ';
-  std::fprintf(stderr, "rvxcfg: %s\n", text.c_str());
-  return 1;
-}
-
-void Print(const std::string &line) {
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
-}
-
-std::string PathIn(const std::string &dir, const char *file) {
-  std::string p = dir;
-  if (!p.empty() && p.back() != '\\' && p.back() != '/') p += '\\';
-  return p + file;
-}
-
-bool ReadWhole(const std::string &path, std::string *bytes, std::string *err) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    *err = path + ": cannot be opened (error " + std::to_string(GetLastError()) + ")";
-    return false;
+// The name of the word at index i of a synopsis ("DIR", "CLIENT...").
+std::string WordName(const Command &c, size_t i) {
+  std::string s = c.synopsis, word;
+  size_t at = s.find(' '), n = 0;
+  while (at != std::string::npos) {
+    size_t next = s.find(' ', at + 1);
+    word = s.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
+    if (word[0] != '[' && n++ == i) return word;
+    at = next;
   }
-  bytes->clear();
-  char buf[65536];
-  DWORD got = 0;
-  BOOL ok;
-  while ((ok = ::ReadFile(h, buf, sizeof buf, &got, nullptr)) && got) bytes->append(buf, got);
-  CloseHandle(h);
-  if (!ok) *err = path + ": cannot be read";
-  return ok != FALSE;
+  return word;
 }
 
-bool WriteWhole(const std::string &path, const std::string &bytes, std::string *err) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    *err = path + ": cannot be written (error " + std::to_string(GetLastError()) + ")";
-    return false;
+int Run(const Command &c, int argc, char **argv) {
+  g_running = &c;
+  for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+    if (IsHelp(argv[i])) return Help(&c);
+  Args a;
+  bool wordsOnly = false;
+  for (int i = 2; i < argc; ++i) {
+    const std::string w = argv[i];
+    if (!wordsOnly && w == "--") {
+      wordsOnly = true;
+    } else if (!wordsOnly && w.size() > 1 && w[0] == '-') {
+      if (std::strstr(c.options, (w + " ").c_str()) == nullptr || w.find(' ') != std::string::npos)
+        return UsageError(&c, "unknown option " + Quoted(w));
+      a.options.insert(w);
+    } else {
+      a.words.push_back(w);
+    }
   }
-  DWORD put = 0;
-  bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  ok = CloseHandle(h) && ok;
-  if (!ok) *err = path + ": cannot be written";
-  return ok;
-}
-
-bool ParseGeneration(const std::string &text, uint64_t *g) {
-  if (text == "current") {
-    *g = 0;
-    return true;
-  }
-  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  *g = std::strtoull(text.c_str(), nullptr, 10);
-  return *g > 0;
-}
-
-int Export(const std::string &dir) {
-  Installation in;
-  std::string err;
-  if (!ReadInstallation(0, &in, &err)) return Refuse(err);
-  if (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-    return Refuse(dir + ": cannot create the directory (error " + std::to_string(GetLastError()) + ")");
-  Files f = Export(in);
-  if (!WriteWhole(PathIn(dir, kConfigurationsFile), f.configurations, &err) ||
-      !WriteWhole(PathIn(dir, kProductsFile), f.products, &err) ||
-      !WriteWhole(PathIn(dir, kAssignmentsFile), f.assignments, &err))
-    return Refuse(err);
-  size_t products = 0, clients = 0;
-  for (const Config &c : in.configs) {
-    products += c.products.size();
-    clients += c.clients.size();
-  }
-  Print("exported " + std::to_string(in.configs.size()) + " configurations, " + std::to_string(products) +
-        " product rows, " + std::to_string(clients) + " client rows to " + dir);
-  return 0;
-}
-
-// Prints the change and, unless dry, makes it.
-int Change(const Installation &current, const Installation &target, bool dry, const std::string &what) {
-  std::vector<std::string> lines = Describe(current, target);
-  for (const std::string &l : lines) Print(l);
-  if (lines.empty()) {
-    Print("nothing to change");
-    return 0;
-  }
-  if (dry) {
-    Print("dry run: nothing was written");
-    return 0;
-  }
-  std::string err;
-  if (!Apply(current, target, &err)) return Refuse(err + "; nothing was " + what);
-  uint64_t g = 0;
-  Print(ReadGeneration(&g, &err) ? what + " as generation " + std::to_string(g) : what);
-  return 0;
-}
-
-int Import(const std::string &dir, bool dry) {
-  Files f;
-  std::string err;
-  if (!ReadWhole(PathIn(dir, kConfigurationsFile), &f.configurations, &err) ||
-      !ReadWhole(PathIn(dir, kProductsFile), &f.products, &err) ||
-      !ReadWhole(PathIn(dir, kAssignmentsFile), &f.assignments, &err))
-    return Refuse(err);
-  Installation current, target;
-  Catalog catalog;
-  if (!ReadInstallation(0, &current, &err) || !ReadCatalog(&catalog, &err)) return Refuse(err);
-  if (!rvxcfg::Import(f, dir, current, catalog, &target, &err)) return Refuse(err + "; nothing was imported");
-  return Change(current, target, dry, "imported");
-}
-
-int Where(const std::string &client) {
-  Installation in;
-  std::string err;
-  if (!ReadInstallation(0, &in, &err)) return Refuse(err);
-  int found = 0;
-  for (const Config &c : in.configs) {
-    bool listed = false;
-    for (const std::string &n : c.clients) listed = listed || n == client;
-    if (!listed) continue;
-    ++found;
-    std::string products;
-    for (const std::string &p : c.products) products += (products.empty() ? "" : ", ") + ("\"" + p + "\"");
-    Print("\"" + c.name + "\": system \"" + c.os + "\"; " + c.words.administrator + ", " + c.words.location + ", " +
-          c.words.mandatory + "; products: " + (products.empty() ? "(none)" : products));
-  }
-  if (!found) Print("no configuration lists client \"" + client + "\"");
-  return 0;
-}
-
-int History() {
-  std::vector<HistoryEntry> entries;
-  std::string err;
-  uint64_t current = 0;
-  if (!ReadHistory(&entries, &err) || !ReadGeneration(&current, &err)) return Refuse(err);
-  if (entries.empty()) Print("no commit recorded yet");
-  for (const HistoryEntry &h : entries) {
-    char when[32] = "?";
-    time_t t = static_cast<time_t>(h.time);
-    if (const struct tm *u = std::gmtime(&t)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", u);
-    const unsigned *n = h.counts;
-    std::string line = "generation " + std::to_string(h.generation) + "  " + when + "  " + h.host + "\\" + h.user +
-                       "  configurations +" + std::to_string(n[0]) + " -" + std::to_string(n[1]) + " ~" +
-                       std::to_string(n[2]) + ", products +" + std::to_string(n[3]) + " -" + std::to_string(n[4]) +
-                       ", clients +" + std::to_string(n[5]) + " -" + std::to_string(n[6]) +
-                       (n[7] ? ", default changed" : "");
-    if (h.generation == current)
-      line += "  (current)";
-    else if (!h.kept)
-      line += "  (no longer kept)";
-    Print(line);
-  }
-  return 0;
-}
-
-int Diff(uint64_t from, uint64_t to) {
-  Installation a, b;
-  std::string err;
-  if (!ReadInstallation(from, &a, &err) || !ReadInstallation(to, &b, &err)) return Refuse(err);
-  std::vector<std::string> lines = Describe(a, b);
-  for (const std::string &l : lines) Print(l);
-  if (lines.empty()) Print("no difference");
-  return 0;
-}
-
-int Restore(uint64_t g, bool dry) {
-  Installation current, old;
-  std::string err;
-  // The store as it is first: it is this run's starting point, so that a
-  // commit made meanwhile is not overwritten blindly.
-  if (!ReadInstallation(0, &current, &err) || !ReadInstallation(g, &old, &err)) return Refuse(err);
-  // The store's order for what both hold, then what only the old one has.
-  Installation target;
-  target.resolution = old.resolution ? old.resolution : current.resolution;
-  for (const Config &c : current.configs)
-    if (const Config *o = old.Find(c.name)) target.configs.push_back(*o);
-  for (const Config &o : old.configs)
-    if (!current.Find(o.name)) target.configs.push_back(o);
-  return Change(current, target, dry, "restored generation " + std::to_string(g));
+  if (a.words.size() < c.least) return UsageError(&c, "missing " + WordName(c, a.words.size()));
+  if (a.words.size() > c.most) return UsageError(&c, "one argument too many: " + Quoted(a.words[c.most]));
+  return c.run(a);
 }
 
 }  // namespace
 
+int rvxcfg::BadUsage(const std::string &what) { return UsageError(g_running, what); }
+
 int main(int argc, char **argv) {
-  // The store's bytes go out unchanged: no CRLF translation, no code page.
+  // The store's bytes go out unchanged: no CRLF translation, no code page;
+  // both streams end their lines alike.
   _setmode(_fileno(stdout), _O_BINARY);
-  if (argc < 2) return Usage();
-  std::string cmd = argv[1];
-  if (cmd == "--help" || cmd == "-h" || cmd == "/?" || cmd == "help") {
-    std::fputs(kUsage, stdout);
-    return 0;
+  _setmode(_fileno(stderr), _O_BINARY);
+  if (argc < 2) return UsageError(nullptr, "no command given");
+  const std::string cmd = argv[1];
+  if (IsHelp(cmd) || cmd == "help") {
+    if (argc > 2 && !Find(argv[2])) return UsageError(nullptr, "unknown command " + Quoted(argv[2]));
+    return Help(argc > 2 ? Find(argv[2]) : nullptr);
   }
-  bool dry = argc == 4 && std::string(argv[3]) == "--dry-run";
-  uint64_t g1 = 0, g2 = 0;
-  if (cmd == "export" && argc == 3) return Export(argv[2]);
-  if (cmd == "import" && (argc == 3 || dry)) return Import(argv[2], dry);
-  if (cmd == "where" && argc == 3) return Where(argv[2]);
-  if (cmd == "history" && argc == 2) return History();
-  if (cmd == "diff" && argc == 4 && ParseGeneration(argv[2], &g1) && ParseGeneration(argv[3], &g2))
-    return Diff(g1, g2);
-  if (cmd == "restore" && (argc == 3 || dry) && ParseGeneration(argv[2], &g1) && g1) return Restore(g1, dry);
-  return Usage();
+  const Command *c = Find(cmd);
+  if (!c) return UsageError(nullptr, "unknown command " + Quoted(cmd));
+  return Run(*c, argc, argv);
 }
