@@ -39,6 +39,20 @@ bool Store::LoadConfig(const std::string &dir, ConfigData *d, std::string *err) 
   return Load(dir, kConfigFile, &bytes, err) && ReadConfigData(bytes, PathOf(dir, kConfigFile), d, err);
 }
 
+bool Store::LoadConfig(const std::string &dir, const std::shared_ptr<const ConfigData> &known,
+                       std::shared_ptr<const ConfigData> *d, std::string *err) {
+  std::string bytes;
+  if (!Load(dir, kConfigFile, &bytes, err)) return false;
+  if (known && SameSource(bytes, *known)) {
+    *d = known;
+    return true;
+  }
+  auto fresh = std::make_shared<ConfigData>();
+  if (!ReadConfigData(bytes, PathOf(dir, kConfigFile), fresh.get(), err)) return false;
+  *d = std::move(fresh);
+  return true;
+}
+
 // The lock file holds "KXLOCK <host> <pid> <time>". It is broken only when its
 // owner is known to be dead: same host and no such process. An old lock of a
 // live or a foreign owner is reported, never taken over for its age alone.
@@ -220,21 +234,33 @@ bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const C
                          std::string *err) {
   const bool locking = !UnsafeSwitchOn(fs_, kNoLock);
   if (locking && !Lock(dir, err)) return false;
-  ConfigData current, next;
-  std::string why;
-  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err) &&
-            Decide(dir, base, mine, current, &next, err);
+  // The store as it is now: when nobody committed since the base was read,
+  // its bytes are the base's, and the base serves without a second parse.
+  ConfigData parsed, next;
+  const ConfigData *current = &parsed;
+  std::string why, bytes;
+  bool ok = !faults_.Hit("commit.check", err) && Load(dir, kConfigFile, &bytes, err);
+  if (ok && SameSource(bytes, base))
+    current = &base;
+  else if (ok)
+    ok = ReadConfigData(bytes, PathOf(dir, kConfigFile), &parsed, err);
+  std::string().swap(bytes);
+  ok = ok && Decide(dir, base, mine, *current, &next, err);
+  std::string out;
   if (ok) {
-    const std::string bytes = WriteConfigData(next);
-    ok = KeepHistory(dir, current, next, bytes, err) && Replace(dir, kConfigFile, bytes, err);
-    if (ok) PruneHistory(dir, current.generation);
+    out = WriteConfigData(next);
+    ok = KeepHistory(dir, *current, next, out, err) && Replace(dir, kConfigFile, out, err);
+    if (ok) PruneHistory(dir, current->generation);
   }
   if (locking && !Unlock(dir, &why)) {
     // A retry merges the stored change with itself: nothing conflicts.
     *err = ok ? "the change was stored, but " + why : *err + "; also " + why;
     return false;
   }
-  if (ok && written) *written = std::move(next);
+  if (ok && written) {
+    next.source = SignatureOf(out);
+    *written = std::move(next);
+  }
   return ok;
 }
 

@@ -72,8 +72,16 @@ struct Removal {
   Stamp stamp;
 };
 
+// The file data were read from, by size and checksum: a later read of the
+// same bytes need not parse them again. Zero for data made in memory.
+struct FileSignature {
+  uint64_t size = 0;
+  uint32_t crc = 0;
+};
+
 struct ConfigData {
   uint64_t generation = 1;
+  FileSignature source;
   std::optional<Words> resolution;
   std::optional<Stamp> resolutionStamp;  // the commit that last changed it
   std::vector<Configuration> configs;

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -101,8 +102,13 @@ kx::CachedFile<kx::Catalogue> g_catalogue;
 const unsigned kItemQueryFreshMs = 20;
 
 bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
-  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, c,
-                         err, freshMs);
+  auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
+    auto fresh = std::make_shared<kx::Catalogue>();
+    if (!TheStore().LoadCatalogue(dir, fresh.get(), why)) return false;
+    *out = std::move(fresh);
+    return true;
+  };
+  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
 }
 
 kx::CachedFile<kx::ConfigData> g_config;
@@ -127,9 +133,12 @@ bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) 
     *d = &g_historic.data;
     return true;
   }
-  if (!g_config.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err))
-    return false;
-  Change().Read(dir, **d);  // the first read is the base of this run's edits
+  // Bytes that are the base's file again are not parsed a second time.
+  auto load = [&dir](std::shared_ptr<const kx::ConfigData> *out, std::string *why) {
+    return TheStore().LoadConfig(dir, Change().Base(dir), out, why);
+  };
+  if (!g_config.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kConfigFile, load, d, err)) return false;
+  Change().Read(dir, g_config.Share());  // the first read is the base of this run's edits
   return true;
 }
 
@@ -242,9 +251,8 @@ int KXAPI getAllConfigurations(char *ctx, const char *plat, char ***names, KXCOU
   std::string why, dir;
   const kx::ConfigData *d = nullptr;
   if (!Begin("getAllConfigurations", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
-  std::vector<std::string> list;
-  for (const auto &c : d->configs) list.push_back(c.name);
-  return kx::SetNames(names, count, list, "configurations", &why) ? 0 : Fail(err, why);
+  auto name = [d](size_t i) { return std::string_view(d->configs[i].name); };
+  return kx::SetNames(names, count, d->configs.size(), name, "configurations", &why) ? 0 : Fail(err, why);
 }
 
 int KXAPI getConfiguration(char *ctx, const char *plat, const char *name, char ***products, KXCOUNT *productCount,
@@ -359,7 +367,7 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
   g_config.Forget();
   if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Writable(&why) || !Config(dir, &d, &why))
     return Fail(err, why);
-  Change().Begin(dir, *d);
+  Change().Begin(dir, g_config.Share());
   return 0;
 }
 
@@ -379,34 +387,37 @@ int KXAPI getAllClients(char *ctx, const char *plat, char ***names, KXCOUNT *cou
   std::string why, dir;
   const kx::Catalogue *c = nullptr;
   if (!Begin("getAllClients", ctx, plat, &dir, &why) || !Catalogue(dir, &c, &why)) return Fail(err, why);
-  std::vector<std::string> list;
-  list.reserve(c->clients.size());
-  for (const auto &cl : c->clients) list.push_back(cl.name);
-  return kx::SetNames(names, count, list, "clients", &why) ? 0 : Fail(err, why);
+  auto name = [c](size_t i) { return std::string_view(c->clients[i].name); };
+  return kx::SetNames(names, count, c->clients.size(), name, "clients", &why) ? 0 : Fail(err, why);
 }
 
 static int ClientField(const char *entry, char *ctx, const char *plat, const char *client, char **out, bool os,
                        char **err) {
   std::lock_guard<std::mutex> hold(g_lock);
-  kx::SetEmpty(out);
-  std::string why, dir, n;
+  // Kept between calls, so that the answer costs no allocation but its own:
+  // start-up asks two of these for every client.
+  static std::string why, dir, n;
+  why.clear();
   const kx::Catalogue *c = nullptr;
-  if (!Begin(entry, ctx, plat, &dir, &why) || !NameArg(client, "client", &n, &why) ||
-      !Catalogue(dir, &c, &why, kItemQueryFreshMs))
-    return Fail(err, why);
-  const kx::Client *cl = FindClient(*c, n);
-  // Before saying no, make sure the answer does not come from an old read.
-  if (!cl && !Catalogue(dir, &c, &why)) return Fail(err, why);
-  if (!cl) cl = FindClient(*c, n);
-  if (!cl) return Fail(err, "no client \"" + n + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile));
-  const auto &field = os ? cl->os : cl->version;
-  if (!field)
-    return Fail(err, "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " +
-                         TheStore().PathOf(dir, kx::kCatalogueFile));
-  if (out) {
-    kx::HeapRelease(*out);
-    *out = kx::HeapText(*field);
+  const kx::Client *cl = nullptr;
+  if (Begin(entry, ctx, plat, &dir, &why) && NameArg(client, "client", &n, &why) &&
+      Catalogue(dir, &c, &why, kItemQueryFreshMs)) {
+    cl = FindClient(*c, n);
+    // Before saying no, make sure the answer does not come from an old read.
+    if (!cl && Catalogue(dir, &c, &why)) {
+      cl = FindClient(*c, n);
+      if (!cl) why = "no client \"" + n + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile);
+    }
   }
+  const std::optional<std::string> *field = cl ? (os ? &cl->os : &cl->version) : nullptr;
+  if (cl && !*field)
+    why = "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " +
+          TheStore().PathOf(dir, kx::kCatalogueFile);
+  if (!cl || !*field) {
+    kx::SetEmpty(out);
+    return Fail(err, why);
+  }
+  if (out) *out = kx::HeapText(**field);
   return 0;
 }
 

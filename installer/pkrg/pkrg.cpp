@@ -3,6 +3,7 @@
 // Each call finds the installation itself: these calls take no context.
 #include <windows.h>
 
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -31,13 +32,22 @@ kx::CachedFile<kx::Catalogue> g_catalogue;
 // for such a query (a list call always looks).
 const unsigned kItemQueryFreshMs = 20;
 
+bool Load(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
+  auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
+    auto fresh = std::make_shared<kx::Catalogue>();
+    if (!TheStore().LoadCatalogue(dir, fresh.get(), why)) return false;
+    *out = std::move(fresh);
+    return true;
+  };
+  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
+}
+
 bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::Catalogue **c, std::string *err,
                unsigned freshMs = 0) {
   if (kx::ProcessFaults().Hit(entry, err) || !kx::CheckPlatform(plat, err) ||
       !kx::StoreDirectory(Self(), dir, err))
     return false;
-  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, *dir, kx::kCatalogueFile, c,
-                         err, freshMs);
+  return Load(*dir, c, err, freshMs);
 }
 
 // The first product of that name in a home of the current catalogue; an
@@ -97,9 +107,7 @@ int ProductField(const char *entry, Field field, const char *home, const char *p
   // Before saying no, make sure the answer does not come from an old read.
   if (!found) {
     const kx::Catalogue *c = nullptr;
-    if (!g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, &c,
-                         &why))
-      return Fail(err, why);
+    if (!Load(dir, &c, &why)) return Fail(err, why);
     h = nullptr;
     for (const auto &candidate : c->homes)
       if (!h && candidate.name == home) h = &candidate;
@@ -148,9 +156,8 @@ int KXAPI getAllVelkanHomes(const char *plat, char ***homes, KXCOUNT *count) {
   std::string why, dir;
   const kx::Catalogue *c = nullptr;
   if (!Catalogue("getAllVelkanHomes", plat, &dir, &c, &why)) return 1;
-  std::vector<std::string> list;
-  for (const auto &h : c->homes) list.push_back(h.name);
-  return kx::SetNames(homes, count, list, "product homes", &why) ? 0 : 1;
+  auto name = [c](size_t i) { return std::string_view(c->homes[i].name); };
+  return kx::SetNames(homes, count, c->homes.size(), name, "product homes", &why) ? 0 : 1;
 }
 
 int KXAPI getInstalledProducts(const char *home, const char *plat, int zero, char ***names, KXCOUNT *count,
@@ -160,9 +167,8 @@ int KXAPI getInstalledProducts(const char *home, const char *plat, int zero, cha
   std::string why, dir;
   const kx::Home *h = nullptr;
   if (!FindHome("getInstalledProducts", home, plat, zero, &dir, &h, &why)) return Fail(err, why);
-  std::vector<std::string> list;
-  for (const auto &p : h->products) list.push_back(p.name);
-  return kx::SetNames(names, count, list, "installed products", &why) ? 0 : Fail(err, why);
+  auto name = [h](size_t i) { return std::string_view(h->products[i].name); };
+  return kx::SetNames(names, count, h->products.size(), name, "installed products", &why) ? 0 : Fail(err, why);
 }
 
 int KXAPI getInstalledProductLabel(const char *home, const char *plat, int zero, const char *product, char **label,
