@@ -151,6 +151,11 @@ bool Store::Unlock(const std::string &dir, std::string *err) {
 // ever looks.
 bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
                     const char *step) {
+  return Replace(dir, file, [&bytes](const ByteSink &put) { return put(bytes.data(), bytes.size()); }, err, step);
+}
+
+bool Store::Replace(const std::string &dir, const char *file, const std::function<bool(const ByteSink &)> &produce,
+                    std::string *err, const char *step) {
   const std::string at = std::string(step) + ".";
   std::string target = PathOf(dir, file);
   std::string pending = target + "." + std::to_string(fs_.ProcessId()) + ".pending";
@@ -170,7 +175,8 @@ bool Store::Replace(const std::string &dir, const char *file, const std::string 
     }
   }
   bool open = true;
-  bool ok = !faults_.Hit(at + "write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
+  const ByteSink put = [&](const char *data, size_t size) { return fs_.Write(h, data, size, &why); };
+  bool ok = !faults_.Hit(at + "write", &why) && produce(put) &&
             !faults_.Hit(at + "flush", &why) && fs_.Flush(h, &why);
   if (ok) {
     // The handle is gone after CloseHandle whatever it reports, and an open

@@ -92,6 +92,10 @@ class Store {
   // step names the fault points ("commit" → "commit.create", ...).
   bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
                const char *step = "commit");
+  // The same for a text made while it is written: produce hands it, piece
+  // by piece, to the sink it is given.
+  bool Replace(const std::string &dir, const char *file, const std::function<bool(const ByteSink &)> &produce,
+               std::string *err, const char *step);
   bool Load(const std::string &dir, const char *file, std::string *bytes, std::string *err);
 
   FileSystem &fs_;

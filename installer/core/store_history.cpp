@@ -134,7 +134,9 @@ bool Store::KeepHistory(const std::string &dir, const ConfigData &old, const Con
   // The replaced data in the store's own form: every generation reads back
   // exactly as it was committed.
   const std::string name = "config." + std::to_string(old.generation) + ".kxs";
-  if (!Replace(hdir, name.c_str(), WriteConfigData(old), &why, "history")) {
+  // Written as it is made: the commit holds the new file's bytes already.
+  auto produce = [&old](const ByteSink &put) { return WriteConfigData(old, 1 << 20, put); };
+  if (!Replace(hdir, name.c_str(), produce, &why, "history")) {
     *err = "the history of the store could not be kept (" + why + "); nothing was stored";
     return false;
   }

@@ -305,16 +305,19 @@ int KXAPI setConfiguration(char *ctx, const char *plat, const char *name, char *
   std::lock_guard<std::mutex> hold(g_lock);
   std::string why, dir;
   kx::Configuration c;
+  std::vector<std::string> list;
   if (!Begin("setConfiguration", ctx, plat, &dir, &why) || !NameArg(name, "configuration", &c.name, &why) ||
-      !kx::CheckConfigurationName(c.name, &why) ||
-      !NameList(products, productCount, "product", &c.products, &why) ||
+      !kx::CheckConfigurationName(c.name, &why) || !NameList(products, productCount, "product", &list, &why) ||
       !TextArg(administrator, "administrator word", &c.words.administrator, &why) ||
       !TextArg(location, "location word", &c.words.location, &why) ||
       !TextArg(mandatory, "mandatory word", &c.words.mandatory, &why) || !kx::CheckWords(c.words, &why) ||
       !TextArg(os, "OS text", &c.os, &why) || !PendingFor(dir, &why))
     return Fail(err, why);
   c.value = value;
+  c.products = std::move(list);
   if (kx::Configuration *old = Change().Data().Find(c.name)) {
+    // The same products again keep sharing the base's list.
+    if (old->products == c.products) c.products = old->products;
     c.clients = old->clients;  // set separately, by setConfigurationClients
     *old = c;                  // in place: the order of configurations stays
   } else {
@@ -335,7 +338,9 @@ int KXAPI setConfigurationClients(char *ctx, const char *plat, const char *name,
     return Fail(err, why);
   kx::Configuration *c = Change().Data().Find(n);
   if (!c) return Fail(err, "no configuration \"" + n + "\" in the pending change: set it first");
-  c->clients = list;
+  // The same clients again keep sharing the base's list: the program sets
+  // every configuration at OK, changed or not.
+  if (c->clients != list) c->clients = std::move(list);
   return 0;
 }
 
