@@ -396,17 +396,16 @@ class Reader {
 #endif
 
     // Every line before the end line: no empty field (an empty line, a
-    // blank at either end, two blanks in a row).
-    // The first double blank of the file, found once: lines are checked in
-    // order, so it is the one to report if no earlier line fails.
-    size_t twoBlanks = bytes.find("  ");
-    size_t number = 0;
-    for (size_t pos = 0; pos < lastStart;) {
-      size_t eol = bytes.find('\n', pos);
-      ++number;
-      if (eol == pos || data[pos] == ' ' || data[eol - 1] == ' ' || (twoBlanks >= pos && twoBlanks < eol))
+    // blank at either end, two blanks in a row). One pass over the bytes,
+    // reporting the first line that fails.
+    size_t number = 1;
+    char previous = '\n';
+    for (size_t i = 0; i < lastStart; ++i) {
+      const char ch = data[i];
+      if ((ch == ' ' || ch == '\n') && (previous == ' ' || previous == '\n'))
         return Fail(number, "empty field (double or trailing blank)");
-      pos = eol + 1;
+      if (ch == '\n') ++number;
+      previous = ch;
     }
     if (lastStart == 0) return FailFile("the header line is missing");
 
@@ -430,22 +429,24 @@ class Reader {
   // The next line of the frame, split at its blanks; false after the last.
   bool Next(Line *line) {
     if (pos_ >= end_) return false;
-    const char *p = data_ + pos_;
-    const char *eol = static_cast<const char *>(std::memchr(p, '\n', end_ - pos_));
-    pos_ = static_cast<size_t>(eol - data_) + 1;
+    // Lines and fields are short: a loop here beats a library search per
+    // field (Wine's memchr goes byte by byte behind a call).
+    const char *p = data_ + pos_, *start = p;
     line->number = ++number_;
     line->fields.clear();
     bool first = true;
-    while (p <= eol) {
-      const char *sp = static_cast<const char *>(std::memchr(p, ' ', static_cast<size_t>(eol - p)));
-      if (!sp) sp = eol;
+    for (;; ++p) {
+      const char ch = *p;
+      if (ch != ' ' && ch != '\n') continue;
       Span part;
-      part.p = p;
-      part.n = static_cast<size_t>(sp - p);
+      part.p = start;
+      part.n = static_cast<size_t>(p - start);
       if (first) line->tag = part; else line->fields.push_back(part);
       first = false;
-      p = sp + 1;
+      start = p + 1;
+      if (ch == '\n') break;
     }
+    pos_ = static_cast<size_t>(p - data_) + 1;
     return true;
   }
 
