@@ -17,10 +17,10 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 
 #include "installer_api.h"
 #include "kx_out.h"
+#include "name_index.h"
 #include "pending_change.h"
 #include "store.h"
 
@@ -197,16 +197,15 @@ bool TextArg(const char *text, const char *what, std::string *out, std::string *
 // The program asks for every client's OS and version one by one: an index
 // by name, rebuilt when the catalogue is read again, keeps that linear.
 const kx::Client *FindClient(const kx::Catalogue &c, const std::string &name) {
-  static std::unordered_map<std::string, size_t> index;
+  static kx::NameIndex index;
   static unsigned long indexed = 0;
-  if (indexed != g_catalogue.Loads() || index.size() > c.clients.size()) {
-    index.clear();
-    // Backwards, so that of two clients with one name the first wins.
-    for (size_t i = c.clients.size(); i-- > 0;) index[c.clients[i].name] = i;
+  auto nameOf = [&c](size_t i) { return std::string_view(c.clients[i].name); };
+  if (indexed != g_catalogue.Loads()) {
+    index.Build(c.clients.size(), nameOf);
     indexed = g_catalogue.Loads();
   }
-  auto it = index.find(name);
-  return it == index.end() ? nullptr : &c.clients[it->second];
+  long at = index.Find(name, nameOf);
+  return at < 0 ? nullptr : &c.clients[static_cast<size_t>(at)];
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "installer_api.h"
 #include "kx_out.h"
+#include "name_index.h"
 #include "store.h"
 
 using kx::Fail;
@@ -54,20 +55,20 @@ bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::
 // index per home, rebuilt when the catalogue is read again, keeps the
 // program's three queries per product from scanning the home each time.
 const kx::Product *FindProduct(const kx::Home &h, const char *name) {
-  static std::unordered_map<const kx::Home *, std::unordered_map<std::string, size_t>> index;
+  static std::unordered_map<const kx::Home *, kx::NameIndex> index;
   static unsigned long indexed = 0;
   if (indexed != g_catalogue.Loads()) {
     index.clear();
     indexed = g_catalogue.Loads();
   }
+  auto nameOf = [&h](size_t i) { return std::string_view(h.products[i].name); };
   auto found = index.find(&h);
   if (found == index.end()) {
-    found = index.emplace(&h, std::unordered_map<std::string, size_t>()).first;
-    found->second.reserve(h.products.size());
-    for (size_t i = 0; i < h.products.size(); ++i) found->second.emplace(h.products[i].name, i);
+    found = index.emplace(&h, kx::NameIndex()).first;
+    found->second.Build(h.products.size(), nameOf);
   }
-  auto it = found->second.find(name);
-  return it == found->second.end() ? nullptr : &h.products[it->second];
+  long at = found->second.Find(name, nameOf);
+  return at < 0 ? nullptr : &h.products[static_cast<size_t>(at)];
 }
 
 // The first home of that name; with zero, which this registry knows only as 0.
