@@ -151,11 +151,6 @@ bool Store::Unlock(const std::string &dir, std::string *err) {
 // ever looks.
 bool Store::Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
                     const char *step) {
-  return Replace(dir, file, [&bytes](const ByteSink &put) { return put(bytes.data(), bytes.size()); }, err, step);
-}
-
-bool Store::Replace(const std::string &dir, const char *file, const std::function<bool(const ByteSink &)> &produce,
-                    std::string *err, const char *step) {
   const std::string at = std::string(step) + ".";
   std::string target = PathOf(dir, file);
   std::string pending = target + "." + std::to_string(fs_.ProcessId()) + ".pending";
@@ -175,8 +170,7 @@ bool Store::Replace(const std::string &dir, const char *file, const std::functio
     }
   }
   bool open = true;
-  const ByteSink put = [&](const char *data, size_t size) { return fs_.Write(h, data, size, &why); };
-  bool ok = !faults_.Hit(at + "write", &why) && produce(put) &&
+  bool ok = !faults_.Hit(at + "write", &why) && fs_.Write(h, bytes.data(), bytes.size(), &why) &&
             !faults_.Hit(at + "flush", &why) && fs_.Flush(h, &why);
   if (ok) {
     // The handle is gone after CloseHandle whatever it reports, and an open
@@ -250,12 +244,13 @@ bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const C
     current = &base;
   else if (ok)
     ok = ReadConfigData(bytes, PathOf(dir, kConfigFile), &parsed, err);
+  ok = ok && Decide(dir, base, mine, *current, &next, err) && KeepOld(dir, current->generation, bytes, err);
+  // The old bytes are kept; the new ones are made after they have gone.
   std::string().swap(bytes);
-  ok = ok && Decide(dir, base, mine, *current, &next, err);
   std::string out;
   if (ok) {
     out = WriteConfigData(next);
-    ok = KeepHistory(dir, *current, next, out, err) && Replace(dir, kConfigFile, out, err);
+    ok = Audit(dir, *current, next, out, err) && Replace(dir, kConfigFile, out, err);
     if (ok) PruneHistory(dir, current->generation);
   }
   if (locking && !Unlock(dir, &why)) {

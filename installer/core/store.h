@@ -75,10 +75,12 @@ class Store {
   void SetHistoryDepth(unsigned depth) { depth_ = depth ? depth : 1; }
 
  private:
-  // Under the commit lock, before config.kxs is replaced by next: keeps the
-  // replaced old data and appends the audit line.
-  bool KeepHistory(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
-                   std::string *err);
+  // Under the commit lock, before config.kxs is replaced: keeps the file
+  // being replaced (generation, bytes), then appends the audit line of the
+  // change from old to next.
+  bool KeepOld(const std::string &dir, uint64_t generation, const std::string &oldBytes, std::string *err);
+  bool Audit(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+             std::string *err);
   // After the commit: the generation that fell out of the kept ones goes.
   void PruneHistory(const std::string &dir, uint64_t replaced);
   // What a dead committer left in history/.
@@ -92,10 +94,7 @@ class Store {
   // step names the fault points ("commit" → "commit.create", ...).
   bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
                const char *step = "commit");
-  // The same for a text made while it is written: produce hands it, piece
-  // by piece, to the sink it is given.
-  bool Replace(const std::string &dir, const char *file, const std::function<bool(const ByteSink &)> &produce,
-               std::string *err, const char *step);
+
   bool Load(const std::string &dir, const char *file, std::string *bytes, std::string *err);
 
   FileSystem &fs_;

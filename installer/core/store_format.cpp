@@ -34,12 +34,10 @@ struct CrcTables {
 
 }  // namespace
 
-uint32_t Crc32(const void *data, size_t size) { return CrcMore(0, data, size); }
-
-uint32_t CrcMore(uint32_t crc, const void *data, size_t size) {
+uint32_t Crc32(const void *data, size_t size) {
   static const CrcTables tables;
   const uint32_t(*t)[256] = tables.t;
-  crc = ~crc;
+  uint32_t crc = 0xFFFFFFFFu;
   const unsigned char *p = static_cast<const unsigned char *>(data);
   for (; size >= 8; p += 8, size -= 8) {
     uint32_t lo = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
@@ -194,12 +192,8 @@ namespace {
 
 class LineWriter {
  public:
-  // With a sink, the text goes to it in pieces of about piece bytes as it is
-  // made, instead of being kept whole.
-  LineWriter(const char *kind, uint64_t generation, size_t expected, const ByteSink *sink = nullptr,
-             size_t piece = 0)
-      : sink_(sink), piece_(piece) {
-    out_.reserve(sink ? piece + 4096 : expected);
+  LineWriter(const char *kind, uint64_t generation, size_t expected) {
+    out_.reserve(expected);
     out_ += "KXSTORE " + std::to_string(kFormatVersion) + " " + kind + " " +
            std::to_string(generation) + "\n";
   }
@@ -221,37 +215,21 @@ class LineWriter {
     }
     return *this;
   }
-  void End() {
-    out_ += '\n';
-    if (sink_ && out_.size() >= piece_) Spill();
-  }
+  void End() { out_ += '\n'; }
   std::string Finish() {
     char crc[16];
-    uint32_t v = CrcMore(crc_, out_.data(), out_.size());
+    uint32_t v = Crc32(out_.data(), out_.size());
     static const char hex[] = "0123456789abcdef";
     for (int i = 0; i < 8; ++i) crc[i] = hex[(v >> (28 - 4 * i)) & 15];
     crc[8] = 0;
     out_ += "end ";
     out_ += crc;
     out_ += '\n';
-    if (sink_) Spill();
     return std::move(out_);
   }
-  // False when the sink refused a piece.
-  bool Ok() const { return ok_; }
 
  private:
-  void Spill() {
-    crc_ = CrcMore(crc_, out_.data(), out_.size());
-    ok_ = ok_ && (*sink_)(out_.data(), out_.size());
-    out_.clear();
-  }
-
   std::string out_;
-  const ByteSink *sink_;
-  size_t piece_;
-  uint32_t crc_ = 0;
-  bool ok_ = true;
 };
 
 }  // namespace
@@ -278,9 +256,15 @@ static void WriteStamp(LineWriter &w, const Stamp &s) {
       .Field(std::to_string(s.time)).End();
 }
 
-namespace {
-
-void FormatConfigData(const ConfigData &d, LineWriter &w) {
+std::string WriteConfigData(const ConfigData &d) {
+  size_t expected = 128 + (d.commits.size() + d.removed.size() + 1) * 96;
+  for (const auto &r : d.removed) expected += r.name.size();
+  for (const auto &c : d.configs) {
+    expected += 64 + c.name.size() + c.os.size() + (c.stamp ? 96 : 0);
+    for (const auto &p : c.products) expected += 10 + p.size();
+    for (const auto &cl : c.clients) expected += 9 + cl.size();
+  }
+  LineWriter w("config", d.generation, expected);
   for (const auto &s : d.commits) WriteStamp(w.Record("commit"), s);
   for (const auto &r : d.removed) WriteStamp(w.Record("removed").Field(r.name), r.stamp);
   if (d.resolution) {
@@ -295,27 +279,6 @@ void FormatConfigData(const ConfigData &d, LineWriter &w) {
     for (const auto &p : c.products) w.Record("product").Field(p).End();
     for (const auto &cl : c.clients) w.Record("client").Field(cl).End();
   }
-}
-
-}  // namespace
-
-bool WriteConfigData(const ConfigData &d, size_t piece, const ByteSink &sink) {
-  LineWriter w("config", d.generation, 0, &sink, piece);
-  FormatConfigData(d, w);
-  w.Finish();
-  return w.Ok();
-}
-
-std::string WriteConfigData(const ConfigData &d) {
-  size_t expected = 128 + (d.commits.size() + d.removed.size() + 1) * 96;
-  for (const auto &r : d.removed) expected += r.name.size();
-  for (const auto &c : d.configs) {
-    expected += 64 + c.name.size() + c.os.size() + (c.stamp ? 96 : 0);
-    for (const auto &p : c.products) expected += 10 + p.size();
-    for (const auto &cl : c.clients) expected += 9 + cl.size();
-  }
-  LineWriter w("config", d.generation, expected);
-  FormatConfigData(d, w);
   return w.Finish();
 }
 

@@ -13,7 +13,6 @@
 #define KX_STORE_FORMAT_H
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "store_model.h"
@@ -27,8 +26,6 @@ enum { kMaxNameLength = 1024 };
 enum { kMaxLanguageLength = 99 };
 
 uint32_t Crc32(const void *data, size_t size);
-// The checksum of what crc was the checksum of, followed by data.
-uint32_t CrcMore(uint32_t crc, const void *data, size_t size);
 std::string EscapeField(const std::string &text);
 // False if the field is not a well-formed escaped text.
 bool UnescapeField(const std::string &field, std::string *text);
@@ -47,11 +44,7 @@ bool CheckWords(const Words &w, std::string *err);
 
 std::string WriteCatalogue(const Catalogue &c);
 std::string WriteConfigData(const ConfigData &d);
-// Where a text goes piece by piece; false refuses the piece (and the rest).
-typedef std::function<bool(const char *data, size_t size)> ByteSink;
-// The same text in pieces of about piece bytes, each handed to sink as soon
-// as it is made, so that it is never held whole; false when sink refused.
-bool WriteConfigData(const ConfigData &d, size_t piece, const ByteSink &sink);
+
 // path only names the file in error texts ("<path>: line N: ...").
 bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue *c, std::string *err);
 bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigData *d, std::string *err);

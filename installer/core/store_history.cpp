@@ -123,23 +123,27 @@ std::string Store::HistoryPath(const std::string &dir, uint64_t generation) cons
   return PathOf(PathOf(dir, kHistoryDir), ("config." + std::to_string(generation) + ".kxs").c_str());
 }
 
-bool Store::KeepHistory(const std::string &dir, const ConfigData &old, const ConfigData &next,
-                        const std::string &nextBytes, std::string *err) {
+bool Store::KeepOld(const std::string &dir, uint64_t generation, const std::string &oldBytes, std::string *err) {
   const std::string hdir = PathOf(dir, kHistoryDir);
   std::string why;
   if (faults_.Hit("history.directory", &why) || !fs_.MakeDirectory(hdir, &why)) {
     *err = hdir + ": cannot create the history directory: " + why + "; nothing was stored";
     return false;
   }
-  // The replaced data in the store's own form: every generation reads back
+  // The replaced file as it was, byte for byte: every generation reads back
   // exactly as it was committed.
-  const std::string name = "config." + std::to_string(old.generation) + ".kxs";
-  // Written as it is made: the commit holds the new file's bytes already.
-  auto produce = [&old](const ByteSink &put) { return WriteConfigData(old, 1 << 20, put); };
-  if (!Replace(hdir, name.c_str(), produce, &why, "history")) {
+  const std::string name = "config." + std::to_string(generation) + ".kxs";
+  if (!Replace(hdir, name.c_str(), oldBytes, &why, "history")) {
     *err = "the history of the store could not be kept (" + why + "); nothing was stored";
     return false;
   }
+  return true;
+}
+
+bool Store::Audit(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+                  std::string *err) {
+  const std::string hdir = PathOf(dir, kHistoryDir);
+  std::string why;
   std::string audit;
   const std::string auditPath = PathOf(hdir, kAuditFile);
   switch (fs_.ReadAll(auditPath, &audit, &why)) {
