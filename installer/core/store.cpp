@@ -34,6 +34,13 @@ bool Store::LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err
   return Load(dir, kCatalogueFile, &bytes, err) && ReadCatalogue(bytes, PathOf(dir, kCatalogueFile), c, err);
 }
 
+bool Store::LoadCatalogue(const std::string &dir, std::shared_ptr<const Catalogue> *c, std::string *err) {
+  auto fresh = std::make_shared<Catalogue>();
+  if (!LoadCatalogue(dir, fresh.get(), err)) return false;
+  *c = std::move(fresh);
+  return true;
+}
+
 bool Store::LoadConfig(const std::string &dir, ConfigData *d, std::string *err) {
   std::string bytes;
   return Load(dir, kConfigFile, &bytes, err) && ReadConfigData(bytes, PathOf(dir, kConfigFile), d, err);

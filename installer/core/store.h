@@ -34,6 +34,7 @@ class Store {
   // A missing file is a failure too: an installation without its files is
   // never taken for an empty one.
   bool LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err);
+  bool LoadCatalogue(const std::string &dir, std::shared_ptr<const Catalogue> *c, std::string *err);
   bool LoadConfig(const std::string &dir, ConfigData *d, std::string *err);
   // As LoadConfig; a file that holds the bytes known was read from is not
   // parsed again: *d then shares known.

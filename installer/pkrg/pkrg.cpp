@@ -35,10 +35,7 @@ const unsigned kItemQueryFreshMs = 20;
 
 bool Load(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
   auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
-    auto fresh = std::make_shared<kx::Catalogue>();
-    if (!TheStore().LoadCatalogue(dir, fresh.get(), why)) return false;
-    *out = std::move(fresh);
-    return true;
+    return TheStore().LoadCatalogue(dir, out, why);
   };
   return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
 }
