@@ -294,7 +294,10 @@ struct Span {
   // A tag: the compiler compares the few bytes in line.
   template <size_t N>
   bool Is(const char (&text)[N]) const {
-    return n == N - 1 && std::memcmp(p, text, N - 1) == 0;
+    if (n != N - 1) return false;
+    for (size_t i = 0; i + 1 < N; ++i)
+      if (p[i] != text[i]) return false;
+    return true;
   }
   std::string Str(size_t most = std::string::npos) const { return std::string(p, n < most ? n : most); }
 };
@@ -305,25 +308,45 @@ struct Line {
   std::vector<Span> fields;
 };
 
-// Reads a store file in place: the frame first (end line, checksum, no empty
-// field anywhere, header), then one record line at a time, so that a file of
-// a million lines is never held as a million small strings.
+// Reads a store file in place: the frame first (end line, checksum, header),
+// then one record line at a time, so that a file of a million lines is never
+// held as a million small strings. An empty field is found as the lines are
+// split; a line refused for anything else first has the rest of the file
+// looked at for one, so the first fault reported is the same as when every
+// line was checked for empty fields before any record.
 class Reader {
  public:
   Reader(const std::string &path, std::string *err) : path_(path), err_(err) {}
 
   bool Fail(size_t line, const std::string &what) {
+    // An empty field anywhere comes before what any line holds, as when
+    // every line was looked at first: the lines not split yet are looked at
+    // now. (The lines split so far had none: Next refuses them.)
+    size_t number = number_ + 1;
+    char previous = '\n';
+    for (size_t i = pos_; i < end_; ++i) {
+      const char ch = data_[i];
+      if ((ch == ' ' || ch == '\n') && (previous == ' ' || previous == '\n')) return EmptyField(number);
+      if (ch == '\n') ++number;
+      previous = ch;
+    }
     *err_ = path_ + ": line " + std::to_string(line) + ": " + what;
     return false;
   }
+  bool EmptyField(size_t line) {
+    failed_ = true;
+    *err_ = path_ + ": line " + std::to_string(line) + ": empty field (double or trailing blank)";
+    return false;
+  }
+  // After the last record: whether a line was refused.
+  bool Done() const { return !failed_; }
   bool FailFile(const std::string &what) {
     *err_ = path_ + ": " + what;
     return false;
   }
 
-  // Checks the frame: header, end line, checksum, and that no line holds an
-  // empty field. kind is "catalogue" or "config". Next then hands out the
-  // record lines after the header.
+  // Checks the frame: end line, checksum and header. kind is "catalogue" or
+  // "config". Next then hands out the record lines after the header.
   bool Frame(const std::string &bytes, const char *kind, uint64_t *generation) {
     if (bytes.empty()) return FailFile("the file is empty (a torn or truncated store file)");
     if (bytes.back() != '\n') return FailFile("the file does not end with its end line (truncated)");
@@ -358,18 +381,6 @@ class Reader {
     (void)want;
 #endif
 
-    // Every line before the end line: no empty field (an empty line, a
-    // blank at either end, two blanks in a row). One pass over the bytes,
-    // reporting the first line that fails.
-    size_t number = 1;
-    char previous = '\n';
-    for (size_t i = 0; i < lastStart; ++i) {
-      const char ch = data[i];
-      if ((ch == ' ' || ch == '\n') && (previous == ' ' || previous == '\n'))
-        return Fail(number, "empty field (double or trailing blank)");
-      if (ch == '\n') ++number;
-      previous = ch;
-    }
     if (lastStart == 0) return FailFile("the header line is missing");
 
     data_ = data;
@@ -377,7 +388,7 @@ class Reader {
     pos_ = 0;
     number_ = 0;
     Line h;
-    Next(&h);
+    if (!Next(&h)) return false;
     if (!h.tag.Is("KXSTORE") || h.fields.size() != 3)
       return Fail(1, "not a store file (header \"KXSTORE <format> <kind> <generation>\" expected)");
     if (h.fields[0].Str() != std::to_string(kFormatVersion))
@@ -389,7 +400,9 @@ class Reader {
     return true;
   }
 
-  // The next line of the frame, split at its blanks; false after the last.
+  // The next line of the frame, split at its blanks; false after the last,
+  // and for a line with an empty field (an empty line, a blank at either
+  // end, two blanks in a row), which Done then reports.
   bool Next(Line *line) {
     if (pos_ >= end_) return false;
     // Lines and fields are short: a loop here beats a library search per
@@ -404,6 +417,10 @@ class Reader {
       Span part;
       part.p = start;
       part.n = static_cast<size_t>(p - start);
+      if (part.n == 0) {
+        pos_ = end_;
+        return EmptyField(line->number);
+      }
       if (first) line->tag = part; else line->fields.push_back(part);
       first = false;
       start = p + 1;
@@ -444,7 +461,16 @@ class Reader {
   }
 
   bool Text(const Line &l, size_t i, const char *what, bool name, std::string *out) {
-    if (!UnescapeInto(l.fields[i].p, l.fields[i].n, out)) return Fail(l.number, std::string("badly escaped ") + what);
+    // Most fields are plain bytes (no escape): such a field holds no NUL, CR
+    // or LF and is not empty, so only its length is left to check.
+    const Span &f = l.fields[i];
+    size_t plain = 0;
+    while (plain < f.n && Plain(static_cast<unsigned char>(f.p[plain]))) ++plain;
+    if (plain == f.n && f.n <= kMaxNameLength) {
+      out->assign(f.p, f.n);
+      return true;
+    }
+    if (!UnescapeInto(f.p, f.n, out)) return Fail(l.number, std::string("badly escaped ") + what);
     std::string why;
     if (name ? !CheckName(*out, what, &why) : !CheckText(*out, what, &why)) return Fail(l.number, why);
     return true;
@@ -482,6 +508,7 @@ class Reader {
   uint32_t crc_ = 0;
   const char *data_ = nullptr;
   size_t end_ = 0, pos_ = 0, number_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace
@@ -524,7 +551,7 @@ bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue 
       return r.Fail(l.number, "unknown record \"" + l.tag.Str(32) + "\"");
     }
   }
-  return true;
+  return r.Done();
 }
 
 bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigData *d, std::string *err) {
@@ -599,7 +626,7 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
       return r.Fail(l.number, "unknown record \"" + l.tag.Str(32) + "\"");
     }
   }
-  return true;
+  return r.Done();
 }
 
 bool SameSource(const std::string &bytes, const ConfigData &d) {
