@@ -174,6 +174,7 @@ bool NameList(char **names, KXCOUNT count, const char *what, std::vector<std::st
     *err = std::string("a count of ") + std::to_string(count) + " " + what + " names without the names";
     return false;
   }
+  out->reserve(count);
   for (KXCOUNT i = 0; i < count; ++i) {
     std::string n;
     if (!NameArg(names[i], what, &n, err)) return false;
