@@ -27,7 +27,8 @@ static_assert(sizeof(Head) == 16 && sizeof(Tag) == 8, "the layout every piece re
 const uint32_t kBlockMagic = 0x4B58424Bu;  // "KBXK"
 const uint32_t kPieceMagic = 0x4B585043u;
 const uint32_t kReleasedMagic = 0x4B585246u;
-// Texts are cut from blocks of this size; a longer text gets its own.
+// Texts are cut from blocks of this size; a text of more than a quarter of
+// it gets a block of its own.
 const size_t kTextBlock = 16384;
 
 size_t Align4(size_t n) { return (n + 3) & ~static_cast<size_t>(3); }
