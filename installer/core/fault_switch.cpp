@@ -45,6 +45,8 @@ bool FaultSwitch::Hit(const std::string &point, std::string *err) {
   return true;
 }
 
+bool FaultSwitch::Hit(const char *point, std::string *err) { return Hit(std::string(point), err); }
+
 bool UnsafeSwitchOn(FileSystem &fs, UnsafeSwitch which) {
   static const char *const names[] = {"KX_UNSAFE_NOLOCK", "KX_UNSAFE_NOGENERATION", "KX_UNSAFE_NOMERGE"};
   std::string v;
@@ -55,6 +57,7 @@ bool UnsafeSwitchOn(FileSystem &fs, UnsafeSwitch which) {
 
 FaultSwitch::Action FaultSwitch::Check(const std::string &) { return kNone; }
 bool FaultSwitch::Hit(const std::string &, std::string *) { return false; }
+bool FaultSwitch::Hit(const char *, std::string *) { return false; }
 bool UnsafeSwitchOn(FileSystem &, UnsafeSwitch) { return false; }
 
 #endif

@@ -2,25 +2,43 @@
 
 namespace kx {
 
-void PendingChange::Read(const std::string &dir, const ConfigData &d) {
-  if (hasBase_ && baseDir_ == dir) return;
+namespace {
+
+// A read that makes no base needs no copy of what it read.
+bool Takes(bool hasBase, const std::string &baseDir, bool active, const std::string &pendingDir,
+           const std::string &dir) {
+  if (hasBase && baseDir == dir) return false;
   // Another installation: its own first read. A pending change keeps the
   // base of its own installation.
-  if (active_ && dir_ != dir) return;
-  base_ = d;
+  return !(active && pendingDir != dir);
+}
+
+}  // namespace
+
+void PendingChange::Read(const std::string &dir, const ConfigData &d) {
+  if (Takes(hasBase_, baseDir_, active_, dir_, dir)) Read(dir, std::make_shared<const ConfigData>(d));
+}
+
+void PendingChange::Read(const std::string &dir, std::shared_ptr<const ConfigData> d) {
+  if (!Takes(hasBase_, baseDir_, active_, dir_, dir)) return;
+  base_ = std::move(d);
   baseDir_ = dir;
   hasBase_ = true;
 }
 
 void PendingChange::Begin(const std::string &dir, const ConfigData &current) {
+  Begin(dir, std::make_shared<const ConfigData>(current));
+}
+
+void PendingChange::Begin(const std::string &dir, std::shared_ptr<const ConfigData> current) {
   End();
   if (!store_.Merging()) {
     // As before the merge: the change starts from the store as it is now
     // and is refused if any other commit comes in before it.
     hasBase_ = false;
   }
-  Read(dir, current);
-  data_ = base_;
+  Read(dir, std::move(current));
+  data_ = *base_;
   dir_ = dir;
   active_ = true;
 }
@@ -38,14 +56,16 @@ void PendingChange::End() {
 
 bool PendingChange::Commit(std::string *err) {
   ConfigData written;
-  if (!active_ || !store_.CommitConfig(dir_, base_, data_, &written, err)) return false;
-  base_ = std::move(written);
+  if (!active_ || !store_.CommitConfig(dir_, *base_, data_, &written, err)) return false;
+  // The pending copy goes before the new base is kept: never three at once.
+  data_ = ConfigData();
+  base_ = std::make_shared<const ConfigData>(std::move(written));
   baseDir_ = dir_;
   hasBase_ = true;
   End();
   return true;
 }
 
-bool PendingChange::Check(std::string *err) { return active_ && store_.CheckCommit(dir_, base_, data_, err); }
+bool PendingChange::Check(std::string *err) { return active_ && store_.CheckCommit(dir_, *base_, data_, err); }
 
 }  // namespace kx

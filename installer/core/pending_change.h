@@ -11,6 +11,7 @@
 #ifndef KX_PENDING_CHANGE_H
 #define KX_PENDING_CHANGE_H
 
+#include <memory>
 #include <string>
 
 #include "store.h"
@@ -24,9 +25,12 @@ class PendingChange {
   // A read call of the installation at dir answered from d. The first read
   // of an installation makes d the base; later reads change nothing.
   void Read(const std::string &dir, const ConfigData &d);
+  // The same, keeping d itself as the base (no copy).
+  void Read(const std::string &dir, std::shared_ptr<const ConfigData> d);
   // makeTempFiles: current is the store as just read from the disk. Drops an
   // earlier pending change and starts a new one from the base.
   void Begin(const std::string &dir, const ConfigData &current);
+  void Begin(const std::string &dir, std::shared_ptr<const ConfigData> current);
   void End();
   // makeTempFilesFrom: base (a generation read from the history, or the
   // store as it is) becomes the base of this run's edits, and the pending
@@ -37,7 +41,9 @@ class PendingChange {
   const std::string &Directory() const { return dir_; }
   ConfigData &Data() { return data_; }
   // The base of the installation at dir, or null before its first read.
-  const ConfigData *Base(const std::string &dir) const { return hasBase_ && baseDir_ == dir ? &base_ : nullptr; }
+  std::shared_ptr<const ConfigData> Base(const std::string &dir) const {
+    return hasBase_ && baseDir_ == dir ? base_ : nullptr;
+  }
 
   // On success what was stored becomes the base and the pending change
   // ends; on failure both stay, so that a retry may store it.
@@ -49,7 +55,7 @@ class PendingChange {
   Store &store_;
   bool hasBase_ = false;
   std::string baseDir_;
-  ConfigData base_;
+  std::shared_ptr<const ConfigData> base_;
   bool active_ = false;
   std::string dir_;
   ConfigData data_;

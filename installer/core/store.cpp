@@ -35,9 +35,30 @@ bool Store::LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err
   return Load(dir, kCatalogueFile, &bytes, err) && ReadCatalogue(bytes, PathOf(dir, kCatalogueFile), c, err);
 }
 
+bool Store::LoadCatalogue(const std::string &dir, std::shared_ptr<const Catalogue> *c, std::string *err) {
+  auto fresh = std::make_shared<Catalogue>();
+  if (!LoadCatalogue(dir, fresh.get(), err)) return false;
+  *c = std::move(fresh);
+  return true;
+}
+
 bool Store::LoadConfig(const std::string &dir, ConfigData *d, std::string *err) {
   std::string bytes;
   return Load(dir, kConfigFile, &bytes, err) && ReadConfigData(bytes, PathOf(dir, kConfigFile), d, err);
+}
+
+bool Store::LoadConfig(const std::string &dir, const std::shared_ptr<const ConfigData> &known,
+                       std::shared_ptr<const ConfigData> *d, std::string *err) {
+  std::string bytes;
+  if (!Load(dir, kConfigFile, &bytes, err)) return false;
+  if (known && SameSource(bytes, *known)) {
+    *d = known;
+    return true;
+  }
+  auto fresh = std::make_shared<ConfigData>();
+  if (!ReadConfigData(bytes, PathOf(dir, kConfigFile), fresh.get(), err)) return false;
+  *d = std::move(fresh);
+  return true;
 }
 
 // The lock file holds "KXLOCK <host> <pid> <time>". It is broken only when its
@@ -221,25 +242,34 @@ bool Store::CommitConfig(const std::string &dir, const ConfigData &base, const C
                          std::string *err) {
   const bool locking = !UnsafeSwitchOn(fs_, kNoLock);
   if (locking && !Lock(dir, err)) return false;
-  ConfigData current, next;
-  std::string why;
-  bool ok = !faults_.Hit("commit.check", err) && LoadConfig(dir, &current, err) &&
-            Decide(dir, base, mine, current, &next, err);
+  // The store as it is now: when nobody committed since the base was read,
+  // its bytes are the base's, and the base serves without a second parse.
+  ConfigData parsed, next;
+  const ConfigData *current = &parsed;
+  std::string why, bytes;
+  bool ok = !faults_.Hit("commit.check", err) && Load(dir, kConfigFile, &bytes, err);
+  if (ok && SameSource(bytes, base))
+    current = &base;
+  else if (ok)
+    ok = ReadConfigData(bytes, PathOf(dir, kConfigFile), &parsed, err);
+  ok = ok && Decide(dir, base, mine, *current, &next, err) && KeepOld(dir, KeptName(current->generation), bytes, err);
+  // The old bytes are kept; the new ones are made after they have gone.
+  std::string().swap(bytes);
+  std::string out;
   if (ok) {
-    const std::string bytes = WriteConfigData(next);
-    // The replaced data in the store's own form: every generation reads back
-    // exactly as it was committed.
-    ok = KeepHistory(dir, "config." + std::to_string(current.generation) + ".kxs", WriteConfigData(current), current,
-                     next, bytes, err) &&
-         Replace(dir, kConfigFile, bytes, err);
-    if (ok) PruneHistory(dir, current.generation);
+    out = WriteConfigData(next);
+    ok = Audit(dir, *current, next, out, err) && Replace(dir, kConfigFile, out, err);
+    if (ok) PruneHistory(dir, current->generation);
   }
   if (locking && !Unlock(dir, &why)) {
     // A retry merges the stored change with itself: nothing conflicts.
     *err = ok ? "the change was stored, but " + why : *err + "; also " + why;
     return false;
   }
-  if (ok && written) *written = std::move(next);
+  if (ok && written) {
+    next.source = SignatureOf(out);
+    *written = std::move(next);
+  }
   return ok;
 }
 
@@ -297,9 +327,8 @@ bool Store::ReplaceDamaged(const std::string &dir, uint64_t generation, ConfigDa
     StampAsNext(prior, CommitStamp(), &next);
     const std::string bytes = WriteConfigData(next);
     // The replaced data counts as empty: nothing of it could be read.
-    ok = KeepHistory(dir, "damaged-before-" + std::to_string(next.generation) + ".kxs", damaged, ConfigData(), next,
-                     bytes, err) &&
-         Replace(dir, kConfigFile, bytes, err);
+    ok = KeepOld(dir, "damaged-before-" + std::to_string(next.generation) + ".kxs", damaged, err) &&
+         Audit(dir, ConfigData(), next, bytes, err) && Replace(dir, kConfigFile, bytes, err);
   }
   if (!Unlock(dir, &why)) {
     *err = ok ? "the store was replaced, but " + why : *err + "; also " + why;

@@ -10,6 +10,7 @@
 #define KX_STORE_H
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,12 @@ class Store {
   // A missing file is a failure too: an installation without its files is
   // never taken for an empty one.
   bool LoadCatalogue(const std::string &dir, Catalogue *c, std::string *err);
+  bool LoadCatalogue(const std::string &dir, std::shared_ptr<const Catalogue> *c, std::string *err);
   bool LoadConfig(const std::string &dir, ConfigData *d, std::string *err);
+  // As LoadConfig; a file that holds the bytes known was read from is not
+  // parsed again: *d then shares known.
+  bool LoadConfig(const std::string &dir, const std::shared_ptr<const ConfigData> &known,
+                  std::shared_ptr<const ConfigData> *d, std::string *err);
 
   // Commits a change made from base (the store as the committing run first
   // read it): mine is base with the run's change. Under the lock: read the
@@ -81,11 +87,14 @@ class Store {
   void SetHistoryDepth(unsigned depth) { depth_ = depth ? depth : 1; }
 
  private:
-  // Under the commit lock, before config.kxs is replaced by next: keeps the
-  // replaced bytes as history/<keptName> and appends the audit line of the
-  // change from old to next.
-  bool KeepHistory(const std::string &dir, const std::string &keptName, const std::string &keptBytes,
-                   const ConfigData &old, const ConfigData &next, const std::string &nextBytes, std::string *err);
+  // Under the commit lock, before config.kxs is replaced: keeps the file
+  // being replaced as history/<keptName> (KeptName of its generation, or a
+  // damaged file's own name), then appends the audit line of the change
+  // from old to next.
+  static std::string KeptName(uint64_t generation) { return "config." + std::to_string(generation) + ".kxs"; }
+  bool KeepOld(const std::string &dir, const std::string &keptName, const std::string &oldBytes, std::string *err);
+  bool Audit(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+             std::string *err);
   // After the commit: the generation that fell out of the kept ones goes.
   void PruneHistory(const std::string &dir, uint64_t replaced);
   // What a dead committer left in history/.
@@ -99,6 +108,7 @@ class Store {
   // step names the fault points ("commit" → "commit.create", ...).
   bool Replace(const std::string &dir, const char *file, const std::string &bytes, std::string *err,
                const char *step = "commit");
+
   bool Load(const std::string &dir, const char *file, std::string *bytes, std::string *err);
 
   FileSystem &fs_;
@@ -107,7 +117,9 @@ class Store {
 };
 
 // Keeps the last parsed file and parses again only when its size or time
-// changed: the program asks for each of 65,535 clients one by one.
+// changed: the program asks for each of 65,535 clients one by one. What it
+// keeps is shared: the base of a run's edits is the same parsed data as the
+// view the read calls answer from.
 //
 // Looking at the file's stamp costs more than answering a query (a file
 // system call, some 15 us under Wine). A caller that asks item by item may
@@ -116,12 +128,13 @@ class Store {
 template <class T>
 class CachedFile {
  public:
-  typedef bool (Store::*Loader)(const std::string &, T *, std::string *);
-  bool Get(FileSystem &fs, Store &store, Loader load, const std::string &dir, const char *file,
-           const T **out, std::string *err, unsigned freshMs = 0) {
+  // load(std::shared_ptr<const T> *out, std::string *err) parses the file.
+  template <class Load>
+  bool Get(FileSystem &fs, Store &store, const std::string &dir, const char *file, Load load, const T **out,
+           std::string *err, unsigned freshMs = 0) {
     auto now = std::chrono::steady_clock::now();
     if (freshMs && valid_ && now - checked_ < std::chrono::milliseconds(freshMs) && SamePath(dir, file)) {
-      *out = &value_;
+      *out = value_.get();
       return true;
     }
     std::string path = store.PathOf(dir, file);
@@ -129,12 +142,14 @@ class CachedFile {
     bool stamped = fs.Stamp(path, &before);
     if (valid_ && stamped && path == path_ && before == stamp_) {
       checked_ = now;
-      *out = &value_;
+      *out = value_.get();
       return true;
     }
     valid_ = false;
     ++loads_;
-    if (!(store.*load)(dir, &value_, err)) return false;
+    std::shared_ptr<const T> fresh;
+    if (!load(&fresh, err)) return false;
+    value_ = std::move(fresh);
     FileStamp after;
     valid_ = stamped && fs.Stamp(path, &after) && after == before;
     path_ = path;
@@ -142,9 +157,11 @@ class CachedFile {
     file_ = file;
     stamp_ = before;
     checked_ = now;
-    *out = &value_;
+    *out = value_.get();
     return true;
   }
+  // What Get gave last, to keep beyond the next parse.
+  const std::shared_ptr<const T> &Share() const { return value_; }
   // Changes whenever Get parsed the file again: indexes built over the
   // value are stale then.
   unsigned long Loads() const { return loads_; }
@@ -161,7 +178,7 @@ class CachedFile {
   unsigned long loads_ = 0;
   std::string path_;
   FileStamp stamp_;
-  T value_;
+  std::shared_ptr<const T> value_;
 };
 
 }  // namespace kx

@@ -15,38 +15,60 @@ const Configuration *ConfigData::Find(const std::string &name) const {
   return const_cast<ConfigData *>(this)->Find(name);
 }
 
-uint32_t Crc32(const void *data, size_t size) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
+namespace {
+
+// Eight tables, so that the loop takes eight bytes a step ("slicing by
+// eight"): every load and commit runs the whole file through it.
+struct CrcTables {
+  uint32_t t[8][256];
+  CrcTables() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
+      t[0][i] = c;
     }
-    ready = true;
+    for (uint32_t i = 0; i < 256; ++i)
+      for (int k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
   }
+};
+
+}  // namespace
+
+uint32_t Crc32(const void *data, size_t size) {
+  static const CrcTables tables;
+  const uint32_t(*t)[256] = tables.t;
   uint32_t crc = 0xFFFFFFFFu;
   const unsigned char *p = static_cast<const unsigned char *>(data);
-  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  for (; size >= 8; p += 8, size -= 8) {
+    uint32_t lo = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    uint32_t hi = uint32_t(p[4]) | uint32_t(p[5]) << 8 | uint32_t(p[6]) << 16 | uint32_t(p[7]) << 24;
+    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][hi & 0xFF] ^
+          t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+  }
+  for (; size > 0; ++p, --size) crc = t[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
   return crc ^ 0xFFFFFFFFu;
 }
 
 static const char kHex[] = "0123456789ABCDEF";
 
 // Appends text's field form to out.
+static bool Plain(unsigned char b) { return b >= 0x21 && b <= 0x7E && b != '%'; }
+
 static void EscapeInto(std::string &out, const std::string &text) {
   if (text.empty()) {
     out += '%';
     return;
   }
-  for (unsigned char b : text) {
-    if (b >= 0x21 && b <= 0x7E && b != '%') {
-      out += static_cast<char>(b);
-    } else {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
+  // Runs of plain bytes are appended whole: most names are one run.
+  const char *p = text.data(), *end = p + text.size();
+  while (p < end) {
+    const char *run = p;
+    while (p < end && Plain(static_cast<unsigned char>(*p))) ++p;
+    out.append(run, static_cast<size_t>(p - run));
+    for (; p < end && !Plain(static_cast<unsigned char>(*p)); ++p) {
+      unsigned char b = static_cast<unsigned char>(*p);
+      const char escaped[3] = {'%', kHex[b >> 4], kHex[b & 15]};
+      out.append(escaped, 3);
     }
   }
 }
@@ -269,6 +291,14 @@ struct Span {
   const char *p = nullptr;
   size_t n = 0;
   bool Is(const char *text) const { return n == std::strlen(text) && std::memcmp(p, text, n) == 0; }
+  // A tag: the compiler compares the few bytes in line.
+  template <size_t N>
+  bool Is(const char (&text)[N]) const {
+    if (n != N - 1) return false;
+    for (size_t i = 0; i + 1 < N; ++i)
+      if (p[i] != text[i]) return false;
+    return true;
+  }
   std::string Str(size_t most = std::string::npos) const { return std::string(p, n < most ? n : most); }
 };
 
@@ -278,67 +308,79 @@ struct Line {
   std::vector<Span> fields;
 };
 
-// Reads a store file in place: the frame first (end line, checksum, no empty
-// field anywhere, header), then one record line at a time, so that a file of
-// a million lines is never held as a million small strings.
+// Reads a store file in place: the frame first (end line, checksum, header),
+// then one record line at a time, so that a file of a million lines is never
+// held as a million small strings. An empty field is found as the lines are
+// split; a line refused for anything else first has the rest of the file
+// looked at for one, so the first fault reported is the same as when every
+// line was checked for empty fields before any record.
 class Reader {
  public:
   Reader(const std::string &path, std::string *err) : path_(path), err_(err) {}
 
   bool Fail(size_t line, const std::string &what) {
+    // An empty field anywhere comes before what any line holds, as when
+    // every line was looked at first: the lines not split yet are looked at
+    // now. (The lines split so far had none: Next refuses them.)
+    size_t number = number_ + 1;
+    char previous = '\n';
+    for (size_t i = pos_; i < end_; ++i) {
+      const char ch = data_[i];
+      if ((ch == ' ' || ch == '\n') && (previous == ' ' || previous == '\n')) return EmptyField(number);
+      if (ch == '\n') ++number;
+      previous = ch;
+    }
     *err_ = path_ + ": line " + std::to_string(line) + ": " + what;
     return false;
   }
+  bool EmptyField(size_t line) {
+    failed_ = true;
+    *err_ = path_ + ": line " + std::to_string(line) + ": empty field (double or trailing blank)";
+    return false;
+  }
+  // After the last record: whether a line was refused.
+  bool Done() const { return !failed_; }
   bool FailFile(const std::string &what) {
     *err_ = path_ + ": " + what;
     return false;
   }
 
-  // Checks the frame: header, end line, checksum, and that no line holds an
-  // empty field. kind is "catalogue" or "config". Next then hands out the
-  // record lines after the header.
+  // Checks the frame: end line, checksum and header. kind is "catalogue" or
+  // "config". Next then hands out the record lines after the header.
   bool Frame(const std::string &bytes, const char *kind, uint64_t *generation) {
     if (bytes.empty()) return FailFile("the file is empty (a torn or truncated store file)");
     if (bytes.back() != '\n') return FailFile("the file does not end with its end line (truncated)");
     size_t lastStart = bytes.rfind('\n', bytes.size() - 2);
     lastStart = (lastStart == std::string::npos) ? 0 : lastStart + 1;
     const char *data = bytes.data();
-    size_t lineCount = 0;
-    for (const char *q = data; (q = static_cast<const char *>(std::memchr(q, '\n', bytes.size() - (q - data))));
-         ++q)
-      ++lineCount;
+    // The end line's number, for the texts below: only a failure counts.
+    auto lineCount = [&] {
+      size_t n = 0;
+      for (const char *q = data; (q = static_cast<const char *>(std::memchr(q, '\n', bytes.size() - (q - data))));
+           ++q)
+        ++n;
+      return n;
+    };
     std::string last = bytes.substr(lastStart, bytes.size() - 1 - lastStart);
     if (last.size() != 12 || last.compare(0, 4, "end ") != 0)
-      return Fail(lineCount, "the end line with the checksum is missing (truncated file)");
+      return Fail(lineCount(), "the end line with the checksum is missing (truncated file)");
     uint32_t want = 0;
     for (size_t i = 4; i < 12; ++i) {
       char ch = last[i];
       int v = (ch >= '0' && ch <= '9') ? ch - '0' : (ch >= 'a' && ch <= 'f') ? ch - 'a' + 10 : -1;
-      if (v < 0) return Fail(lineCount, "the checksum is not 8 lowercase hex digits");
+      if (v < 0) return Fail(lineCount(), "the checksum is not 8 lowercase hex digits");
       want = want * 16 + static_cast<uint32_t>(v);
     }
 #ifndef KX_FUZZ_NO_CHECKSUM
     // (The fuzz targets build without this check, so that mutated records
     // reach the parser behind it instead of stopping here.)
+    crc_ = want;
     if (Crc32(bytes.data(), lastStart) != want)
-      return Fail(lineCount, "checksum mismatch: the file is damaged or was changed by hand");
+      return Fail(lineCount(), "checksum mismatch: the file is damaged or was changed by hand");
 #else
     (void)want;
 #endif
 
-    // Every line before the end line: no empty field (an empty line, a
-    // blank at either end, two blanks in a row).
-    // The first double blank of the file, found once: lines are checked in
-    // order, so it is the one to report if no earlier line fails.
-    size_t twoBlanks = bytes.find("  ");
-    size_t number = 0;
-    for (size_t pos = 0; pos < lastStart;) {
-      size_t eol = bytes.find('\n', pos);
-      ++number;
-      if (eol == pos || data[pos] == ' ' || data[eol - 1] == ' ' || (twoBlanks >= pos && twoBlanks < eol))
-        return Fail(number, "empty field (double or trailing blank)");
-      pos = eol + 1;
-    }
     if (lastStart == 0) return FailFile("the header line is missing");
 
     data_ = data;
@@ -346,7 +388,7 @@ class Reader {
     pos_ = 0;
     number_ = 0;
     Line h;
-    Next(&h);
+    if (!Next(&h)) return false;
     if (!h.tag.Is("KXSTORE") || h.fields.size() != 3)
       return Fail(1, "not a store file (header \"KXSTORE <format> <kind> <generation>\" expected)");
     if (h.fields[0].Str() != std::to_string(kFormatVersion))
@@ -358,25 +400,33 @@ class Reader {
     return true;
   }
 
-  // The next line of the frame, split at its blanks; false after the last.
+  // The next line of the frame, split at its blanks; false after the last,
+  // and for a line with an empty field (an empty line, a blank at either
+  // end, two blanks in a row), which Done then reports.
   bool Next(Line *line) {
     if (pos_ >= end_) return false;
-    const char *p = data_ + pos_;
-    const char *eol = static_cast<const char *>(std::memchr(p, '\n', end_ - pos_));
-    pos_ = static_cast<size_t>(eol - data_) + 1;
+    // Lines and fields are short: a loop here beats a library search per
+    // field (Wine's memchr goes byte by byte behind a call).
+    const char *p = data_ + pos_, *start = p;
     line->number = ++number_;
     line->fields.clear();
     bool first = true;
-    while (p <= eol) {
-      const char *sp = static_cast<const char *>(std::memchr(p, ' ', static_cast<size_t>(eol - p)));
-      if (!sp) sp = eol;
+    for (;; ++p) {
+      const char ch = *p;
+      if (ch != ' ' && ch != '\n') continue;
       Span part;
-      part.p = p;
-      part.n = static_cast<size_t>(sp - p);
+      part.p = start;
+      part.n = static_cast<size_t>(p - start);
+      if (part.n == 0) {
+        pos_ = end_;
+        return EmptyField(line->number);
+      }
       if (first) line->tag = part; else line->fields.push_back(part);
       first = false;
-      p = sp + 1;
+      start = p + 1;
+      if (ch == '\n') break;
     }
+    pos_ = static_cast<size_t>(p - data_) + 1;
     return true;
   }
 
@@ -411,7 +461,16 @@ class Reader {
   }
 
   bool Text(const Line &l, size_t i, const char *what, bool name, std::string *out) {
-    if (!UnescapeInto(l.fields[i].p, l.fields[i].n, out)) return Fail(l.number, std::string("badly escaped ") + what);
+    // Most fields are plain bytes (no escape): such a field holds no NUL, CR
+    // or LF and is not empty, so only its length is left to check.
+    const Span &f = l.fields[i];
+    size_t plain = 0;
+    while (plain < f.n && Plain(static_cast<unsigned char>(f.p[plain]))) ++plain;
+    if (plain == f.n && f.n <= kMaxNameLength) {
+      out->assign(f.p, f.n);
+      return true;
+    }
+    if (!UnescapeInto(f.p, f.n, out)) return Fail(l.number, std::string("badly escaped ") + what);
     std::string why;
     if (name ? !CheckName(*out, what, &why) : !CheckText(*out, what, &why)) return Fail(l.number, why);
     return true;
@@ -441,11 +500,15 @@ class Reader {
     return true;
   }
 
+  uint32_t Crc() const { return crc_; }
+
  private:
   std::string path_;
   std::string *err_;
+  uint32_t crc_ = 0;
   const char *data_ = nullptr;
   size_t end_ = 0, pos_ = 0, number_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace
@@ -488,13 +551,15 @@ bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue 
       return r.Fail(l.number, "unknown record \"" + l.tag.Str(32) + "\"");
     }
   }
-  return true;
+  return r.Done();
 }
 
 bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigData *d, std::string *err) {
   *d = ConfigData();
   Reader r(path, err);
   if (!r.Frame(bytes, "config", &d->generation)) return false;
+  d->source.size = bytes.size();
+  d->source.crc = r.Crc();
   // A stamp belongs to the resolution or configuration line right above it.
   enum { kOther, kResolution, kConfig } previous = kOther;
   std::unordered_set<std::string> names;  // a linear search each would make a long file quadratic
@@ -551,17 +616,42 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
         return r.Fail(l.number, "configuration \"" + c.name.substr(0, 64) + "\" appears twice");
       d->configs.push_back(std::move(c));
     } else if (l.tag.Is("product") || l.tag.Is("client")) {
-      std::string tag = l.tag.Str();
+      const bool product = l.tag.Is("product");
+      const std::string tag = product ? "product" : "client";
       if (d->configs.empty()) return r.Fail(l.number, tag + " before any config");
       if (l.fields.size() != 1) return r.Fail(l.number, tag + " takes one field");
-      std::string v;
-      if (!r.Text(l, 0, tag.c_str(), true, &v)) return false;
-      (tag == "product" ? d->configs.back().products : d->configs.back().clients).push_back(std::move(v));
+      auto &list = product ? d->configs.back().products : d->configs.back().clients;
+      if (!r.Text(l, 0, tag.c_str(), true, &list.emplace_back())) return false;
     } else {
       return r.Fail(l.number, "unknown record \"" + l.tag.Str(32) + "\"");
     }
   }
-  return true;
+  return r.Done();
+}
+
+bool SameSource(const std::string &bytes, const ConfigData &d) {
+  if (!d.source.size || bytes.size() != d.source.size || bytes.back() != '\n') return false;
+  // "KXSTORE 1 config <generation>\n" ... "end <crc>\n"
+  const std::string head = "KXSTORE " + std::to_string(kFormatVersion) + " config " + std::to_string(d.generation) + "\n";
+  char tail[16];
+  static const char hex[] = "0123456789abcdef";
+  std::memcpy(tail, "end ", 4);
+  for (int i = 0; i < 8; ++i) tail[4 + i] = hex[(d.source.crc >> (28 - 4 * i)) & 15];
+  tail[12] = '\n';
+  return bytes.size() > head.size() + 13 && bytes.compare(0, head.size(), head) == 0 &&
+         bytes.compare(bytes.size() - 13, 13, tail, 13) == 0 && (bytes.size() == 13 || bytes[bytes.size() - 14] == '\n') &&
+         Crc32(bytes.data(), bytes.size() - 13) == d.source.crc;
+}
+
+FileSignature SignatureOf(const std::string &written) {
+  FileSignature f;
+  if (written.size() < 13) return f;
+  f.size = written.size();
+  for (size_t i = written.size() - 9; i < written.size() - 1; ++i) {
+    char ch = written[i];
+    f.crc = f.crc * 16 + static_cast<uint32_t>(ch <= '9' ? ch - '0' : ch - 'a' + 10);
+  }
+  return f;
 }
 
 }  // namespace kx

@@ -44,9 +44,15 @@ bool CheckWords(const Words &w, std::string *err);
 
 std::string WriteCatalogue(const Catalogue &c);
 std::string WriteConfigData(const ConfigData &d);
+
 // path only names the file in error texts ("<path>: line N: ...").
 bool ReadCatalogue(const std::string &bytes, const std::string &path, Catalogue *c, std::string *err);
 bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigData *d, std::string *err);
+// True when bytes are the file d was read from: the same size, generation
+// and checksum, and the checksum holds for them.
+bool SameSource(const std::string &bytes, const ConfigData &d);
+// The signature of a file as the writer made it (from its end line).
+FileSignature SignatureOf(const std::string &written);
 
 }  // namespace kx
 #endif

@@ -120,22 +120,30 @@ bool ParseAuditLine(const std::string &line, AuditEntry *e) {
 }
 
 std::string Store::HistoryPath(const std::string &dir, uint64_t generation) const {
-  return PathOf(PathOf(dir, kHistoryDir), ("config." + std::to_string(generation) + ".kxs").c_str());
+  return PathOf(PathOf(dir, kHistoryDir), KeptName(generation).c_str());
 }
 
-bool Store::KeepHistory(const std::string &dir, const std::string &keptName, const std::string &keptBytes,
-                        const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
-                        std::string *err) {
+bool Store::KeepOld(const std::string &dir, const std::string &keptName, const std::string &oldBytes,
+                    std::string *err) {
   const std::string hdir = PathOf(dir, kHistoryDir);
   std::string why;
   if (faults_.Hit("history.directory", &why) || !fs_.MakeDirectory(hdir, &why)) {
     *err = hdir + ": cannot create the history directory: " + why + "; nothing was stored";
     return false;
   }
-  if (!Replace(hdir, keptName.c_str(), keptBytes, &why, "history")) {
+  // The replaced file as it was, byte for byte: every generation reads back
+  // exactly as it was committed.
+  if (!Replace(hdir, keptName.c_str(), oldBytes, &why, "history")) {
     *err = "the history of the store could not be kept (" + why + "); nothing was stored";
     return false;
   }
+  return true;
+}
+
+bool Store::Audit(const std::string &dir, const ConfigData &old, const ConfigData &next, const std::string &nextBytes,
+                  std::string *err) {
+  const std::string hdir = PathOf(dir, kHistoryDir);
+  std::string why;
   std::string audit;
   const std::string auditPath = PathOf(hdir, kAuditFile);
   switch (fs_.ReadAll(auditPath, &audit, &why)) {

@@ -17,11 +17,12 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
-#include <unordered_map>
 
 #include "installer_api.h"
 #include "kx_out.h"
+#include "name_index.h"
 #include "pending_change.h"
 #include "store.h"
 
@@ -103,8 +104,10 @@ kx::CachedFile<kx::Catalogue> g_catalogue;
 const unsigned kItemQueryFreshMs = 20;
 
 bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
-  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, c,
-                         err, freshMs);
+  auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
+    return TheStore().LoadCatalogue(dir, out, why);
+  };
+  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
 }
 
 kx::CachedFile<kx::ConfigData> g_config;
@@ -129,9 +132,12 @@ bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) 
     *d = &g_historic.data;
     return true;
   }
-  if (!g_config.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadConfig, dir, kx::kConfigFile, d, err))
-    return false;
-  Change().Read(dir, **d);  // the first read is the base of this run's edits
+  // Bytes that are the base's file again are not parsed a second time.
+  auto load = [&dir](std::shared_ptr<const kx::ConfigData> *out, std::string *why) {
+    return TheStore().LoadConfig(dir, Change().Base(dir), out, why);
+  };
+  if (!g_config.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kConfigFile, load, d, err)) return false;
+  Change().Read(dir, g_config.Share());  // the first read is the base of this run's edits
   return true;
 }
 
@@ -170,6 +176,7 @@ bool NameList(char **names, KXCOUNT count, const char *what, std::vector<std::st
     *err = std::string("a count of ") + std::to_string(count) + " " + what + " names without the names";
     return false;
   }
+  out->reserve(count);
   for (KXCOUNT i = 0; i < count; ++i) {
     std::string n;
     if (!NameArg(names[i], what, &n, err)) return false;
@@ -190,16 +197,15 @@ bool TextArg(const char *text, const char *what, std::string *out, std::string *
 // The program asks for every client's OS and version one by one: an index
 // by name, rebuilt when the catalogue is read again, keeps that linear.
 const kx::Client *FindClient(const kx::Catalogue &c, const std::string &name) {
-  static std::unordered_map<std::string, size_t> index;
+  static kx::NameIndex index;
   static unsigned long indexed = 0;
-  if (indexed != g_catalogue.Loads() || index.size() > c.clients.size()) {
-    index.clear();
-    // Backwards, so that of two clients with one name the first wins.
-    for (size_t i = c.clients.size(); i-- > 0;) index[c.clients[i].name] = i;
+  auto nameOf = [&c](size_t i) { return std::string_view(c.clients[i].name); };
+  if (indexed != g_catalogue.Loads()) {
+    index.Build(c.clients.size(), nameOf);
     indexed = g_catalogue.Loads();
   }
-  auto it = index.find(name);
-  return it == index.end() ? nullptr : &c.clients[it->second];
+  long at = index.Find(name, nameOf);
+  return at < 0 ? nullptr : &c.clients[static_cast<size_t>(at)];
 }
 
 }  // namespace
@@ -244,9 +250,8 @@ int KXAPI getAllConfigurations(char *ctx, const char *plat, char ***names, KXCOU
   std::string why, dir;
   const kx::ConfigData *d = nullptr;
   if (!Begin("getAllConfigurations", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
-  std::vector<std::string> list;
-  for (const auto &c : d->configs) list.push_back(c.name);
-  return kx::SetNames(names, count, list, "configurations", &why) ? 0 : Fail(err, why);
+  auto name = [d](size_t i) { return std::string_view(d->configs[i].name); };
+  return kx::SetNames(names, count, d->configs.size(), name, "configurations", &why) ? 0 : Fail(err, why);
 }
 
 int KXAPI getConfiguration(char *ctx, const char *plat, const char *name, char ***products, KXCOUNT *productCount,
@@ -299,16 +304,19 @@ int KXAPI setConfiguration(char *ctx, const char *plat, const char *name, char *
   std::lock_guard<std::mutex> hold(g_lock);
   std::string why, dir;
   kx::Configuration c;
+  std::vector<std::string> list;
   if (!Begin("setConfiguration", ctx, plat, &dir, &why) || !NameArg(name, "configuration", &c.name, &why) ||
-      !kx::CheckConfigurationName(c.name, &why) ||
-      !NameList(products, productCount, "product", &c.products, &why) ||
+      !kx::CheckConfigurationName(c.name, &why) || !NameList(products, productCount, "product", &list, &why) ||
       !TextArg(administrator, "administrator word", &c.words.administrator, &why) ||
       !TextArg(location, "location word", &c.words.location, &why) ||
       !TextArg(mandatory, "mandatory word", &c.words.mandatory, &why) || !kx::CheckWords(c.words, &why) ||
       !TextArg(os, "OS text", &c.os, &why) || !PendingFor(dir, &why))
     return Fail(err, why);
   c.value = value;
+  c.products = std::move(list);
   if (kx::Configuration *old = Change().Data().Find(c.name)) {
+    // The same products again keep sharing the base's list.
+    if (old->products == c.products) c.products = old->products;
     c.clients = old->clients;  // set separately, by setConfigurationClients
     *old = c;                  // in place: the order of configurations stays
   } else {
@@ -329,7 +337,9 @@ int KXAPI setConfigurationClients(char *ctx, const char *plat, const char *name,
     return Fail(err, why);
   kx::Configuration *c = Change().Data().Find(n);
   if (!c) return Fail(err, "no configuration \"" + n + "\" in the pending change: set it first");
-  c->clients = list;
+  // The same clients again keep sharing the base's list: the program sets
+  // every configuration at OK, changed or not.
+  if (c->clients != list) c->clients = std::move(list);
   return 0;
 }
 
@@ -361,7 +371,7 @@ int KXAPI makeTempFiles(char *ctx, const char *plat, char **err) {
   g_config.Forget();
   if (!Begin("makeTempFiles", ctx, plat, &dir, &why) || !Writable(&why) || !Config(dir, &d, &why))
     return Fail(err, why);
-  Change().Begin(dir, *d);
+  Change().Begin(dir, g_config.Share());
   return 0;
 }
 
@@ -408,34 +418,37 @@ int KXAPI getAllClients(char *ctx, const char *plat, char ***names, KXCOUNT *cou
   std::string why, dir;
   const kx::Catalogue *c = nullptr;
   if (!Begin("getAllClients", ctx, plat, &dir, &why) || !Catalogue(dir, &c, &why)) return Fail(err, why);
-  std::vector<std::string> list;
-  list.reserve(c->clients.size());
-  for (const auto &cl : c->clients) list.push_back(cl.name);
-  return kx::SetNames(names, count, list, "clients", &why) ? 0 : Fail(err, why);
+  auto name = [c](size_t i) { return std::string_view(c->clients[i].name); };
+  return kx::SetNames(names, count, c->clients.size(), name, "clients", &why) ? 0 : Fail(err, why);
 }
 
 static int ClientField(const char *entry, char *ctx, const char *plat, const char *client, char **out, bool os,
                        char **err) {
   std::lock_guard<std::mutex> hold(g_lock);
-  kx::SetEmpty(out);
-  std::string why, dir, n;
+  // Kept between calls, so that the answer costs no allocation but its own:
+  // start-up asks two of these for every client.
+  static std::string why, dir, n;
+  why.clear();
   const kx::Catalogue *c = nullptr;
-  if (!Begin(entry, ctx, plat, &dir, &why) || !NameArg(client, "client", &n, &why) ||
-      !Catalogue(dir, &c, &why, kItemQueryFreshMs))
-    return Fail(err, why);
-  const kx::Client *cl = FindClient(*c, n);
-  // Before saying no, make sure the answer does not come from an old read.
-  if (!cl && !Catalogue(dir, &c, &why)) return Fail(err, why);
-  if (!cl) cl = FindClient(*c, n);
-  if (!cl) return Fail(err, "no client \"" + n + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile));
-  const auto &field = os ? cl->os : cl->version;
-  if (!field)
-    return Fail(err, "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " +
-                         TheStore().PathOf(dir, kx::kCatalogueFile));
-  if (out) {
-    kx::HeapRelease(*out);
-    *out = kx::HeapText(*field);
+  const kx::Client *cl = nullptr;
+  if (Begin(entry, ctx, plat, &dir, &why) && NameArg(client, "client", &n, &why) &&
+      Catalogue(dir, &c, &why, kItemQueryFreshMs)) {
+    cl = FindClient(*c, n);
+    // Before saying no, make sure the answer does not come from an old read.
+    if (!cl && Catalogue(dir, &c, &why)) {
+      cl = FindClient(*c, n);
+      if (!cl) why = "no client \"" + n + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile);
+    }
   }
+  const std::optional<std::string> *field = cl ? (os ? &cl->os : &cl->version) : nullptr;
+  if (cl && !*field)
+    why = "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " +
+          TheStore().PathOf(dir, kx::kCatalogueFile);
+  if (!cl || !*field) {
+    kx::SetEmpty(out);
+    return Fail(err, why);
+  }
+  if (out) *out = kx::HeapText(**field);
   return 0;
 }
 

@@ -3,11 +3,13 @@
 // Each call finds the installation itself: these calls take no context.
 #include <windows.h>
 
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
 #include "installer_api.h"
 #include "kx_out.h"
+#include "name_index.h"
 #include "store.h"
 
 using kx::Fail;
@@ -31,33 +33,39 @@ kx::CachedFile<kx::Catalogue> g_catalogue;
 // for such a query (a list call always looks).
 const unsigned kItemQueryFreshMs = 20;
 
+bool Load(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
+  auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
+    return TheStore().LoadCatalogue(dir, out, why);
+  };
+  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
+}
+
 bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::Catalogue **c, std::string *err,
                unsigned freshMs = 0) {
   if (kx::ProcessFaults().Hit(entry, err) || !kx::CheckPlatform(plat, err) ||
       !kx::StoreDirectory(Self(), dir, err))
     return false;
-  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, *dir, kx::kCatalogueFile, c,
-                         err, freshMs);
+  return Load(*dir, c, err, freshMs);
 }
 
 // The first product of that name in a home of the current catalogue; an
 // index per home, rebuilt when the catalogue is read again, keeps the
 // program's three queries per product from scanning the home each time.
 const kx::Product *FindProduct(const kx::Home &h, const char *name) {
-  static std::unordered_map<const kx::Home *, std::unordered_map<std::string, size_t>> index;
+  static std::unordered_map<const kx::Home *, kx::NameIndex> index;
   static unsigned long indexed = 0;
   if (indexed != g_catalogue.Loads()) {
     index.clear();
     indexed = g_catalogue.Loads();
   }
+  auto nameOf = [&h](size_t i) { return std::string_view(h.products[i].name); };
   auto found = index.find(&h);
   if (found == index.end()) {
-    found = index.emplace(&h, std::unordered_map<std::string, size_t>()).first;
-    found->second.reserve(h.products.size());
-    for (size_t i = 0; i < h.products.size(); ++i) found->second.emplace(h.products[i].name, i);
+    found = index.emplace(&h, kx::NameIndex()).first;
+    found->second.Build(h.products.size(), nameOf);
   }
-  auto it = found->second.find(name);
-  return it == found->second.end() ? nullptr : &h.products[it->second];
+  long at = found->second.Find(name, nameOf);
+  return at < 0 ? nullptr : &h.products[static_cast<size_t>(at)];
 }
 
 // The first home of that name; with zero, which this registry knows only as 0.
@@ -97,9 +105,7 @@ int ProductField(const char *entry, Field field, const char *home, const char *p
   // Before saying no, make sure the answer does not come from an old read.
   if (!found) {
     const kx::Catalogue *c = nullptr;
-    if (!g_catalogue.Get(kx::SystemFileSystem(), TheStore(), &kx::Store::LoadCatalogue, dir, kx::kCatalogueFile, &c,
-                         &why))
-      return Fail(err, why);
+    if (!Load(dir, &c, &why)) return Fail(err, why);
     h = nullptr;
     for (const auto &candidate : c->homes)
       if (!h && candidate.name == home) h = &candidate;
@@ -148,9 +154,8 @@ int KXAPI getAllVelkanHomes(const char *plat, char ***homes, KXCOUNT *count) {
   std::string why, dir;
   const kx::Catalogue *c = nullptr;
   if (!Catalogue("getAllVelkanHomes", plat, &dir, &c, &why)) return 1;
-  std::vector<std::string> list;
-  for (const auto &h : c->homes) list.push_back(h.name);
-  return kx::SetNames(homes, count, list, "product homes", &why) ? 0 : 1;
+  auto name = [c](size_t i) { return std::string_view(c->homes[i].name); };
+  return kx::SetNames(homes, count, c->homes.size(), name, "product homes", &why) ? 0 : 1;
 }
 
 int KXAPI getInstalledProducts(const char *home, const char *plat, int zero, char ***names, KXCOUNT *count,
@@ -160,9 +165,8 @@ int KXAPI getInstalledProducts(const char *home, const char *plat, int zero, cha
   std::string why, dir;
   const kx::Home *h = nullptr;
   if (!FindHome("getInstalledProducts", home, plat, zero, &dir, &h, &why)) return Fail(err, why);
-  std::vector<std::string> list;
-  for (const auto &p : h->products) list.push_back(p.name);
-  return kx::SetNames(names, count, list, "installed products", &why) ? 0 : Fail(err, why);
+  auto name = [h](size_t i) { return std::string_view(h->products[i].name); };
+  return kx::SetNames(names, count, h->products.size(), name, "installed products", &why) ? 0 : Fail(err, why);
 }
 
 int KXAPI getInstalledProductLabel(const char *home, const char *plat, int zero, const char *product, char **label,

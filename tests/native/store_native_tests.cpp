@@ -57,11 +57,16 @@ TEST(NativeFormat, RoundTripsEveryByteAndDetectsEveryFlip) {
   EXPECT_EQ(back.configs[0].name, d.configs[0].name);
   EXPECT_EQ(back.configs[0].value, d.configs[0].value);
   EXPECT_EQ(back.configs[0].os, "");
+  // Only the very bytes it was read from count as the same file again.
+  EXPECT_TRUE(kx::SameSource(bytes, back));
+  EXPECT_FALSE(kx::SameSource(bytes, d)) << "made in memory";
+  const kx::ConfigData source = back;
   for (size_t i = 0; i < bytes.size(); ++i) {
     std::string bad = bytes;
     bad[i] = static_cast<char>(bad[i] ^ 0x01);
     EXPECT_FALSE(kx::ReadConfigData(bad, "p", &back, &err)) << "flip at " << i;
     EXPECT_FALSE(err.empty());
+    EXPECT_FALSE(kx::SameSource(bad, source)) << "flip at " << i;
   }
   for (size_t n = 0; n < bytes.size(); ++n)
     EXPECT_FALSE(kx::ReadConfigData(bytes.substr(0, n), "p", &back, &err)) << "cut at " << n;

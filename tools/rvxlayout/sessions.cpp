@@ -142,21 +142,21 @@ std::vector<std::string> Edit(const Loaded &l, unsigned seed, kx::ConfigData *wr
       if (taken) continue;
       c.words = RandomWords(rng);
       c.os = kOs[rng() % 8];
-      Toggle(c.products, l.products, rng);
-      Toggle(c.clients, l.clients, rng);
+      Toggle(c.products.Edit(), l.products, rng);
+      Toggle(c.clients.Edit(), l.clients, rng);
       configs.push_back(c);
       continue;
     }
     size_t at = rng() % configs.size();
     kx::Configuration &c = configs[at];
     if (action <= 2) {
-      Toggle(c.products, l.products, rng);
+      Toggle(c.products.Edit(), l.products, rng);
     } else if (action == 3) {
       c.os = kOs[rng() % 8];
     } else if (action == 4) {
       c.words = RandomWords(rng);
     } else if (action <= 7) {
-      Toggle(c.clients, l.clients, rng);
+      Toggle(c.clients.Edit(), l.clients, rng);
     } else if (configs.size() > 3 && rng() % 3 == 0) {
       if (l.config.Find(c.name)) removed.push_back(c.name);
       configs.erase(configs.begin() + static_cast<long>(at));
