@@ -8,7 +8,7 @@
 // are never released by the lists.
 #pragma once
 
-#include "afxwin.h"
+#include "afxcoll.h"
 #include "installer_errors.h"
 
 #include <string>
@@ -48,7 +48,11 @@ public:
     // 0 when the library failed (reported, and every field is then 0).
     int ReadFromInstaller();
     // 1 on success, 0 on a failure (reported).
-    int WriteToInstaller();
+    int WriteToInstaller() const;
+    bool operator==(const ConflictResolution &o) const
+    {
+        return administrator == o.administrator && mandatory == o.mandatory && location == o.location;
+    }
 };
 
 // ---------------------------------------------------------------------------

@@ -14,7 +14,6 @@
 
 class CWinApp : public CCmdTarget
 {
-    DECLARE_DYNAMIC(CWinApp)
 public:
     // Exactly one object per process; it becomes AfxGetApp(). Title and help
     // path default to the program file's name without extension and its full

@@ -1,18 +1,32 @@
-// Runs a program that stands beside the test program and collects its exit
-// status, standard output and standard error (through files, read after the
-// child ended). The child inherits the environment, VELKAN_INSTALL among it.
+// The one way the tests start programs: a program beside the test program
+// (or at a path), with environment variables of its own and a working
+// directory, its exit status, standard output and standard error collected
+// through files read after it ended. The child inherits the rest of the
+// environment, VELKAN_INSTALL among it. A program that cannot be started
+// fails the calling test with the caller's line.
 #ifndef TESTS_CHILD_PROCESS_H
 #define TESTS_CHILD_PROCESS_H
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kxtest {
 
 struct ProgramRun {
   DWORD code = 0xFFFFFFFF;  // also when the program could not be started
   std::string out, err;
+};
+
+struct RunOptions {
+  std::vector<std::string> env;  // "NAME=VALUE", for the child only
+  std::string dir;               // its working directory; "" = this one's
+  DWORD timeoutMs = 120000;      // then it is ended and fails with 0xFFFFFFFD
 };
 
 inline std::string BesideMe(const std::string &file) {
@@ -35,37 +49,78 @@ inline std::string SlurpAndDelete(const std::string &path) {
   return bytes;
 }
 
-// args is the rest of the command line, quoted by the caller where needed.
-inline ProgramRun RunProgram(const std::string &exe, const std::string &args, DWORD timeoutMs = 120000) {
-  ProgramRun r;
-  char tmp[MAX_PATH];
-  GetTempPathA(sizeof tmp, tmp);
-  static int serial = 0;
-  const std::string base = std::string(tmp) + "kxchild-" + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(++serial);
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE out = CreateFileA((base + ".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-  HANDLE err = CreateFileA((base + ".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-  std::string cmd = "\"" + BesideMe(exe) + "\" " + args;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out;
-  si.hStdError = err;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi = {};
-  BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(out);
-  CloseHandle(err);
-  if (started) {
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 0xFFFFFFFD);
-    GetExitCodeProcess(pi.hProcess, &r.code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+// One child, started now and finished later: several can run at once.
+class Child {
+ public:
+  // exe: a file name beside the test program, or a path. args: the rest of
+  // the command line, quoted by the caller where needed.
+  bool Start(const std::string &exe, const std::string &args, const RunOptions &options = RunOptions(),
+             int line = __builtin_LINE()) {
+    options_ = options;
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    static int serial = 0;
+    base_ = std::string(tmp) + "kxchild-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE out = CreateFileA((base_ + ".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA((base_ + ".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    std::string path = exe.find_first_of("\\:") == std::string::npos ? BesideMe(exe) : exe;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    for (const std::string &e : options.env) {
+      std::string name = e.substr(0, e.find('='));
+      char old[4096];
+      DWORD n = GetEnvironmentVariableA(name.c_str(), old, sizeof old);
+      saved.emplace_back(name, n > 0 && n < sizeof old ? std::optional<std::string>(old) : std::nullopt);
+      SetEnvironmentVariableA(name.c_str(), e.substr(name.size() + 1).c_str());
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    // Under load Wine now and then fails a process start outright: a few
+    // tries before the test hears of it.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+      if (attempt > 0) Sleep(200);
+      std::string cmd = "\"" + path + "\" " + args;   // CreateProcessA may write into it
+      started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr,
+                               options.dir.empty() ? nullptr : options.dir.c_str(), &si, &pi_);
+    }
+    for (const auto &s : saved) SetEnvironmentVariableA(s.first.c_str(), s.second ? s.second->c_str() : nullptr);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) ADD_FAILURE() << "line " << line << ": cannot start " << path << " " << args;
+    return started != FALSE;
   }
-  r.out = SlurpAndDelete(base + ".out");
-  r.err = SlurpAndDelete(base + ".err");
-  return r;
+
+  ProgramRun Finish() {
+    ProgramRun r;
+    if (pi_.hProcess) {
+      if (WaitForSingleObject(pi_.hProcess, options_.timeoutMs) != WAIT_OBJECT_0)
+        TerminateProcess(pi_.hProcess, 0xFFFFFFFD);
+      GetExitCodeProcess(pi_.hProcess, &r.code);
+      CloseHandle(pi_.hThread);
+      CloseHandle(pi_.hProcess);
+      pi_ = PROCESS_INFORMATION();
+    }
+    r.out = SlurpAndDelete(base_ + ".out");
+    r.err = SlurpAndDelete(base_ + ".err");
+    return r;
+  }
+
+ private:
+  RunOptions options_;
+  std::string base_;
+  PROCESS_INFORMATION pi_ = {};
+};
+
+inline ProgramRun RunProgram(const std::string &exe, const std::string &args, const RunOptions &options = RunOptions(),
+                             int line = __builtin_LINE()) {
+  Child child;
+  child.Start(exe, args, options, line);
+  return child.Finish();
 }
 
 // A command-line argument in double quotes (no quote or trailing backslash

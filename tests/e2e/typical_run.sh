@@ -38,6 +38,12 @@ drive select "$title" 1018 "Velkan Mail Client (4.2)" "Velkan Calendar (4.2)"
 drive click "$title" 1030
 
 drive view "$title" "Client assignments"
+# Enter in the filter box stays in the page (OK would commit and close);
+# Escape there clears the filter.
+drive settext "$title" 1050 "ENG"
+drive key "$title" 1050 13
+drive key "$title" 1050 27
+[ -z "$(drive text "$title" 1050 | tr -d '\r')" ] || { echo "Escape left the filter's text"; exit 1; }
 drive select "$title" 1018 "ENG-WS1" "KIOSK" "LAB-OLD"
 drive click "$title" 1030
 # The configuration keeps the assigned clients in the order the box shows.

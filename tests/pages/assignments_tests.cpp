@@ -95,10 +95,8 @@ TEST_F(PagesTest, ViewingAndStoringAConfigurationKeepsTheOrderOfItsLists)
     SelectConfiguration(config, "Alpha");
     EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C3", "C1"}));
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
-    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord();
+    Collect();
+    ConfigurationCopy *alpha = CopyNamed("Alpha");
     EXPECT_EQ(ClientNames(alpha->clients), (Names{"C2", "C3", "C1"}));
     Names products;
     for (POSITION pos = alpha->products.GetHeadPosition(); pos != NULL;)
@@ -137,11 +135,11 @@ TEST_F(PagesTest, OkWritesEveryListedClientListAndSkipsRemovedConfigurations)
     ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
     beta->clients.RemoveAll();   // would show if it were written
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
+    ChangeSet changes = Collect();
     // GONE keeps its place; the client added goes after the others.
-    EXPECT_EQ(ClientNames(CopyNamed("Alpha")->record.GetRecord()->clients), (Names{"C1", "GONE", "C3"}));
+    EXPECT_EQ(ClientNames(CopyNamed("Alpha")->clients), (Names{"C1", "GONE", "C3"}));
+    EXPECT_EQ(changes.write, std::vector<ConfigurationCopy *>{CopyNamed("Alpha")});
+    ASSERT_EQ(StoreAll(), 1);
     EXPECT_EQ(ClientNames(beta->record.GetRecord()->clients), (Names{"C2"}));
 }
 

@@ -11,6 +11,7 @@
 #include "clientassignments.h"
 #include "clientconfig.h"
 #include "clientconflicts.h"
+#include "installerreport.h"
 #include "layout_helpers.h"
 #include "pagehost.h"
 #include "resource.h"
@@ -79,9 +80,15 @@ protected:
     void NewConfiguration(const char *name, bool cancel = false);
 
     ConfigurationCopy *CopyNamed(const char *name);
+    // What the main dialog's OK does: the pages' change set, stored; 1 when
+    // the store took it.
+    int StoreAll();
+    // Only the pages' change set (the current copies stored into theirs).
+    ChangeSet Collect();
 
     ui::LanguageLibrary language;
     ui::MessageBoxRecorder boxes;
+    MessageBoxReporter reporter;
     layout::Installation install;
     CPtrList copies;
     TestHost host;
