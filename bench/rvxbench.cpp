@@ -151,32 +151,35 @@ int Fill(int n)
     return 0;
 }
 
-int SetSel(int n, int m)
+// Times act on a box of n items; prints "ms T items N <what> M". act gets
+// the box and the step between the m items it works on.
+template <class Act> int OnFilledBox(int n, int m, const char *what, Act act)
 {
     HWND frame, box = MakeBox(&frame);
     FillBox(box, n);
     Pump();
     double start = Now();
-    for (int i = 0; i < m; i++)
-        SendMessageA(box, LB_SETSEL, TRUE, (LPARAM)(i * (n / (m ? m : 1))));
-    std::printf("ms %.1f items %d selected %d\n", Now() - start, n, m);
+    act(box, n / (m ? m : 1));
+    std::printf("ms %.1f items %d %s %d\n", Now() - start, n, what, m);
     DestroyWindow(frame);
     return 0;
 }
 
+int SetSel(int n, int m)
+{
+    return OnFilledBox(n, m, "selected", [m](HWND box, int step) {
+        for (int i = 0; i < m; i++)
+            SendMessageA(box, LB_SETSEL, TRUE, (LPARAM)(i * step));
+    });
+}
+
 int Delete(int n, int m)
 {
-    HWND frame, box = MakeBox(&frame);
-    FillBox(box, n);
-    Pump();
-    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-    double start = Now();
-    int step = n / (m ? m : 1);
-    for (int i = m - 1; i >= 0; i--)
-        SendMessageA(box, LB_DELETESTRING, (WPARAM)(i * step), 0);
-    std::printf("ms %.1f items %d deleted %d\n", Now() - start, n, m);
-    DestroyWindow(frame);
-    return 0;
+    return OnFilledBox(n, m, "deleted", [m](HWND box, int step) {
+        SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+        for (int i = m - 1; i >= 0; i--)
+            SendMessageA(box, LB_DELETESTRING, (WPARAM)(i * step), 0);
+    });
 }
 
 // Reads a whole file, as the libraries do: open, read all, close.

@@ -22,16 +22,21 @@ extern const char kPlatform[];
 // The most names one list may carry: the libraries count them in 16 bits.
 enum { kMaxNames = 65535 };
 
+// What the libraries hand out has one owner: it is never copied.
+class HandedOut
+{
+protected:
+    HandedOut() {}
+    HandedOut(const HandedOut &) = delete;
+    HandedOut &operator=(const HandedOut &) = delete;
+};
+
 // A text the libraries hand out. Out() gives the call its out-parameter and
 // releases what the object held before; the text goes with the object.
-class Text
+class Text : HandedOut
 {
 public:
-    Text() {}
     ~Text() { Reset(); }
-    Text(const Text &) = delete;
-    Text &operator=(const Text &) = delete;
-
     char **Out() { Reset(); return &text_; }
     void Reset();
     bool Null() const { return text_ == nullptr; }
@@ -44,14 +49,10 @@ private:
 
 // A name list the libraries hand out: each entry and the array are released
 // once, with the object or at the next Out().
-class NameList
+class NameList : HandedOut
 {
 public:
-    NameList() {}
     ~NameList() { Reset(); }
-    NameList(const NameList &) = delete;
-    NameList &operator=(const NameList &) = delete;
-
     // Both out-parameters of one call: the array, then its count.
     char ***Out() { Reset(); return &names_; }
     KXCOUNT *Count() { return &count_; }

@@ -33,7 +33,11 @@ int LoadAll();
 // records appended before it stay, the flag stays clear).
 int LoadConfigurations();
 // list := one new reference per configuration record, in order. Returns list.
-ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list);
+inline ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
+{
+    list.Load(LoadConfigurations, DataCache::Get().configurations);
+    return list;
+}
 
 // What OK hands down: the working copies to write (every live one, in the
 // order the pages list them), the stored ones to remove, and the

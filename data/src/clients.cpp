@@ -5,10 +5,8 @@
 int LoadClients()
 {
     DataCache &cache = DataCache::Get();
-    if (cache.clientsLoaded)
-        return 1;
-    if (cache.clientsFailed)
-        return 0;   // failed and reported within this operation already
+    if (int known = cache.Known(cache.clientsLoaded, cache.clientsFailed); known >= 0)
+        return known;
 
     kxc::Context context;
     context.Open();
@@ -40,13 +38,6 @@ int LoadClients()
     }
     cache.clientsLoaded = 1;
     return 1;
-}
-
-ClientRefList &GetClientRefs(ClientRefList &out)
-{
-    LoadClients();
-    out.AssignFromRecords(DataCache::Get().clients);
-    return out;
 }
 
 int ConflictResolution::ReadFromInstaller()

@@ -137,13 +137,6 @@ int LoadConfigurations()
     return 1;
 }
 
-ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
-{
-    LoadConfigurations();
-    list.AssignFromRecords(DataCache::Get().configurations);
-    return list;
-}
-
 ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
                                            const ConflictResolution &resolution, int key)
 {

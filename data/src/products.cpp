@@ -22,10 +22,8 @@ int QueryProductText(ProductQuery query, const char *home, const char *product, 
 int LoadInstalledProducts()
 {
     DataCache &cache = DataCache::Get();
-    if (cache.productsLoaded)
-        return 1;
-    if (cache.productsFailed)
-        return 0;   // failed and reported within this operation already
+    if (int known = cache.Known(cache.productsLoaded, cache.productsFailed); known >= 0)
+        return known;
 
     kxc::NameList homes;
     kxc::Failure failure;
@@ -57,11 +55,4 @@ int LoadInstalledProducts()
     }
     cache.productsLoaded = 1;
     return 1;
-}
-
-ProductRefList &GetProductRefs(ProductRefList &out)
-{
-    LoadInstalledProducts();
-    out.AssignFromRecords(DataCache::Get().installedProducts);
-    return out;
 }

@@ -2,13 +2,7 @@
 # The shipped installer libraries (build/bin) hold no test switch: their
 # files do not contain the switches' names, and with every switch set a
 # commit through them still takes the lock and succeeds.
-set -eEuo pipefail
-trap 'echo "line $LINENO" >&2' ERR
-BUILD_DIR="$1"; SRC="$2"
-. "$SRC/tools/wine-env.sh"
-bin="$BUILD_DIR/bin"
-work=$(mktemp -d /tmp/e2e3.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/e2e.sh"
 failed=0
 for f in KXIMPL32.dll PKRG.dll KXBKND32.dll; do
   if grep -qaE 'KX_FAULT|KX_UNSAFE' "$bin/$f"; then echo "FAILED: $f names a test switch"; failed=1; fi

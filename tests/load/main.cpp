@@ -34,11 +34,6 @@ int Usage() {
   return 2;
 }
 
-int Error(const std::string &text) {
-  std::fprintf(stderr, "rvxload: %s\n", text.c_str());
-  return 1;
-}
-
 // The counter's value; false when the configuration cannot be read (why).
 bool CounterValue(kxc::Context &ctx, const std::string &name, int *value, kxc::Failure *why) {
   kxc::NameList products;
@@ -93,7 +88,7 @@ int RunAgain(const std::string &args) {
   PROCESS_INFORMATION pi = {};
   std::fflush(stdout);
   if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-    return Error("cannot start " + cmd);
+    return rvx::Fail("cannot start " + cmd);
   WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);
@@ -114,7 +109,7 @@ int Hammer(const std::string &dir, int argc, char **argv) {
     else return Usage();
   }
   if (argc % 2 || commits < 0 || commits > 10000000) return Usage();
-  if (!SetEnvironmentVariableA("VELKAN_INSTALL", dir.c_str())) return Error("cannot set VELKAN_INSTALL");
+  if (!SetEnvironmentVariableA("VELKAN_INSTALL", dir.c_str())) return rvx::Fail("cannot set VELKAN_INSTALL");
   std::string last;
   unsigned seed = GetCurrentProcessId();
   while (done < commits) {
@@ -146,7 +141,7 @@ int Hammer(const std::string &dir, int argc, char **argv) {
   std::printf("hammer: commits %ld refused %ld busy %ld failed %ld value %d\n", done, refused, busy, failed, value);
   if (failed) std::printf("hammer: last failure: %s\n", last.c_str());
   std::fflush(stdout);
-  if (done < commits) return Error("gave up after " + std::to_string(failed) + " failures; the last: " + last);
+  if (done < commits) return rvx::Fail("gave up after " + std::to_string(failed) + " failures; the last: " + last);
   return 0;
 }
 

@@ -197,6 +197,11 @@ std::string NamedConflicts(const std::string &text) {
 
 }  // namespace
 
+int Fail(const std::string &text) {
+  std::fprintf(stderr, "rvxload: %s\n", text.c_str());
+  return 1;
+}
+
 int Session(const std::string &dir, int argc, char **argv) {
   unsigned seed = 1;
   long waitMs = 200;
@@ -309,10 +314,7 @@ int Sessions(const std::string &dir, int argc, char **argv) {
   if (workers < 1 || workers > 32 || sessions < 0 || sessions > 100000 || waitMs < 0) return 2;
   kx::ConfigData before, after;
   std::string err;
-  if (!CoreStore().LoadConfig(dir, &before, &err)) {
-    std::fprintf(stderr, "rvxload: %s\n", err.c_str());
-    return 1;
-  }
+  if (!CoreStore().LoadConfig(dir, &before, &err)) return Fail(err);
   std::string work = dir + ".sessions";
   CreateDirectoryA(work.c_str(), nullptr);
   if (noMerge) SetEnvironmentVariableA("KX_UNSAFE_NOMERGE", "1");
@@ -338,10 +340,7 @@ int Sessions(const std::string &dir, int argc, char **argv) {
       STARTUPINFOA si = {};
       si.cb = sizeof si;
       if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &r.pi)) {
-        if (++startFailures > 20) {
-          std::fprintf(stderr, "rvxload: cannot start sessions\n");
-          return 1;
-        }
+        if (++startFailures > 20) return Fail("cannot start sessions");
         Sleep(50);
         continue;
       }
@@ -352,10 +351,7 @@ int Sessions(const std::string &dir, int argc, char **argv) {
     std::vector<HANDLE> wait;
     for (const auto &r : running) wait.push_back(r.pi.hProcess);
     DWORD which = WaitForMultipleObjects(static_cast<DWORD>(wait.size()), wait.data(), FALSE, 600000);
-    if (which >= WAIT_OBJECT_0 + wait.size()) {
-      std::fprintf(stderr, "rvxload: a session does not end\n");
-      return 1;
-    }
+    if (which >= WAIT_OBJECT_0 + wait.size()) return Fail("a session does not end");
     Running done = running[which - WAIT_OBJECT_0];
     running.erase(running.begin() + (which - WAIT_OBJECT_0));
     DWORD code = 1;
@@ -368,13 +364,10 @@ int Sessions(const std::string &dir, int argc, char **argv) {
   std::vector<SessionRecord> records;
   for (const auto &journal : finished) {
     SessionRecord r;
-    if (!ReadRecord(journal, &r, &err)) std::fprintf(stderr, "rvxload: %s\n", err.c_str());
+    if (!ReadRecord(journal, &r, &err)) Fail(err);
     records.push_back(r);
   }
-  if (!CoreStore().LoadConfig(dir, &after, &err)) {
-    std::fprintf(stderr, "rvxload: %s\n", err.c_str());
-    return 1;
-  }
+  if (!CoreStore().LoadConfig(dir, &after, &err)) return Fail(err);
   Verdict v = Detect(before, after, records);
   std::printf("sessions: %ld commits %ld merged %ld refused %ld failed %ld lost %ld false-conflicts %ld missed %ld "
               "restarted %ld\n",

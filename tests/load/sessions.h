@@ -28,6 +28,9 @@
 
 namespace rvx {
 
+// Says "rvxload: <text>" on standard error; returns 1.
+int Fail(const std::string &text);
+
 int Session(const std::string &dir, int argc, char **argv);
 int Sessions(const std::string &dir, int argc, char **argv);
 

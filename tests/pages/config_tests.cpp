@@ -23,16 +23,6 @@ std::string ShownOs(CClientConfig &page)
     return ui::ComboText(box, (int)SendMessageA(box, CB_GETCURSEL, 0, 0));
 }
 
-std::vector<std::string> ProductNames(const ProductRefList &list)
-{
-    std::vector<std::string> names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        ProductRef *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
-
 }
 
 TEST_F(PagesTest, NewNamesAreRefusedForACommaAReservedNameOrADuplicate)
@@ -187,7 +177,7 @@ TEST_F(PagesTest, ViewingAConfigurationKeepsItsSystemAndTheProductsThePageCannot
     Collect();
     ConfigurationCopy *alpha = CopyNamed("Alpha");
     EXPECT_EQ(alpha->osCode, OS_NT);
-    EXPECT_EQ(ProductNames(alpha->products), (Names{"PMail", "PHidden"}));
+    EXPECT_EQ(NamesOf(alpha->products), (Names{"PMail", "PHidden"}));
     EXPECT_EQ(CopyNamed("Beta")->osCode, OS_WIN32);
 }
 
@@ -228,7 +218,7 @@ TEST_F(PagesTest, OkHandsDownTheLiveConfigurationsAndOnlyTheStoreMakesRecords)
     ConfigurationCopy *lab = CopyNamed("Lab");
     ASSERT_TRUE(lab->record.IsBound());
     EXPECT_EQ(lab->record.GetOsCode(), OS_WIN32);
-    EXPECT_EQ(ProductNames(lab->record.GetRecord()->products), (Names{"PForms", "PMail"}));
+    EXPECT_EQ(NamesOf(lab->record.GetRecord()->products), (Names{"PForms", "PMail"}));
     // Another OK finds Lab's record and makes none again.
     ASSERT_EQ(StoreAll(), 1);
     EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);

@@ -20,16 +20,6 @@ std::string FilterText(CWnd &page)
     return text;
 }
 
-template <class List> Names NamesOf(const List &list)
-{
-    Names names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
-
 }
 
 struct Narrowing

@@ -19,17 +19,6 @@ struct PlacesCase {
 
 class StoredAsShown : public PagesTest, public ::testing::WithParamInterface<PlacesCase> {};
 
-template <class List>
-Names NamesOf(const List &list)
-{
-    Names names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
-
 }  // namespace
 
 TEST_P(StoredAsShown, AndWhatThePageCannotShowKeepsItsPlace)

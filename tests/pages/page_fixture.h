@@ -101,5 +101,17 @@ protected:
 // (unsorted boxes receive moved items in reverse).
 std::vector<std::string> Sorted(std::vector<std::string> texts);
 
+// The names a configuration's list holds, in order; an entry no longer in
+// the catalogue by the name it was loaded with.
+template <class List> std::vector<std::string> NamesOf(const List &list)
+{
+    std::vector<std::string> names;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        auto *ref = list.GetNext(pos);
+        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
+    }
+    return names;
+}
+
 // A product item's text as the list boxes show it.
 std::string ProductText(const char *label, const char *version);
