@@ -11,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace kxtest {
@@ -24,6 +22,7 @@ struct ProgramRun {
 };
 
 struct RunOptions {
+  RunOptions(std::vector<std::string> env_ = {}, std::string dir_ = "") : env(env_), dir(dir_) {}
   std::vector<std::string> env;  // "NAME=VALUE", for the child only
   std::string dir;               // its working directory; "" = this one's
   DWORD timeoutMs = 120000;      // then it is ended and fails with 0xFFFFFFFD
@@ -65,14 +64,9 @@ class Child {
     HANDLE out = CreateFileA((base_ + ".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     HANDLE err = CreateFileA((base_ + ".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     std::string path = exe.find_first_of("\\:") == std::string::npos ? BesideMe(exe) : exe;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-    for (const std::string &e : options.env) {
-      std::string name = e.substr(0, e.find('='));
-      char old[4096];
-      DWORD n = GetEnvironmentVariableA(name.c_str(), old, sizeof old);
-      saved.emplace_back(name, n > 0 && n < sizeof old ? std::optional<std::string>(old) : std::nullopt);
-      SetEnvironmentVariableA(name.c_str(), e.substr(name.size() + 1).c_str());
-    }
+    // Inherited, then unset again: the tests set none of them themselves.
+    for (const std::string &e : options.env)
+      SetEnvironmentVariableA(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str());
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -88,7 +82,7 @@ class Child {
       started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr,
                                options.dir.empty() ? nullptr : options.dir.c_str(), &si, &pi_);
     }
-    for (const auto &s : saved) SetEnvironmentVariableA(s.first.c_str(), s.second ? s.second->c_str() : nullptr);
+    for (const std::string &e : options.env) SetEnvironmentVariableA(e.substr(0, e.find('=')).c_str(), nullptr);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) ADD_FAILURE() << "line " << line << ": cannot start " << path << " " << args;

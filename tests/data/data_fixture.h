@@ -60,7 +60,7 @@ protected:
     }
 
     layout::Installation inst;
-    ReportRecorder reports;
+    ReportRecorder boxes;   // what the program would show in its message boxes
 };
 
 // What the store holds for one configuration, read straight through the

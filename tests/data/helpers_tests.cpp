@@ -19,11 +19,11 @@ TEST_F(ErrorReport, TheMessageCarriesTheLibrarysTextOrSaysThereWasNone)
     silent.doing = "retrieving Velkan Homes";
     EXPECT_EQ(0, ReportInstallerError(failure));
     EXPECT_EQ(0, ReportInstallerError(silent));
-    ASSERT_EQ(2u, reports.calls.size());
+    ASSERT_EQ(2u, boxes.calls.size());
     EXPECT_EQ("An error occurred in the Installer API:making the temporary files:\n\n" + failure.reason,
-              reports.calls[0].text);
+              boxes.calls[0].text);
     EXPECT_EQ("An error occurred in the Installer API:retrieving Velkan Homes:\n\nNO MESSAGE PROVIDED",
-              reports.calls[1].text);
+              boxes.calls[1].text);
 }
 
 typedef DataTest OsNames;
@@ -175,7 +175,7 @@ TEST_F(Resolution, InstallationDefaultRoundTripsAndAFailedReadIsAllZero)
     EXPECT_EQ(1, back.administrator);
     EXPECT_EQ(1, back.location);   // 5 went out as "local"
     EXPECT_EQ(0, back.mandatory);
-    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 
     // A corrupt store: one message, and the record reads user/shared/optional.
     ASSERT_TRUE(layout::WriteWholeFile(inst.StoreFile("config.kxs"), "this is no store"));
@@ -184,12 +184,12 @@ TEST_F(Resolution, InstallationDefaultRoundTripsAndAFailedReadIsAllZero)
     EXPECT_EQ(0, failed.administrator);
     EXPECT_EQ(0, failed.location);
     EXPECT_EQ(0, failed.mandatory);
-    ASSERT_EQ(1u, reports.calls.size());
-    EXPECT_EQ(0u, reports.calls[0].text.find("An error occurred in the Installer API:getting conflict resolution:\n\n"));
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:getting conflict resolution:\n\n"));
 
     EXPECT_EQ(0, changes.defaults.WriteToInstaller());
-    ASSERT_EQ(2u, reports.calls.size());
-    EXPECT_EQ(0u, reports.calls[1].text.find("An error occurred in the Installer API:setting conflict resolution:\n\n"));
+    ASSERT_EQ(2u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[1].text.find("An error occurred in the Installer API:setting conflict resolution:\n\n"));
 }
 
 typedef DataTest RefLists;

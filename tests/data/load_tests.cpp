@@ -22,10 +22,10 @@ TEST_F(Products, KeysAreListPositionsAndAFailedQueryCostsOneProduct)
         "product P1 | version=1.1 | size=11\n"
         "product P2 | label=Two | version=1.2 | size=12\n");
     ASSERT_EQ(1, LoadInstalledProducts());
-    ASSERT_EQ(1u, reports.calls.size());
-    EXPECT_EQ(0u, reports.calls[0].text.find(
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find(
                       "An error occurred in the Installer API:retrieving the label for an installed product:\n\n"));
-    EXPECT_NE(std::string::npos, reports.calls[0].text.find("P1"));   // the library's own text follows
+    EXPECT_NE(std::string::npos, boxes.calls[0].text.find("P1"));   // the library's own text follows
 
     ProductRefList refs;
     GetProductRefs(refs);
@@ -40,7 +40,7 @@ TEST_F(Products, KeysAreListPositionsAndAFailedQueryCostsOneProduct)
     EXPECT_FALSE(one.IsBound());
     EXPECT_EQ(1, one.GetKey());
     EXPECT_EQ(1, DataCache::Get().productsLoaded);
-    EXPECT_EQ(1u, reports.calls.size());   // loaded once: no second message
+    EXPECT_EQ(1u, boxes.calls.size());   // loaded once: no second message
 }
 
 TEST_F(Products, VersionAndSizeFailuresAreReportedByName)
@@ -50,9 +50,9 @@ TEST_F(Products, VersionAndSizeFailuresAreReportedByName)
         "product P1 | label=One | version=1.1\n"
         "product P2 | label=Two | version=1.2 | size=12\n");
     ASSERT_EQ(1, LoadInstalledProducts());
-    ASSERT_EQ(2u, reports.calls.size());
-    EXPECT_EQ(0u, reports.calls[0].text.find("An error occurred in the Installer API:retrieving the version for an installed product:"));
-    EXPECT_EQ(0u, reports.calls[1].text.find("An error occurred in the Installer API:retrieving the size for an installed product:"));
+    ASSERT_EQ(2u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:retrieving the version for an installed product:"));
+    EXPECT_EQ(0u, boxes.calls[1].text.find("An error occurred in the Installer API:retrieving the size for an installed product:"));
     ProductRefList refs;
     EXPECT_EQ((std::vector<int>{ 2 }), KeysOf(GetProductRefs(refs)));
 }
@@ -68,7 +68,7 @@ TEST_F(Products, OnlyTheFirstHomeCounts)
     ASSERT_EQ(1, refs.GetCount());
     EXPECT_EQ("First", std::string(refs.GetHead()->GetName()));
     EXPECT_FALSE(ProductRef("Second").IsBound());
-    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(Products, NoHomeIsAnEmptyCatalogueWithoutMessage)
@@ -77,7 +77,7 @@ TEST_F(Products, NoHomeIsAnEmptyCatalogueWithoutMessage)
     EXPECT_EQ(1, LoadInstalledProducts());
     EXPECT_EQ(1, DataCache::Get().productsLoaded);
     EXPECT_EQ(0, DataCache::Get().installedProducts.GetCount());
-    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(Products, NameLookupIsExactAndKeyLookupKeepsTheKey)
@@ -106,10 +106,10 @@ TEST_F(Products, AFailedHomeListIsReportedAgainAtTheNextDemand)
     EXPECT_EQ(0, DataCache::Get().productsLoaded);
     ProductRef ref("P0");   // loads on demand: tries, and reports, again
     EXPECT_FALSE(ref.IsBound());
-    ASSERT_EQ(2u, reports.calls.size());
+    ASSERT_EQ(2u, boxes.calls.size());
     EXPECT_EQ("An error occurred in the Installer API:retrieving Velkan Homes:\n\nNO MESSAGE PROVIDED",
-              reports.calls[0].text);
-    EXPECT_EQ(reports.calls[0].text, reports.calls[1].text);
+              boxes.calls[0].text);
+    EXPECT_EQ(boxes.calls[0].text, boxes.calls[1].text);
 }
 
 typedef DataTest Clients;
@@ -135,7 +135,7 @@ TEST_F(Clients, RecordsCarryOsCodeAndVersionInListOrder)
     ASSERT_NE(nullptr, bare);
     EXPECT_EQ(0, bare->osCode);
     EXPECT_EQ("", std::string(bare->osVersion));
-    EXPECT_TRUE(reports.calls.empty());   // those results are not examined
+    EXPECT_TRUE(boxes.calls.empty());   // those results are not examined
     EXPECT_FALSE(ClientRef("a-pc").IsBound());
     EXPECT_EQ(-1, ClientRef("a-pc").GetKey());
 }
@@ -146,7 +146,7 @@ TEST_F(Clients, EmptyListIsLoadedWithoutMessage)
     EXPECT_EQ(1, LoadClients());
     EXPECT_EQ(1, DataCache::Get().clientsLoaded);
     EXPECT_EQ(0, DataCache::Get().clients.GetCount());
-    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(Clients, AFailedListingIsReportedAgainAtEachLaterDemand)
@@ -162,14 +162,14 @@ TEST_F(Clients, AFailedListingIsReportedAgainAtEachLaterDemand)
     EXPECT_EQ(0, GetClientRefs(refs).GetCount());
     ClientRef byName("C1");
     EXPECT_FALSE(byName.IsBound());
-    ASSERT_EQ(3u, reports.calls.size());
-    for (const auto &call : reports.calls)
+    ASSERT_EQ(3u, boxes.calls.size());
+    for (const auto &call : boxes.calls)
         EXPECT_EQ(0u, call.text.find("An error occurred in the Installer API:getting all clients:\n\n"));
     EXPECT_EQ(0, DataCache::Get().clientsLoaded);
 
     SetEnvironmentVariableA("KX_FAULT", NULL);
     EXPECT_EQ(1, LoadClients());
-    EXPECT_EQ(3u, reports.calls.size());
+    EXPECT_EQ(3u, boxes.calls.size());
 }
 
 TEST_F(Clients, AListThatCannotBeHandedOutIsReportedOncePerLoad)
@@ -178,13 +178,13 @@ TEST_F(Clients, AListThatCannotBeHandedOutIsReportedOncePerLoad)
     // both configurations asks for the list while the load runs.
     ASSERT_TRUE(inst.Generate("--clients 65536 --configs 2 --per-config 10 --products 5")) << inst.Error();
     EXPECT_EQ(0, LoadAll());
-    ASSERT_EQ(1u, reports.calls.size());
-    EXPECT_EQ(0u, reports.calls[0].text.find("An error occurred in the Installer API:getting all clients:\n\n"));
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:getting all clients:\n\n"));
     EXPECT_EQ(1, DataCache::Get().configurationsLoaded);
     EXPECT_EQ(2, DataCache::Get().configurations.GetCount());
     // A later, separate need tries, and reports, again.
     EXPECT_EQ(0, LoadClients());
-    EXPECT_EQ(2u, reports.calls.size());
+    EXPECT_EQ(2u, boxes.calls.size());
 }
 
 typedef DataTest Configurations;
@@ -201,7 +201,7 @@ TEST_F(Configurations, KeysOrderAndReferencesFromTheStore)
         "uses P2\nuses Gone Product\nuses P0\nuses p1\n"
         "assign C2\nassign Gone Client\nassign C1\n");
     ASSERT_EQ(1, LoadAll());
-    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_TRUE(boxes.calls.empty());
     ConfigurationRefList refs;
     GetConfigurationRefs(refs);
     ASSERT_EQ((std::vector<int>{ 0, 1, 2 }), KeysOf(refs));
@@ -246,7 +246,7 @@ TEST_F(Configurations, LoadedOnceAndRefsRebuiltFromTheCache)
     refs.AppendCopy(ConfigurationRef());
     GetConfigurationRefs(refs);
     EXPECT_EQ((std::vector<int>{ 0, 7 }), KeysOf(refs));
-    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(Configurations, EmptyStoreIsLoaded)
@@ -263,8 +263,8 @@ TEST_F(Configurations, CorruptStoreGivesTheExactMessageAndLoadAllFails)
         "config A | admin=user | location=shared | mandatory=optional | os=DOS | value=0\n");
     ASSERT_TRUE(layout::WriteWholeFile(inst.StoreFile("config.kxs"), "not a store at all"));
     EXPECT_EQ(0, LoadAll());
-    ASSERT_EQ(1u, reports.calls.size());
-    const std::string &text = reports.calls[0].text;
+    ASSERT_EQ(1u, boxes.calls.size());
+    const std::string &text = boxes.calls[0].text;
     const std::string head = "An error occurred in the Installer API:getting all configurations:\n\n";
     ASSERT_EQ(0u, text.find(head)) << text;
     std::string detail = text.substr(head.size());
@@ -288,8 +288,8 @@ TEST_F(Configurations, FailedClientListOfOneConfigurationStopsTheLoad)
         "config B | admin=user | location=shared | mandatory=optional | os=DOS | value=0\n");
     SetEnvironmentVariableA("KX_FAULT", "getConfigurationClients@2");
     EXPECT_EQ(0, LoadConfigurations());
-    ASSERT_EQ(1u, reports.calls.size());
-    EXPECT_EQ(0u, reports.calls[0].text.find("An error occurred in the Installer API:getting clients for a configuration:\n\n"));
+    ASSERT_EQ(1u, boxes.calls.size());
+    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:getting clients for a configuration:\n\n"));
     // The first record stays; the failed one never entered the cache.
     ASSERT_EQ(1, DataCache::Get().configurations.GetCount());
     EXPECT_EQ(0, DataCache::Get().configurationsLoaded);

@@ -11,7 +11,7 @@
 // "FALSE". set-resolution commits one change the way the libraries do (the
 // tests use it as a second writer, and with KX_FAULT as a writer that dies
 // in the middle of its commit). The load harness is a test program of its
-// own (tests/load), which the packages do not carry.
+// own (tools/rvxload), built beside the tests and not shipped.
 #include <windows.h>
 
 #include <fcntl.h>
