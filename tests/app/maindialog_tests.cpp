@@ -770,14 +770,13 @@ TEST_P(FailedOkRestoresTest, RecordsListAndDefaultsAreAsBeforeOk)
         ui::Notify(Page(config), IDC_CONFIGURATION, CBN_SELENDOK);
         ui::Click(Page(config), IDC_REMOVE_CONFIGURATION);
         auto lists = [&]() {
-            std::vector<std::string> all;
+            std::vector<std::vector<std::string>> all;
             for (CClientPage *page : {(CClientPage *)&config, (CClientPage *)&d.GetAssignmentsPage()})
                 for (int id : {IDC_LEFT_LIST, IDC_RIGHT_LIST})
-                    for (const std::string &item : ui::ListTexts(GetDlgItem(page->m_hWnd, id)))
-                        all.push_back(item);
+                    all.push_back(ui::ListTexts(GetDlgItem(page->m_hWnd, id)));
             return all;
         };
-        const std::vector<std::string> shown = lists();
+        const auto shown = lists();
 
         SetEnvironmentVariableA("KX_FAULT", GetParam());
         ui::Click(d.m_hWnd, IDOK);

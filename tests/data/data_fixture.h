@@ -19,17 +19,11 @@
 class ReportRecorder : public InstallerReporter
 {
 public:
-    struct Call
-    {
-        std::string text;
-    };
+    struct Call { std::string text; };
     ReportRecorder() : previous(SetInstallerReporter(this)) {}
     ~ReportRecorder() override { SetInstallerReporter(previous); }
     void Show(const CString &message) override { calls.push_back({(LPCSTR)message}); }
-
     std::vector<Call> calls;
-
-private:
     InstallerReporter *previous;
 };
 

@@ -190,11 +190,7 @@ const HidingCase kReset = {"reset", "", {"C3", "C4", "C5", "C6"}, {"C1", "C2"}, 
 const HidingCase kSwitch = {"switch", "", {"C1", "C3", "C4", "C5", "C6"}, {"C2"}, {kMail, kCalendar, kForms}, {}};
 const HidingCase kSystem = {"system", "", {"C3", "C4", "C5", "C6", "C1"}, {"C2"}, {kMail, kCalendar, kForms}, {}};
 
-HidingCase Filtered(HidingCase c)
-{
-    c.filter = "a";
-    return c;
-}
+HidingCase Filtered(HidingCase c) { c.filter = "a"; return c; }
 
 INSTANTIATE_TEST_SUITE_P(Actions, FilterHidesOnly,
                          ::testing::Values(kReset, Filtered(kReset), kSwitch, Filtered(kSwitch), kSystem,

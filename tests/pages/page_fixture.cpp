@@ -80,11 +80,11 @@ ChangeSet PagesTest::Collect()
 int PagesTest::StoreAll()
 {
     ChangeSet changes = Collect();
-    if (!StoreChanges(changes))
-        return 0;
+    int stored = StoreChanges(changes);
     for (CClientPage *page : std::vector<CClientPage *>{&config, &assignments, &conflicts})
-        page->ChangesStored(changes);
-    return 1;
+        if (stored)
+            page->ChangesStored(changes);
+    return stored;
 }
 
 void PagesTest::FreeCopies()
