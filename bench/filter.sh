@@ -13,4 +13,4 @@ cmake --build "$BUILD_DIR" --target filter_bench
 wine_boot null
 wine_server_start
 trap wine_server_stop EXIT
-(cd "$BUILD_DIR/bin" && "$WINE" filter_bench.exe --gtest_color=no) | grep '^filter:'
+(cd "$BUILD_DIR/testbin" && "$WINE" filter_bench.exe --gtest_color=no) | grep '^filter:'

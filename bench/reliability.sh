@@ -3,11 +3,13 @@
 #   - every commit step x mode, and the hostile stores (the Wine tests);
 #   - torn writes (the native tests);
 #   - concurrent commits: 2 processes x COMMITS/2 and 4 x COMMITS/4 (default
-#     COMMITS=1000 each, so 2,000 in all) through `rvxlayout hammer`, and the
-#     same with the lock or the generation check switched off;
+#     COMMITS=1000 each, so 2,000 in all) through `rvxload hammer` (the load
+#     harness, a test program), and the same with the lock or the
+#     generation check switched off;
 #   - administrator sessions: SESSIONS (default 400) sessions, 4 at once,
-#     through `rvxlayout sessions` on the shipped libraries, and the same
-#     with the merge switched off (the test build's KX_UNSAFE_NOMERGE);
+#     through `rvxload sessions` on the shipped libraries (a copy of the
+#     harness beside them), and the same with the merge switched off (the
+#     test build's KX_UNSAFE_NOMERGE);
 #   - a failed OK at each store step followed by Reset All (the app tests);
 #   - FUZZ_SECONDS (default 60) of each fuzz target.
 # Uses build-rel (Wine; BUILD_DIR= another) and build-native; builds what it
@@ -21,7 +23,7 @@ SESSIONS=${SESSIONS:-400}
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 export BUILD_DIR=${BUILD_DIR:-$root/build-rel}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$BUILD_DIR" --quiet installer_tests app_tests rvxlayout rvxlayout_test >&2 || { echo "reliability.sh: build of $BUILD_DIR failed" >&2; exit 1; }
+ninja -C "$BUILD_DIR" --quiet installer_tests app_tests rvxlayout rvxlayout_test rvxload >&2 || { echo "reliability.sh: build of $BUILD_DIR failed" >&2; exit 1; }
 . tools/wine-env.sh
 wine_boot null >/dev/null 2>&1
 wine_server_start
@@ -29,6 +31,9 @@ trap wine_server_stop EXIT
 bin=$BUILD_DIR/testbin
 shipped=$BUILD_DIR/bin
 scratch=$(mktemp -d /tmp/kxrel.XXXXXX)
+# The harness beside the shipped libraries, which it loads from there.
+mkdir "$scratch/shipped"
+cp "$bin/rvxload.exe" "$shipped/KXIMPL32.dll" "$shipped/PKRG.dll" "$shipped/KXBKND32.dll" "$scratch/shipped/"
 
 wine_tests=$(cd "$bin" && timeout 900 $WINE ./installer_tests.exe --gtest_filter='Reliability.*' 2>&1)
 app_tests=$(cd "$bin" && timeout 900 $WINE ./app_tests.exe --gtest_filter='*FailedOkRestores*' 2>&1)
@@ -44,7 +49,7 @@ hammer() {
     >/dev/null 2>&1
   local pids=()
   for i in $(seq 1 "$n"); do
-    (export ${env:-KX_NOTHING=0}; timeout 900 $WINE "$bin/rvxlayout.exe" hammer "Z:$dir" --commits "$each" \
+    (export ${env:-KX_NOTHING=0}; timeout 900 $WINE "$bin/rvxload.exe" hammer "Z:$dir" --commits "$each" \
        >"$dir.out$i" 2>&1) &
     pids+=($!)
   done
@@ -55,7 +60,7 @@ hammer() {
     commits=$((commits + ${c:-0})); refused=$((refused + ${r:-0}))
   done
   local value
-  value=$(timeout 120 $WINE "$bin/rvxlayout.exe" hammer "Z:$dir" --commits 0 | sed -n 's/.* value \(-*[0-9]*\).*/\1/p')
+  value=$(timeout 120 $WINE "$bin/rvxload.exe" hammer "Z:$dir" --commits 0 | sed -n 's/.* value \(-*[0-9]*\).*/\1/p')
   echo "$commits $refused $((commits - value))"
 }
 read -r c2 r2 l2 <<<"$(hammer 2 $((COMMITS / 2)))"
@@ -63,15 +68,15 @@ read -r c4 r4 l4 <<<"$(hammer 4 $((COMMITS / 4)))"
 read -r cg rg lg <<<"$(hammer 4 100 KX_UNSAFE_NOGENERATION=1)"
 read -r cl rl ll <<<"$(hammer 4 100 KX_UNSAFE_NOLOCK=1)"
 
-# sessions TOOL-DIR [--no-merge]: prints the figures line of rvxlayout sessions
+# sessions HARNESS-DIR [--no-merge]: prints the figures line of rvxload sessions
 sessions() {
   local dir="$scratch/sessions${2:-}"
-  timeout 120 $WINE "$1/rvxlayout.exe" generate "Z:$dir" --clients 200 --configs 30 --per-config 20 --products 12 \
+  timeout 120 $WINE "$bin/rvxlayout.exe" generate "Z:$dir" --clients 200 --configs 30 --per-config 20 --products 12 \
     >/dev/null 2>&1
-  timeout 3600 $WINE "$1/rvxlayout.exe" sessions "Z:$dir" --workers 4 --sessions "$SESSIONS" --seed 1 ${2:-} |
+  timeout 3600 $WINE "$1/rvxload.exe" sessions "Z:$dir" --workers 4 --sessions "$SESSIONS" --seed 1 ${2:-} |
     sed -n 's/^sessions: //p'
 }
-read -r ss _ sc _ sm _ sr _ sf _ sl _ sx _ sy _ st <<<"$(sessions "$shipped")"
+read -r ss _ sc _ sm _ sr _ sf _ sl _ sx _ sy _ st <<<"$(sessions "$scratch/shipped")"
 read -r ns _ nc _ nm _ nr _ nf _ nl _ _ _ _ _ _ <<<"$(sessions "$bin" --no-merge)"
 failed_ok=$(grep -c 'then Reset All: equal to the start-up state' <<<"$app_tests")
 failed_ok_all=$(grep -c 'then Reset All:' <<<"$app_tests")

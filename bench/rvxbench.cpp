@@ -25,11 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "installer_api.h"
+#include "kxclient.h"
 
 namespace {
-
-const char kPlatform[] = "win32";
 
 double Now()
 {
@@ -41,186 +39,74 @@ double Now()
     return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
-void FreeList(char **names, KXCOUNT count)
+int Failed(const kxc::Failure &failure)
 {
-    for (KXCOUNT i = 0; i < count; i++)
-        PKRGfree(names[i]);
-    if (names)
-        PKRGfree(names);
-}
-
-void FreeText(char *&text)
-{
-    if (text)
-        PKRGfree(text);
-    text = NULL;
-}
-
-struct Configuration {
-    std::string name, administrator, location, mandatory, os;
-    int value = 0;
-    std::vector<std::string> products, clients;
-};
-
-// Reads the configurations and the default; with keep, into *out.
-int ReadConfigurations(char *ctx, std::vector<Configuration> *out)
-{
-    char **names = NULL, *err = NULL;
-    KXCOUNT count = 0;
-    if (getAllConfigurations(ctx, kPlatform, &names, &count, &err) != 0) {
-        std::fprintf(stderr, "rvxbench: %s\n", err ? err : "getAllConfigurations failed");
-        return 0;
-    }
-    for (KXCOUNT i = 0; i < count; i++) {
-        char **products = NULL, **clients = NULL;
-        KXCOUNT productCount = 0, clientCount = 0;
-        char *administrator = NULL, *location = NULL, *mandatory = NULL, *os = NULL;
-        int value = 0;
-        err = NULL;
-        getConfiguration(ctx, kPlatform, names[i], &products, &productCount, &administrator, &location,
-                         &mandatory, &os, &value, &err);
-        FreeText(err);
-        getConfigurationClients(ctx, kPlatform, names[i], &clients, &clientCount, &err);
-        FreeText(err);
-        if (out) {
-            Configuration c;
-            c.name = names[i];
-            c.administrator = administrator ? administrator : "";
-            c.location = location ? location : "";
-            c.mandatory = mandatory ? mandatory : "";
-            c.os = os ? os : "";
-            c.value = value;
-            for (KXCOUNT p = 0; p < productCount; p++)
-                c.products.push_back(products[p]);
-            for (KXCOUNT k = 0; k < clientCount; k++)
-                c.clients.push_back(clients[k]);
-            out->push_back(std::move(c));
-        }
-        FreeList(products, productCount);
-        FreeList(clients, clientCount);
-        FreeText(administrator);
-        FreeText(location);
-        FreeText(mandatory);
-        FreeText(os);
-    }
-    FreeList(names, count);
+    std::fprintf(stderr, "rvxbench: %s\n", kxc::FailureText(failure).c_str());
     return 1;
 }
 
 int Read()
 {
     double start = Now();
-    char language[KX_LANG_SIZE];
-    char *err = NULL;
-    getCurrentLangAbrev(language, &err);
-    FreeText(err);
-    PKRGinit();
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
+    std::string language;
+    kxc::CurrentLanguage(&language);
+    kxc::OpenProductRegistry();
+    kxc::Context ctx;
+    ctx.Open();
 
-    char **homes = NULL;
-    KXCOUNT homeCount = 0;
-    getAllVelkanHomes(kPlatform, &homes, &homeCount);
-    if (homeCount > 0) {
-        char **products = NULL;
-        KXCOUNT count = 0;
-        getInstalledProducts(homes[0], kPlatform, 0, &products, &count, &err);
-        FreeText(err);
-        for (KXCOUNT i = 0; i < count; i++) {
-            char *text = NULL;
-            getInstalledProductLabel(homes[0], kPlatform, 0, products[i], &text, &err);
-            FreeText(text);
-            FreeText(err);
-            getInstalledProductVersion(homes[0], kPlatform, 0, products[i], &text, &err);
-            FreeText(text);
-            FreeText(err);
-            getInstalledProductSize(homes[0], kPlatform, 0, products[i], &text, &err);
-            FreeText(text);
-            FreeText(err);
+    kxc::NameList homes, names;
+    kxc::Text text;
+    if (kxc::VelkanHomes(homes) && !homes.empty() && kxc::InstalledProducts(homes[0], names)) {
+        for (size_t i = 0; i < names.size(); i++) {
+            kxc::ProductLabel(homes[0], names[i], text);
+            kxc::ProductVersion(homes[0], names[i], text);
+            kxc::ProductSize(homes[0], names[i], text);
         }
-        FreeList(products, count);
     }
-    FreeList(homes, homeCount);
 
     double products = Now() - start;
-    if (!ReadConfigurations(ctx, NULL))
-        return 1;
-    double configurations = Now() - start - products;
+    kxc::Failure failure;
+    std::vector<kxc::Configuration> configurations;
+    if (!ctx.ReadConfigurations(&configurations, &failure))
+        return Failed(failure);
+    double read = Now() - start - products;
 
-    char **clients = NULL;
-    KXCOUNT clientCount = 0;
-    getAllClients(ctx, kPlatform, &clients, &clientCount, &err);
-    FreeText(err);
-    for (KXCOUNT i = 0; i < clientCount; i++) {
-        char *text = NULL;
-        getClientOS(ctx, kPlatform, clients[i], &text, &err);
-        FreeText(text);
-        FreeText(err);
-        getClientOSVersion(ctx, kPlatform, clients[i], &text, &err);
-        FreeText(text);
-        FreeText(err);
+    ctx.AllClients(names);
+    for (size_t i = 0; i < names.size(); i++) {
+        ctx.ClientOS(names[i], text);
+        ctx.ClientOSVersion(names[i], text);
     }
-    FreeList(clients, clientCount);
-
-    char *administrator = NULL, *location = NULL, *mandatory = NULL;
-    getConflictResolution(ctx, kPlatform, &administrator, &location, &mandatory, &err);
-    FreeText(administrator);
-    FreeText(location);
-    FreeText(mandatory);
-    FreeText(err);
-    PKRGclose();
+    kxc::Words words;
+    ctx.ReadResolution(&words);
+    kxc::CloseProductRegistry();
     double all = Now() - start;
     std::printf("ms %.1f clients %u products-ms %.1f configurations-ms %.1f clients-ms %.1f\n", all,
-                (unsigned)clientCount, products, configurations, all - products - configurations);
+                (unsigned)names.size(), products, read, all - products - read);
     return 0;
 }
 
 int Write()
 {
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
-    std::vector<Configuration> configurations;
-    if (!ReadConfigurations(ctx, &configurations))
-        return 1;
-    char *administrator = NULL, *location = NULL, *mandatory = NULL, *err = NULL;
-    getConflictResolution(ctx, kPlatform, &administrator, &location, &mandatory, &err);
-    FreeText(err);
+    kxc::Context ctx;
+    ctx.Open();
+    kxc::Failure failure;
+    std::vector<kxc::Configuration> configurations;
+    if (!ctx.ReadConfigurations(&configurations, &failure))
+        return Failed(failure);
+    kxc::Words words;
+    bool haveDefault = ctx.ReadResolution(&words);
 
     double start = Now();
-    if (makeTempFiles(ctx, kPlatform, &err) != 0) {
-        std::fprintf(stderr, "rvxbench: %s\n", err ? err : "makeTempFiles failed");
-        return 1;
-    }
-    std::vector<char *> names;
-    for (const Configuration &c : configurations) {
-        names.clear();
-        for (const std::string &p : c.products)
-            names.push_back((char *)p.c_str());
-        int rc = setConfiguration(ctx, kPlatform, c.name.c_str(), names.empty() ? NULL : names.data(),
-                                  (KXCOUNT)names.size(), c.administrator.c_str(), c.location.c_str(),
-                                  c.mandatory.c_str(), c.os.c_str(), c.value, &err);
-        names.clear();
-        for (const std::string &k : c.clients)
-            names.push_back((char *)k.c_str());
-        if (rc == 0)
-            rc = setConfigurationClients(ctx, kPlatform, c.name.c_str(), names.empty() ? NULL : names.data(),
-                                         (KXCOUNT)names.size(), &err);
-        if (rc != 0) {
-            std::fprintf(stderr, "rvxbench: %s\n", err ? err : "saving failed");
-            return 1;
-        }
-    }
-    if (administrator && location && mandatory)
-        setConflictResolution(ctx, kPlatform, administrator, location, mandatory, &err);
-    FreeText(err);
-    if (commitRVXChanges(ctx, kPlatform, &err) != 0) {
-        std::fprintf(stderr, "rvxbench: %s\n", err ? err : "commit failed");
-        return 1;
-    }
+    if (!ctx.MakeTempFiles(&failure))
+        return Failed(failure);
+    for (const kxc::Configuration &c : configurations)
+        if (!ctx.WriteConfiguration(c, &failure))
+            return Failed(failure);
+    if (haveDefault)
+        ctx.SetConflictResolution(words.administrator.c_str(), words.location.c_str(), words.mandatory.c_str());
+    if (!ctx.Commit(&failure))
+        return Failed(failure);
     std::printf("ms %.1f configurations %u\n", Now() - start, (unsigned)configurations.size());
-    FreeText(administrator);
-    FreeText(location);
-    FreeText(mandatory);
     return 0;
 }
 
@@ -265,32 +151,35 @@ int Fill(int n)
     return 0;
 }
 
-int SetSel(int n, int m)
+// Times act on a box of n items; prints "ms T items N <what> M". act gets
+// the box and the step between the m items it works on.
+template <class Act> int OnFilledBox(int n, int m, const char *what, Act act)
 {
     HWND frame, box = MakeBox(&frame);
     FillBox(box, n);
     Pump();
     double start = Now();
-    for (int i = 0; i < m; i++)
-        SendMessageA(box, LB_SETSEL, TRUE, (LPARAM)(i * (n / (m ? m : 1))));
-    std::printf("ms %.1f items %d selected %d\n", Now() - start, n, m);
+    act(box, n / (m ? m : 1));
+    std::printf("ms %.1f items %d %s %d\n", Now() - start, n, what, m);
     DestroyWindow(frame);
     return 0;
 }
 
+int SetSel(int n, int m)
+{
+    return OnFilledBox(n, m, "selected", [m](HWND box, int step) {
+        for (int i = 0; i < m; i++)
+            SendMessageA(box, LB_SETSEL, TRUE, (LPARAM)(i * step));
+    });
+}
+
 int Delete(int n, int m)
 {
-    HWND frame, box = MakeBox(&frame);
-    FillBox(box, n);
-    Pump();
-    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-    double start = Now();
-    int step = n / (m ? m : 1);
-    for (int i = m - 1; i >= 0; i--)
-        SendMessageA(box, LB_DELETESTRING, (WPARAM)(i * step), 0);
-    std::printf("ms %.1f items %d deleted %d\n", Now() - start, n, m);
-    DestroyWindow(frame);
-    return 0;
+    return OnFilledBox(n, m, "deleted", [m](HWND box, int step) {
+        SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+        for (int i = m - 1; i >= 0; i--)
+            SendMessageA(box, LB_DELETESTRING, (WPARAM)(i * step), 0);
+    });
 }
 
 // Reads a whole file, as the libraries do: open, read all, close.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the store's fuzz targets natively (clang, libFuzzer, ASan/UBSan) and
-# runs each for SECONDS (default 60), both at once, from the seed corpus in
-# tests/native/corpus/ (real stores laid out by rvxlayout):
+# runs each for SECONDS (default 60), all three at once, from the seed corpus
+# in tests/native/corpus/ (real stores laid out by rvxlayout):
 #   store_fuzz            both readers, checksum check compiled out
 #   store_roundtrip_fuzz  write, read, write again: the same
 #   csv_fuzz              rvxcfg's CSV reader, and its write/read round trip
@@ -11,9 +11,10 @@
 # build-native/fuzz-<target>/). Prints one line per target:
 # "fuzz: <target>: <executions> executions, <findings> findings".
 #
-# tools/fuzz.sh --replay runs every input of tests/native/corpus/ once
-# through both targets and fuzzes nothing (the test run uses this: no new
-# random input decides whether it passes).
+# tools/fuzz.sh --replay runs every input of the seed corpora once through
+# its targets (tests/native/corpus/ through the two store targets,
+# tests/native/corpus-csv/ through csv_fuzz) and fuzzes nothing (the test
+# run uses this: no new random input decides whether it passes).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}

@@ -14,8 +14,8 @@ wine_server_start
 trap wine_server_stop EXIT
 rc=0
 # The store's core natively under ASan/UBSan, and every input of the fuzz
-# corpora replayed once through both targets: no new random input decides
-# whether the run passes (the fuzzing itself is tools/fuzz.sh).
+# corpora replayed once through the three targets: no new random input
+# decides whether the run passes (the fuzzing itself is tools/fuzz.sh).
 (cmake -S tests/native -B build-native -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
    ninja -C build-native --quiet && build-native/store_native_tests) || { echo "test.sh: native tests failed" >&2; rc=1; }
 tools/fuzz.sh --replay || { echo "test.sh: fuzz corpus replay failed" >&2; rc=1; }

@@ -13,8 +13,6 @@
 #include "clientassignments.h"
 #include "clientconflicts.h"
 
-class ConfigurationRefList;
-
 // Where the window goes: centred horizontally, and vertically in the top 85%
 // of the screen (the 0.85 * H - h step truncated toward zero, then halved).
 // Wider or taller windows get negative coordinates.
@@ -59,11 +57,9 @@ protected:
 
     void RebuildWorkingCopies();
     void ClearWorkingCopies();
-    // The store half of OK; 1 when everything reached the store. On a
-    // failure the cache's records and the held defaults are as before.
-    int CommitToStore();
-    // The OK sequence's store steps, stopping at the first that fails.
-    int RunStoreSteps();
+    // The store half of OK: the pages' change set written and committed; 1
+    // when the store took it. On a failure nothing has changed.
+    int StoreChangeSet();
 
     CComboBox viewBox;
     CButton placeholder;

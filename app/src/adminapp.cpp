@@ -3,8 +3,8 @@
 
 #include "data.h"
 #include "helppath.h"
+#include "installerreport.h"
 #include "language.h"
-#include "installer_api.h"
 #include "maindialog.h"
 #include "resource.h"
 
@@ -24,18 +24,14 @@ BOOL CAdminApp::InitInstance()
     // Both literal messages below go out under the framework's default title
     // (the program file's name): the real title lives in the library that
     // could not be had.
-    char abbrev[KX_LANG_SIZE] = "";
-    char *err = NULL;   // not shown: the message says all the user can act on
-    int failed = getCurrentLangAbrev(abbrev, &err);
-    if (err)
-        PKRGfree(err);   // the library's buffer, whatever the result
-    if (failed) {
+    // The library's text is not shown: the message says all the user can act on.
+    std::string abbrev;
+    if (!kxc::CurrentLanguage(&abbrev)) {
         AfxMessageBox("Could not get current language", MB_OK, 0);
         return FALSE;
     }
-    abbrev[KX_LANG_SIZE - 1] = '\0';
 
-    resourceLibrary = LoadLanguageLibrary(abbrev, &resourceLibraryPath);
+    resourceLibrary = LoadLanguageLibrary(abbrev.c_str(), &resourceLibraryPath);
     if (resourceLibrary == NULL) {
         AfxMessageBox("Error loading resource file", MB_OK, 0);
         return FALSE;
@@ -46,11 +42,15 @@ BOOL CAdminApp::InitInstance()
     title.LoadString(IDS_APP_TITLE);
     SetAppName(title);
 
+    // The data layer's failures, from here on, in the application's box.
+    static MessageBoxReporter reporter;
+    SetInstallerReporter(&reporter);
+
     int loaded;
     {
         // A large installation takes seconds to load.
         CWaitCursor wait;
-        OpenProductRegistry();
+        kxc::OpenProductRegistry();
         loaded = LoadAll();
     }
     // LoadAll has shown its own message on failure. The library stays loaded

@@ -2,9 +2,6 @@
 #include "maindialog.h"
 
 #include "data.h"
-
-#include <utility>
-#include <vector>
 #include "resource.h"
 
 // The border query that the old 3-D control drawing sends its dialogs.
@@ -62,7 +59,7 @@ BOOL CMainDialog::OnInitDialog()
     CWaitCursor wait;
 
     // Start-up opened it already; the close on OK/Cancel balances this one.
-    OpenProductRegistry();
+    kxc::OpenProductRegistry();
 
     CMenu *systemMenu = GetSystemMenu(FALSE);
     if (systemMenu) {
@@ -192,60 +189,20 @@ void CMainDialog::OnHelpContents()
     AfxGetApp()->WinHelp(0, HELP_CONTENTS);
 }
 
-int CMainDialog::CommitToStore()
+int CMainDialog::StoreChangeSet()
 {
-    // The pages' ApplyChanges write into the cache's records, create records
-    // for new configurations and change the conflicts page's held defaults
-    // before the store has taken anything. A failed step (each has shown its
-    // message) puts all of that back, so that the dialog stays open with
-    // every edit, Reset All and Revert go back to what was loaded, and OK
-    // pressed again behaves as the first time.
-    RecordSnapshot records;
-    records.Take();
-    std::vector<std::pair<ConfigurationCopy *, ConfigurationRef>> copyRecords;
-    copyRecords.reserve((size_t)workingCopies.GetCount());
-    for (POSITION pos = workingCopies.GetHeadPosition(); pos != NULL;) {
-        ConfigurationCopy *copy = (ConfigurationCopy *)workingCopies.GetNext(pos);
-        copyRecords.emplace_back(copy, copy->record);
-    }
-    const ConflictResolution heldDefaults = conflictsPage.GetDefaults();
-
-    if (RunStoreSteps())
-        return 1;
-    records.Restore();
-    for (auto &saved : copyRecords)
-        saved.first->record = saved.second;
-    conflictsPage.RestoreDefaults(heldDefaults);
-    return 0;
-}
-
-int CMainDialog::RunStoreSteps()
-{
-    if (!MakeTempFiles())
+    // The pages only say what is to be written; nothing in the cache, the
+    // copies or the pages changes unless the store took all of it. A step
+    // that fails (it has shown its message) leaves the dialog open with
+    // every edit, and OK pressed again behaves as the first time.
+    ChangeSet changes;
+    CClientPage *pages[3] = {&configPage, &assignmentsPage, &conflictsPage};
+    for (CClientPage *page : pages)
+        page->CollectChanges(changes);
+    if (!StoreChanges(changes))
         return 0;
-
-    ConfigurationRefList refs;
-    configPage.ApplyChanges(refs);
-    assignmentsPage.ApplyChanges(refs);
-    conflictsPage.ApplyChanges(refs);
-    if (conflictsPage.DefaultsFailed())
-        return 0;
-
-    // Removals go in before the saves. A configuration deleted and created
-    // again under the same name in this run then ends up stored, whatever
-    // letter case the store compares names in; removing after saving would
-    // drop the new one.
-    POSITION pos = workingCopies.GetHeadPosition();
-    while (pos) {
-        ConfigurationCopy *copy = (ConfigurationCopy *)workingCopies.GetNext(pos);
-        if (copy->removed && copy->stored && !RemoveFromStore(copy->record))
-            return 0;
-    }
-
-    if (!SaveConfigurations(refs))
-        return 0;
-    if (!CommitChanges())
-        return 0;
+    for (CClientPage *page : pages)
+        page->ChangesStored(changes);
     return 1;
 }
 
@@ -253,9 +210,9 @@ void CMainDialog::OnOK()
 {
     // Saving and committing a large installation takes seconds.
     CWaitCursor wait;
-    if (!CommitToStore())
+    if (!StoreChangeSet())
         return;   // the dialog stays open with every edit
-    CloseProductRegistry();
+    kxc::CloseProductRegistry();
     CDialog::OnOK();
 }
 
@@ -265,7 +222,7 @@ void CMainDialog::OnCancel()
         if (AfxMessageBox(IDS_CONFIRM_DISCARD, MB_YESNO | MB_ICONSTOP, (UINT)-1) == IDNO)
             return;
     }
-    CloseProductRegistry();
+    kxc::CloseProductRegistry();
     CDialog::OnCancel();
 }
 

@@ -22,4 +22,4 @@ public:
 int LoadClients();
 
 // out := one new ClientRef per loaded client, in order. Returns out.
-ClientRefList &GetClientRefs(ClientRefList &out);
+inline ClientRefList &GetClientRefs(ClientRefList &out) { out.Load(LoadClients, DataCache::Get().clients); return out; }

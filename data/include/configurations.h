@@ -1,13 +1,15 @@
-// configurations.h - configuration records and the store operations: load
-// everything, load the configurations, save, remove, and the two steps that
-// open and close a pending change of the store.
+// configurations.h - configuration records, loading them, and storing what
+// OK hands down.
 //
 // The store operations return 1 on success and 0 on failure; every failure
-// has been shown once through ReportInstallerError (or, for a list too long
-// for the library's 16-bit counts, a plain message box) before they return.
+// has been reported once (ReportInstallerError) before they return.
 #pragma once
 
+#include <vector>
+
 #include "datacache.h"
+
+class ConfigurationCopy;
 
 class ConfigurationRecord
 {
@@ -31,18 +33,26 @@ int LoadAll();
 // records appended before it stay, the flag stays clear).
 int LoadConfigurations();
 // list := one new reference per configuration record, in order. Returns list.
-ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list);
+inline ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
+{
+    list.Load(LoadConfigurations, DataCache::Get().configurations);
+    return list;
+}
 
-// Writes every referenced configuration (setConfiguration, then
-// setConfigurationClients) in list order; stops at the first failure.
-int SaveConfigurations(const ConfigurationRefList &list);
-// removeConfiguration for the record's name.
-int RemoveFromStore(const ConfigurationRef &ref);
-// Starts a pending change of the store.
-int MakeTempFiles();
-// Makes the pending change the store.
-int CommitChanges();
+// What OK hands down: the working copies to write (every live one, in the
+// order the pages list them), the stored ones to remove, and the
+// installation-wide default when it is to be written.
+struct ChangeSet
+{
+    std::vector<ConfigurationCopy *> write;
+    std::vector<ConfigurationCopy *> remove;
+    int writeDefault = 0;
+    ConflictResolution defaults;
+};
 
-// PKRGinit / PKRGclose; their results are passed through (0 = success).
-int OpenProductRegistry();
-int CloseProductRegistry();
+// One pending change, committed: temporary files, the default, the
+// removals, every configuration to write, the commit. Stops at the first
+// step that fails (reported) and returns 0 with the cache and the copies as
+// they were. On success the records take the copies' contents (a new copy
+// gets a record keyed by its place in write), and 1 is returned.
+int StoreChanges(const ChangeSet &changes);

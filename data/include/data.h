@@ -7,5 +7,3 @@
 #include "clients.h"
 #include "configurations.h"
 #include "workingcopy.h"
-#include "recordsnapshot.h"
-#include "recordlistbox.h"

@@ -8,7 +8,7 @@
 // are never released by the lists.
 #pragma once
 
-#include "afxwin.h"
+#include "afxcoll.h"
 #include "installer_errors.h"
 
 #include <string>
@@ -48,7 +48,11 @@ public:
     // 0 when the library failed (reported, and every field is then 0).
     int ReadFromInstaller();
     // 1 on success, 0 on a failure (reported).
-    int WriteToInstaller();
+    int WriteToInstaller() const;
+    bool operator==(const ConflictResolution &o) const
+    {
+        return administrator == o.administrator && mandatory == o.mandatory && location == o.location;
+    }
 };
 
 // ---------------------------------------------------------------------------
@@ -73,6 +77,9 @@ public:
     const CString &GetUnboundName() const { return unboundName; }
 
 protected:
+    // The record found by name, or unbound keeping the name.
+    void BindByName(void *found, int foundKey, const char *name);
+
     int key = -1;
     void *record = nullptr;
     CString unboundName;
@@ -222,24 +229,22 @@ protected:
     mutable int keysValid = 0;
 };
 
-class ConfigurationRefList : public RefList<ConfigurationRef>
+// The three lists; Load runs the catalogue's load (its result is not
+// needed: a failed one leaves its records as they are) and then
+// AssignFromRecords.
+template <class Ref, class Record> class RecordRefList : public RefList<Ref>
 {
 public:
-    void AssignFromRecords(const CPtrList &records)
-    { RefList<ConfigurationRef>::AssignFromRecords<ConfigurationRecord>(records); }
+    void AssignFromRecords(const CPtrList &records) { RefList<Ref>::template AssignFromRecords<Record>(records); }
+    void Load(int (*load)(), const CPtrList &records)
+    {
+        load();
+        AssignFromRecords(records);
+    }
 };
-class ProductRefList : public RefList<ProductRef>
-{
-public:
-    void AssignFromRecords(const CPtrList &records)
-    { RefList<ProductRef>::AssignFromRecords<InstalledProduct>(records); }
-};
-class ClientRefList : public RefList<ClientRef>
-{
-public:
-    void AssignFromRecords(const CPtrList &records)
-    { RefList<ClientRef>::AssignFromRecords<ClientRecord>(records); }
-};
+class ConfigurationRefList : public RecordRefList<ConfigurationRef, ConfigurationRecord> {};
+class ProductRefList : public RecordRefList<ProductRef, InstalledProduct> {};
+class ClientRefList : public RecordRefList<ClientRef, ClientRecord> {};
 
 // ---------------------------------------------------------------------------
 // One load, or one later operation, as the user sees it. Within it a
@@ -280,6 +285,10 @@ public:
     int productsFailed = 0;
     int clientsFailed = 0;
     int loadScopeDepth = 0;
+    // What a catalogue's load answers without reading: 1 when it is
+    // loaded, 0 when it failed (and was reported) within this operation;
+    // -1 when it is to be read now.
+    static int Known(int loaded, int failed) { return loaded ? 1 : failed ? 0 : -1; }
 
     void AppendConfiguration(ConfigurationRecord *r);
     void AppendProduct(InstalledProduct *r);

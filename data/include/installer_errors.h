@@ -1,11 +1,12 @@
 // installer_errors.h - the small helpers the whole data layer and the pages
-// share: the one message box every examined installer failure goes through,
-// releasing library name lists, the operating-system codes with their
-// keywords and display texts, exact text comparison, and the registry test
-// that decides whether a product may be offered for a shared configuration.
+// share: the one report every examined installer failure goes through, the
+// operating-system codes with their keywords and display texts, exact text
+// comparison, and the registry test that decides whether a product may be
+// offered for a shared configuration.
 #pragma once
 
-#include "afxwin.h"
+#include "afxstr.h"
+#include "kxclient.h"
 
 // OsCode: 0 = none, 1..7 the systems below. The display text of a code is a
 // string resource of the language library; the installer library stores and
@@ -28,21 +29,27 @@ enum
 // given holds REGISTRY_VALUE_SIZE bytes and one terminating zero.
 enum { REGISTRY_VALUE_SIZE = 1024 };
 
-// Nonzero result: shows "An error occurred in the Installer API:<context>:\n\n"
-// followed by errorText (released here with PKRGfree) or "NO MESSAGE
-// PROVIDED", in the application message box with the stop icon, and returns
-// 0. Zero result: returns 1 and leaves errorText alone (the caller releases
-// a text a succeeding call handed out, if it wants to).
-int ReportInstallerError(int result, char *errorText, const char *context);
+// Where a failure of the installer libraries reaches the administrator. The
+// data layer shows nothing itself: the application installs a reporter (a
+// message box with the stop icon), and a failure without one goes unseen.
+class InstallerReporter
+{
+public:
+    virtual ~InstallerReporter() {}
+    virtual void Show(const CString &message) = 0;
+};
+// The reporter in force (none at start); returns the one it replaces.
+InstallerReporter *SetInstallerReporter(InstallerReporter *reporter);
+
+// "An error occurred in the Installer API:<doing>:\n\n" followed by the
+// library's text, or "NO MESSAGE PROVIDED" when it gave none, to the
+// reporter. Returns 0, so that a failing step reads "return Report...".
+int ReportInstallerError(const kxc::Failure &failure);
 
 // The same message with a detail of the program's own, for a request the
 // data layer refuses before the library sees it (a list too long for the
 // library's 16-bit counts).
-void ShowInstallerErrorText(const char *context, const char *detail);
-
-// Releases each entry and then the array with PKRGfree. Nothing for a null
-// array or a count of 0 or less (an array returned with count 0 is kept).
-void FreeNameList(char **names, int count);
+void ReportInstallerText(const char *context, const char *detail);
 
 // "win32", "win95", "nt", "os2", "netware", "windows", "dos" (any letter
 // case) -> 1..7; anything else -> 0.

@@ -26,4 +26,8 @@ int LoadInstalledProducts();
 
 // out := one new ProductRef per loaded product, in order (empty after a
 // failed load). Returns out.
-ProductRefList &GetProductRefs(ProductRefList &out);
+inline ProductRefList &GetProductRefs(ProductRefList &out)
+{
+    out.Load(LoadInstalledProducts, DataCache::Get().installedProducts);
+    return out;
+}

@@ -1,32 +1,26 @@
-// Configuration records and the store operations.
+// Configuration records, loading them, and storing a change set.
 #include "configurations.h"
 #include "products.h"
 #include "clients.h"
-#include "installer_api.h"
-
-#include <vector>
+#include "workingcopy.h"
 
 namespace {
 
-const char *const kPlatform = "win32";
-// The library's counts are 16-bit.
-const int kMaxNames = 65535;
-
-// The names of a reference list for the library, or a failure when one has
-// no name to be saved under or the list is too long for a 16-bit count.
-// Bound entries give their record's name; unbound ones the name they were
-// loaded with, so that a configuration naming a product no longer installed
-// goes back to the store as it came.
+// The names of a reference list for the library, or a refusal (reported)
+// when one has no name to be saved under or the list is too long for a
+// 16-bit count. Bound entries give their record's name; unbound ones the
+// name they were loaded with, so that a configuration naming a product no
+// longer installed goes back to the store as it came.
 template <class List>
 int CollectNames(const List &list, const char *what, const char *context, const CString &configuration,
                  std::vector<const char *> &names)
 {
     names.clear();
-    if (list.GetCount() > kMaxNames) {
-        CString detail;
+    CString detail;
+    if (list.GetCount() > kxc::kMaxNames) {
         detail.Format("The configuration \"%s\" names %d %s; at most %d can be saved.",
-                      (const char *)configuration, list.GetCount(), what, kMaxNames);
-        ShowInstallerErrorText(context, detail);
+                      (const char *)configuration, list.GetCount(), what, (int)kxc::kMaxNames);
+        ReportInstallerText(context, detail);
         return 0;
     }
     names.reserve((size_t)list.GetCount());
@@ -37,14 +31,53 @@ int CollectNames(const List &list, const char *what, const char *context, const 
         if (*name == '\0') {
             // Only a reference made from a key that no record has: nothing
             // to store it under. Refuse rather than drop it unseen.
-            CString detail;
             detail.Format("The configuration \"%s\" holds one of its %s without a name.",
                           (const char *)configuration, what);
-            ShowInstallerErrorText(context, detail);
+            ReportInstallerText(context, detail);
             return 0;
         }
         names.push_back(name);
     }
+    return 1;
+}
+
+// Both lists are checked before anything of the configuration is written,
+// so a refused one is not stored half.
+int SaveCopy(kxc::Context &context, const ConfigurationCopy &copy)
+{
+    std::vector<const char *> products, clients;
+    if (!CollectNames(copy.products, "products", "saving a configuration", copy.name, products) ||
+        !CollectNames(copy.clients, "clients", "saving the clients of a configuration", copy.name, clients))
+        return 0;
+    kxc::Failure failure;
+    if (!context.SetConfiguration(copy.name, products, copy.resolution.AdministratorWord(),
+                                  copy.resolution.LocationWord(), copy.resolution.MandatoryWord(),
+                                  OsDisplayName(copy.osCode), 0, &failure) ||
+        !context.SetConfigurationClients(copy.name, clients, &failure))
+        return ReportInstallerError(failure);
+    return 1;
+}
+
+int WriteChanges(const ChangeSet &changes)
+{
+    kxc::Context context;
+    context.Open();
+    kxc::Failure failure;
+    if (!context.MakeTempFiles(&failure))
+        return ReportInstallerError(failure);
+    if (changes.writeDefault && !changes.defaults.WriteToInstaller())
+        return 0;
+    // Removals go in before the saves: a configuration deleted and created
+    // again under the same name in one run then ends up stored, whatever
+    // letter case the store compares names in.
+    for (const ConfigurationCopy *copy : changes.remove)
+        if (!context.RemoveConfiguration(copy->name, &failure))
+            return ReportInstallerError(failure);
+    for (const ConfigurationCopy *copy : changes.write)
+        if (!SaveCopy(context, *copy))
+            return 0;
+    if (!context.Commit(&failure))
+        return ReportInstallerError(failure);
     return 1;
 }
 
@@ -69,73 +102,39 @@ int LoadConfigurations()
     // Each reference made by name below asks for its catalogue: one failed
     // catalogue is one message, not one per reference.
     CatalogueLoadScope scope;
-    char *err = NULL;
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
+    kxc::Context context;
+    context.Open();
+    kxc::NameList names;
+    kxc::Failure failure;
+    if (!context.AllConfigurations(names, &failure))
+        return ReportInstallerError(failure);
 
-    char **names = NULL;
-    KXCOUNT count = 0;
-    int rc = getAllConfigurations(ctx, kPlatform, &names, &count, &err);
-    if (!ReportInstallerError(rc, err, "getting all configurations"))
-        return 0;
-
-    for (KXCOUNT i = 0; i < count; i++) {
+    kxc::NameList products, clients;
+    kxc::Text administratorWord, locationWord, mandatoryWord, os;
+    for (size_t i = 0; i < names.size(); i++) {
         const char *name = names[i];
-        char **products = NULL;
-        KXCOUNT productCount = 0;
-        char *administratorWord = NULL;
-        char *locationWord = NULL;
-        char *mandatoryWord = NULL;
-        char *os = NULL;
         int value = 0;
-        err = NULL;
-        // Not examined: the record is built from what comes back. Our
+        // Not examined: the record is built from what comes back. The
         // libraries set every output also on failure (empty list and texts).
-        getConfiguration(ctx, kPlatform, name, &products, &productCount, &administratorWord,
-                         &locationWord, &mandatoryWord, &os, &value, &err);
-
+        context.GetConfiguration(name, products, administratorWord, locationWord, mandatoryWord, os, &value);
         ConflictResolution resolution;
-        resolution.FromWords(administratorWord, locationWord, mandatoryWord);
-        ConfigurationRecord *record = new ConfigurationRecord(name, OsCodeFromDisplayName(os), resolution, (int)i);
-        for (KXCOUNT p = 0; p < productCount; p++)
+        resolution.FromWords(administratorWord.c_str(), locationWord.c_str(), mandatoryWord.c_str());
+        ConfigurationRecord *record =
+            new ConfigurationRecord(name, OsCodeFromDisplayName(os.c_str()), resolution, (int)i);
+        for (size_t p = 0; p < products.size(); p++)
             record->products.AppendCopy(ProductRef(products[p]));
 
-        char **clients = NULL;
-        KXCOUNT clientCount = 0;
-        err = NULL;
-        rc = getConfigurationClients(ctx, kPlatform, name, &clients, &clientCount, &err);
-        if (!ReportInstallerError(rc, err, "getting clients for a configuration")) {
+        if (!context.ConfigurationClients(name, clients, &failure)) {
             // Records appended before stay; this one never entered the cache.
             delete record;
-            FreeNameList(products, productCount);
-            PKRGfree(administratorWord);
-            PKRGfree(locationWord);
-            PKRGfree(mandatoryWord);
-            PKRGfree(os);
-            FreeNameList(names, count);
-            return 0;
+            return ReportInstallerError(failure);
         }
-        for (KXCOUNT c = 0; c < clientCount; c++)
+        for (size_t c = 0; c < clients.size(); c++)
             record->clients.AppendCopy(ClientRef(clients[c]));
-
         cache.AppendConfiguration(record);
-        FreeNameList(clients, clientCount);
-        FreeNameList(products, productCount);
-        PKRGfree(administratorWord);
-        PKRGfree(locationWord);
-        PKRGfree(mandatoryWord);
-        PKRGfree(os);
     }
-    FreeNameList(names, count);
     cache.configurationsLoaded = 1;
     return 1;
-}
-
-ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
-{
-    LoadConfigurations();
-    list.AssignFromRecords(DataCache::Get().configurations);
-    return list;
 }
 
 ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
@@ -146,85 +145,26 @@ ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
     return ConfigurationRef(record);
 }
 
-int SaveConfigurations(const ConfigurationRefList &list)
+int StoreChanges(const ChangeSet &changes)
 {
     LoadConfigurations();
-    char *err = NULL;
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
-
-    std::vector<const char *> products, clients;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        const ConfigurationRef *ref = list.GetNext(pos);
-        ConfigurationRecord *record = ref->GetRecord();
-        if (record == NULL)
-            continue;   // names no configuration: nothing to store
-        // Both lists are checked before anything of this configuration is
-        // written, so a refused one is not stored half.
-        if (!CollectNames(record->products, "products", "saving a configuration", record->name, products) ||
-            !CollectNames(record->clients, "clients", "saving the clients of a configuration", record->name,
-                          clients))
-            return 0;
-
-        CString os;
-        OsDisplayName(record->osCode, os);
-        err = NULL;
-        int rc = setConfiguration(ctx, kPlatform, record->name,
-                                  products.empty() ? NULL : (char **)products.data(),
-                                  (KXCOUNT)products.size(), record->resolution.AdministratorWord(),
-                                  record->resolution.LocationWord(), record->resolution.MandatoryWord(),
-                                  os, 0, &err);
-        if (!ReportInstallerError(rc, err, "saving a configuration"))
-            return 0;
-
-        err = NULL;
-        rc = setConfigurationClients(ctx, kPlatform, record->name,
-                                     clients.empty() ? NULL : (char **)clients.data(),
-                                     (KXCOUNT)clients.size(), &err);
-        if (!ReportInstallerError(rc, err, "saving the clients of a configuration"))
-            return 0;
+    if (!WriteChanges(changes))
+        return 0;
+    // The store took everything: now the records follow.
+    for (size_t i = 0; i < changes.write.size(); i++) {
+        ConfigurationCopy *copy = changes.write[i];
+        if (!copy->record.IsBound())
+            copy->record = CreateConfigurationRecord(copy->name, copy->osCode, copy->resolution, (int)i);
+        copy->record.SetOsCode(copy->osCode);
+        copy->record.SetResolution(copy->resolution.administrator, copy->resolution.mandatory,
+                                   copy->resolution.location);
+        copy->record.SetProducts(copy->products);
+        copy->record.SetClients(copy->clients);
+        copy->stored = 1;
     }
+    for (ConfigurationCopy *copy : changes.remove)
+        copy->stored = 0;
     return 1;
-}
-
-int RemoveFromStore(const ConfigurationRef &ref)
-{
-    ConfigurationRecord *record = ref.GetRecord();
-    if (record == NULL)
-        return 1;   // names nothing that could be in the store
-    char *err = NULL;
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
-    int rc = removeConfiguration(ctx, kPlatform, record->name, &err);
-    return ReportInstallerError(rc, err, "removing a configuration");
-}
-
-int MakeTempFiles()
-{
-    char *err = NULL;
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
-    int rc = makeTempFiles(ctx, kPlatform, &err);
-    return ReportInstallerError(rc, err, "making the temporary files");
-}
-
-int CommitChanges()
-{
-    char *err = NULL;
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh(kPlatform, ctx);
-    int rc = commitRVXChanges(ctx, kPlatform, &err);
-    return ReportInstallerError(rc, err, "committing the changes");
-}
-
-int OpenProductRegistry()
-{
-    return PKRGinit();
-}
-
-int CloseProductRegistry()
-{
-    return PKRGclose();
 }
 
 // ---- ConfigurationRef accessors ---------------------------------------------

@@ -122,6 +122,14 @@ const char *ConflictResolution::MandatoryWord() const
 
 // ---- references ------------------------------------------------------------
 
+void RecordRef::BindByName(void *found, int foundKey, const char *name)
+{
+    key = foundKey;
+    record = found;
+    if (!found)
+        unboundName = name;
+}
+
 ConfigurationRef::ConfigurationRef(ConfigurationRecord *r) : RecordRef(r ? r->key : -1, r) {}
 
 ProductRef::ProductRef(InstalledProduct *r) : RecordRef(r ? r->key : -1, r) {}
@@ -137,12 +145,7 @@ ProductRef::ProductRef(const char *name)
 {
     LoadInstalledProducts();
     InstalledProduct *r = DataCache::Get().FindProductByName(name);
-    if (r) {
-        key = r->key;
-        record = r;
-    } else {
-        unboundName = name;
-    }
+    BindByName(r, r ? r->key : -1, name);
 }
 
 CString ProductRef::GetName() const { return GetRecord()->name; }
@@ -163,12 +166,7 @@ ClientRef::ClientRef(const char *name)
 {
     LoadClients();
     ClientRecord *r = DataCache::Get().FindClientByName(name);
-    if (r) {
-        key = r->key;
-        record = r;
-    } else {
-        unboundName = name;
-    }
+    BindByName(r, r ? r->key : -1, name);
 }
 
 CString ClientRef::GetName() const { return GetRecord()->name; }

@@ -1,7 +1,6 @@
-// The shared helpers of the data layer: the installer error message, name
-// list release, operating-system names and the shareable test.
+// The shared helpers of the data layer: the installer error report,
+// operating-system names and the shareable test.
 #include "installer_errors.h"
-#include "installer_api.h"
 
 #include <string.h>
 
@@ -12,39 +11,31 @@ const char *const kKeywords[OS_LAST] = { "win32", "win95", "nt", "os2", "netware
 const UINT kDisplayIds[OS_LAST] = { 1022, 1021, 1009, 1011, 1013, 1010, 1012 };
 const UINT kNoneDisplayId = 1014;
 
+InstallerReporter *reporter = NULL;
+
 }  // namespace
 
-void ShowInstallerErrorText(const char *context, const char *detail)
+InstallerReporter *SetInstallerReporter(InstallerReporter *next)
+{
+    InstallerReporter *previous = reporter;
+    reporter = next;
+    return previous;
+}
+
+void ReportInstallerText(const char *context, const char *detail)
 {
     CString message("An error occurred in the Installer API:");
     message += context;
     message += ":\n\n";
     message += detail;
-    AfxMessageBox(message, MB_OK | MB_ICONSTOP, 0);
+    if (reporter)
+        reporter->Show(message);
 }
 
-int ReportInstallerError(int result, char *errorText, const char *context)
+int ReportInstallerError(const kxc::Failure &failure)
 {
-    if (result == 0)
-        return 1;
-    if (errorText != NULL) {
-        // Copied before the library's text is released.
-        CString detail(errorText);
-        PKRGfree(errorText);
-        ShowInstallerErrorText(context, detail);
-    } else {
-        ShowInstallerErrorText(context, "NO MESSAGE PROVIDED");
-    }
+    ReportInstallerText(failure.doing.c_str(), failure.gaveReason ? failure.reason.c_str() : "NO MESSAGE PROVIDED");
     return 0;
-}
-
-void FreeNameList(char **names, int count)
-{
-    if (names == NULL || count <= 0)
-        return;
-    for (int i = 0; i < count; i++)
-        PKRGfree(names[i]);
-    PKRGfree(names);
 }
 
 OsCode OsCodeFromKeyword(const char *keyword)

@@ -1,25 +1,19 @@
 // Loading the installed-products catalogue from the product registry.
 #include "products.h"
-#include "installer_api.h"
 
 namespace {
 
-const char *const kPlatform = "win32";
+typedef bool (*ProductQuery)(const char *, const char *, kxc::Text &, kxc::Failure *);
 
 // One per-product query (label, version or size) into text. Reports a
 // failure; returns 1 when the text was read.
-typedef int(KXAPI *ProductQuery)(const char *, const char *, int, const char *, char **, char **);
-
-int QueryProductText(ProductQuery query, const char *home, const char *product,
-                     const char *context, CString &text)
+int QueryProductText(ProductQuery query, const char *home, const char *product, CString &text)
 {
-    char *value = NULL;
-    char *err = NULL;
-    int rc = query(home, kPlatform, 0, product, &value, &err);
-    if (!ReportInstallerError(rc, err, context))
-        return 0;   // the library's text on failure is an empty one: not read
-    text = value;
-    PKRGfree(value);
+    kxc::Text value;
+    kxc::Failure failure;
+    if (!query(home, product, value, &failure))
+        return ReportInstallerError(failure);
+    text = value.c_str();
     return 1;
 }
 
@@ -28,58 +22,37 @@ int QueryProductText(ProductQuery query, const char *home, const char *product,
 int LoadInstalledProducts()
 {
     DataCache &cache = DataCache::Get();
-    if (cache.productsLoaded)
-        return 1;
-    if (cache.productsFailed)
-        return 0;   // failed and reported within this operation already
+    if (int known = cache.Known(cache.productsLoaded, cache.productsFailed); known >= 0)
+        return known;
 
-    char **homes = NULL;
-    KXCOUNT homeCount = 0;
-    int rc = getAllVelkanHomes(kPlatform, &homes, &homeCount);
-    if (!ReportInstallerError(rc, NULL, "retrieving Velkan Homes")) {
+    kxc::NameList homes;
+    kxc::Failure failure;
+    if (!kxc::VelkanHomes(homes, &failure)) {
         cache.productsFailed = cache.loadScopeDepth > 0;
-        return 0;
+        return ReportInstallerError(failure);
     }
 
-    if (homeCount > 0) {
+    if (!homes.empty()) {
         // Only the first home counts; products of later homes never appear.
         const char *home = homes[0];
-        char **names = NULL;
-        KXCOUNT count = 0;
-        char *err = NULL;
-        rc = getInstalledProducts(home, kPlatform, 0, &names, &count, &err);
-        if (!ReportInstallerError(rc, err, "retrieving Installed Products")) {
-            FreeNameList(homes, homeCount);
+        kxc::NameList names;
+        if (!kxc::InstalledProducts(home, names, &failure)) {
             cache.productsFailed = cache.loadScopeDepth > 0;
-            return 0;
+            return ReportInstallerError(failure);
         }
         OsCode win32 = OsCodeFromKeyword("win32");
-        for (KXCOUNT i = 0; i < count; i++) {
+        for (size_t i = 0; i < names.size(); i++) {
             const char *name = names[i];
             CString label, version, size;
             // A product that cannot be queried completely is left out; the
             // ones after it keep their list positions as keys.
-            if (!QueryProductText(getInstalledProductLabel, home, name,
-                                  "retrieving the label for an installed product", label))
-                continue;
-            if (!QueryProductText(getInstalledProductVersion, home, name,
-                                  "retrieving the version for an installed product", version))
-                continue;
-            if (!QueryProductText(getInstalledProductSize, home, name,
-                                  "retrieving the size for an installed product", size))
+            if (!QueryProductText(kxc::ProductLabel, home, name, label) ||
+                !QueryProductText(kxc::ProductVersion, home, name, version) ||
+                !QueryProductText(kxc::ProductSize, home, name, size))
                 continue;
             cache.AppendProduct(new InstalledProduct((int)i, name, label, version, win32, size));
         }
-        FreeNameList(names, count);
     }
-    FreeNameList(homes, homeCount);
     cache.productsLoaded = 1;
     return 1;
-}
-
-ProductRefList &GetProductRefs(ProductRefList &out)
-{
-    LoadInstalledProducts();
-    out.AssignFromRecords(DataCache::Get().installedProducts);
-    return out;
 }

@@ -18,7 +18,6 @@ enum AFX_HELP_TYPE { afxWinHelp = 0, afxHTMLHelp = 1 };
 
 class CWinApp : public CCmdTarget
 {
-    DECLARE_DYNAMIC(CWinApp)
 public:
     // Exactly one object per process; it becomes AfxGetApp(). Title and help
     // path default to the program file's name without extension and its full

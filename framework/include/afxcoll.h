@@ -9,7 +9,6 @@ typedef __POSITION *POSITION;
 
 class CPtrList : public CObject
 {
-    DECLARE_DYNAMIC(CPtrList)
 public:
     CPtrList() {}
     ~CPtrList() override;

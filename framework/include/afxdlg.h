@@ -6,7 +6,6 @@
 
 class CDialog : public CWnd
 {
-    DECLARE_DYNAMIC(CDialog)
 public:
     explicit CDialog(UINT nIDTemplate, CWnd *pParentWnd = NULL);
     ~CDialog() override;

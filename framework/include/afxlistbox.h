@@ -19,8 +19,6 @@ public:
     int GetTextLen(int nIndex) const { return (int)SendMessage(LB_GETTEXTLEN, (WPARAM)nIndex); }
     int SetItemData(int nIndex, DWORD_PTR dwItemData) { return (int)SendMessage(LB_SETITEMDATA, (WPARAM)nIndex, (LPARAM)dwItemData); }
     DWORD_PTR GetItemData(int nIndex) const { return (DWORD_PTR)SendMessage(LB_GETITEMDATA, (WPARAM)nIndex); }
-    void *GetItemDataPtr(int nIndex) const { return (void *)GetItemData(nIndex); }
-    int SetItemDataPtr(int nIndex, void *pData) { return SetItemData(nIndex, (DWORD_PTR)pData); }
     int GetSel(int nIndex) const { return (int)SendMessage(LB_GETSEL, (WPARAM)nIndex); }
     // Multiple-selection boxes only (Windows refuses it on single-selection
     // boxes; Wine accepts it). nIndex -1 means every item.
@@ -40,5 +38,4 @@ public:
     // ranges. Thousands of single LB_SETSEL calls move the caret each time.
     void SelectItems(const std::vector<int> &indexes);
     int GetTopIndex() const { return (int)SendMessage(LB_GETTOPINDEX); }
-    int SetTopIndex(int nIndex) { return (int)SendMessage(LB_SETTOPINDEX, (WPARAM)nIndex); }
 };

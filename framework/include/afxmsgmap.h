@@ -94,7 +94,5 @@ typedef LRESULT (CCmdTarget::*AFX_PMSG_LWL)(WPARAM, LPARAM);
 #define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, AfxSig_hv, _AFX_PMSG_OF(AFX_PMSG_HV, OnQueryDragIcon)},
 // void OnSysColorChange()
 #define ON_WM_SYSCOLORCHANGE() {WM_SYSCOLORCHANGE, 0, 0, AfxSig_vv, _AFX_PMSG_OF(AFX_PMSG_VV, OnSysColorChange)},
-// void OnPaint()
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, AfxSig_vv, _AFX_PMSG_OF(AFX_PMSG_VV, OnPaint)},
 // LRESULT memberFxn(WPARAM wParam, LPARAM lParam)
 #define ON_MESSAGE(message, memberFxn) {(UINT)(message), 0, 0, AfxSig_lwl, _AFX_PMSG_OF(AFX_PMSG_LWL, memberFxn)},

@@ -12,7 +12,6 @@ class CWnd;
 // Root of everything that has a message map (windows and the application).
 class CCmdTarget : public CObject
 {
-    DECLARE_DYNAMIC(CCmdTarget)
 public:
     // Routes a command (WM_COMMAND id/notification code) through the maps.
     // TRUE when a handler took it.
@@ -55,7 +54,7 @@ struct CRect : RECT
     operator LPCRECT() const { return this; }
 };
 
-// A device context wrapper; it does not own m_hDC (CPaintDC does).
+// A device context wrapper; it does not own m_hDC.
 class CDC
 {
 public:
@@ -69,18 +68,6 @@ public:
     // Width and height of the text in the currently selected font.
     CSize GetTextExtent(LPCSTR lpszString, int nCount) const;
     CSize GetTextExtent(const CString &str) const { return GetTextExtent(str, str.GetLength()); }
-};
-
-// BeginPaint/EndPaint for a WM_PAINT handler.
-class CPaintDC : public CDC
-{
-public:
-    explicit CPaintDC(CWnd *pWnd);
-    ~CPaintDC() override;
-    PAINTSTRUCT m_ps;
-
-private:
-    HWND m_hWnd;
 };
 
 // A menu wrapper that does not own m_hMenu (the system menu belongs to its window).
@@ -106,7 +93,6 @@ public:
 
 class CWnd : public CCmdTarget
 {
-    DECLARE_DYNAMIC(CWnd)
 public:
     HWND m_hWnd = NULL;
 
@@ -182,6 +168,13 @@ public:
 
     virtual BOOL DestroyWindow();
 
+    // A keyboard or mouse message, before the dialog manager handles it
+    // (Enter presses the default button, Escape cancels, Tab moves on).
+    // The framework offers it to the window it is for and then to each
+    // parent that has an object, innermost first; TRUE keeps it from being
+    // handled any further.
+    virtual BOOL PreTranslateMessage(MSG *pMsg) { return FALSE; }
+
     void CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
     UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
 
@@ -214,7 +207,6 @@ public:
     BOOL OnEraseBkgnd(CDC *pDC) { return (BOOL)Default(); }
     HCURSOR OnQueryDragIcon() { return (HCURSOR)Default(); }
     void OnSysColorChange() { Default(); }
-    void OnPaint() { Default(); }
 
 protected:
     // Called after the window has received its last message (WM_NCDESTROY),

@@ -47,7 +47,11 @@ CString AfxModuleFileName();
 // The program file's name without directory and extension.
 CString AfxModuleBaseName();
 
-// Makes F1 in dialogs and message boxes ask for help (ID_HELP).
+// Makes F1 in dialogs and message boxes ask for help (ID_HELP), and offers
+// every message of their modal loops to PreTranslateMessage first.
 void AfxInstallHelpKeyHook();
 // Closes the HTML Help windows the program opened, if it opened any.
 void AfxCloseHelp();
+// PreTranslateMessage of the message's window and its parents; TRUE when
+// one of them took the message.
+BOOL AfxPreTranslateMessage(MSG *pMsg);

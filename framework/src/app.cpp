@@ -2,8 +2,6 @@
 #include "afximpl.h"
 #include <cstring>
 
-IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
-
 namespace {
 CWinApp *g_pApp = NULL;
 // The object that was the application before the current one (tests make
@@ -111,6 +109,8 @@ int CWinApp::Run()
     MSG msg;
     while (::GetMessageA(&msg, NULL, 0, 0) > 0)
     {
+        if (AfxPreTranslateMessage(&msg))
+            continue;
         // Keyboard navigation of a modeless main dialog.
         if (m_pMainWnd && m_pMainWnd->m_hWnd && ::IsDialogMessageA(m_pMainWnd->m_hWnd, &msg))
             continue;

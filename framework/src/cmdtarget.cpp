@@ -1,8 +1,6 @@
 // Message-map lookup and command dispatch.
 #include "afximpl.h"
 
-IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
-
 const AFX_MSGMAP *CCmdTarget::GetThisMessageMap()
 {
     static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, (AFX_PMSG)0}};

@@ -1,8 +1,6 @@
 // CDialog: one dialog procedure for every dialog of the framework.
 #include "afximpl.h"
 
-IMPLEMENT_DYNAMIC(CDialog, CWnd)
-
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
     ON_COMMAND(IDCANCEL, OnCancel)
@@ -127,7 +125,7 @@ namespace {
 BOOL CALLBACK DetachControl(HWND hWnd, LPARAM)
 {
     CWnd *p = CWnd::FromHandlePermanent(hWnd);
-    if (p && !p->IsKindOf(RUNTIME_CLASS(CDialog)))
+    if (p && !dynamic_cast<CDialog *>(p))
         p->Detach();
     return TRUE;
 }
@@ -162,10 +160,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
             return pDlg->OnInitDialog();
         }
 
-        CWnd *pWnd = FromHandlePermanent(hWnd);
-        if (!pWnd || !pWnd->IsKindOf(RUNTIME_CLASS(CDialog)))
+        pDlg = dynamic_cast<CDialog *>(FromHandlePermanent(hWnd));
+        if (!pDlg)
             return FALSE;
-        pDlg = static_cast<CDialog *>(pWnd);
 
         LRESULT result = 0;
         BOOL handled;

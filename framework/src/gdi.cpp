@@ -1,4 +1,4 @@
-// CDC, CPaintDC and CMenu helpers.
+// CDC and CMenu helpers.
 #include "afximpl.h"
 
 CSize CDC::GetTextExtent(LPCSTR lpszString, int nCount) const
@@ -7,16 +7,6 @@ CSize CDC::GetTextExtent(LPCSTR lpszString, int nCount) const
     if (lpszString && nCount > 0)
         ::GetTextExtentPoint32A(m_hDC, lpszString, nCount, &size);
     return CSize(size);
-}
-
-CPaintDC::CPaintDC(CWnd *pWnd) : m_hWnd(pWnd->m_hWnd)
-{
-    m_hDC = ::BeginPaint(m_hWnd, &m_ps);
-}
-
-CPaintDC::~CPaintDC()
-{
-    ::EndPaint(m_hWnd, &m_ps);
 }
 
 CMenu *CMenu::FromHandle(HMENU hMenu)

@@ -8,9 +8,10 @@ void *g_msgUser = NULL;
 // The help context when no application object exists.
 DWORD g_dwNoAppContext = 0;
 
-// F1 inside a dialog or message box. Their modal loops do not go through
-// our code, but the dialog manager offers every message to the thread's
-// message-filter hook (MSGF_DIALOGBOX) first, as it does for message boxes.
+// F1 inside a dialog or message box, and PreTranslateMessage. Their modal
+// loops do not go through our code, but the dialog manager offers every
+// message to the thread's message-filter hook (MSGF_DIALOGBOX) first, as it
+// does for message boxes.
 HHOOK g_hMsgFilterHook = NULL;
 
 LRESULT CALLBACK MsgFilterHook(int code, WPARAM wParam, LPARAM lParam)
@@ -24,7 +25,7 @@ LRESULT CALLBACK MsgFilterHook(int code, WPARAM wParam, LPARAM lParam)
             // application's); a message box gets help at its context.
             HWND root = ::GetAncestor(msg->hwnd, GA_ROOT);
             CWnd *pWnd = CWnd::FromHandlePermanent(root);
-            if (pWnd && pWnd->IsKindOf(RUNTIME_CLASS(CDialog)))
+            if (dynamic_cast<CDialog *>(pWnd))
             {
                 pWnd->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
                 return TRUE;
@@ -35,6 +36,8 @@ LRESULT CALLBACK MsgFilterHook(int code, WPARAM wParam, LPARAM lParam)
                 return TRUE;
             }
         }
+        if (AfxPreTranslateMessage(const_cast<MSG *>(msg)))
+            return TRUE;
     }
     return ::CallNextHookEx(g_hMsgFilterHook, code, wParam, lParam);
 }
@@ -78,6 +81,18 @@ int ShowMessageBox(LPCSTR lpszText, UINT nType, UINT nIDPrompt, LPCSTR lpszCapti
     *pContext = saved;
     return result;
 }
+}
+
+BOOL AfxPreTranslateMessage(MSG *pMsg)
+{
+    // Up to the top-level window: the parent of a popup (a message box) is
+    // its owner, which the message is not for.
+    for (HWND hWnd = pMsg->hwnd; hWnd;
+         hWnd = (::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(hWnd) : NULL)
+        if (CWnd *pWnd = CWnd::FromHandlePermanent(hWnd))
+            if (pWnd->PreTranslateMessage(pMsg))
+                return TRUE;
+    return FALSE;
 }
 
 void AfxInstallHelpKeyHook()

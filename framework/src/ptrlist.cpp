@@ -2,8 +2,6 @@
 // every change but the removal of that node.
 #include "afxcoll.h"
 
-IMPLEMENT_DYNAMIC(CPtrList, CObject)
-
 CPtrList::~CPtrList()
 {
     RemoveAll();

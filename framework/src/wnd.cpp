@@ -2,8 +2,6 @@
 // helpers that take more than one call.
 #include "afximpl.h"
 
-IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
-
 const CWnd CWnd::wndTop(HWND_TOP);
 const CWnd CWnd::wndBottom(HWND_BOTTOM);
 const CWnd CWnd::wndTopMost(HWND_TOPMOST);

@@ -1,58 +1,28 @@
 // clientassignments.h - the client assignments page (template 28483).
 //
 // Left (1018): every client of the catalogue not assigned to the current
-// configuration; right (1020): the clients assigned to it. While a
-// configuration is shown every client stands in exactly one of the two boxes.
-// The page edits only the copies' client lists; ApplyChanges hands them to
-// the records.
+// configuration; right (1020): the clients assigned to it, in the
+// configuration's order, those no longer listed kept (not shown) at their
+// places. While a configuration is shown every listed client stands in
+// exactly one of the two lists. The page edits only the copies' client
+// lists.
 #pragma once
 
-#include "clientpage.h"
-#include "data.h"
-#include "listfilter.h"
-#include "listtransfer.h"
+#include "listpage.h"
 
-#include <vector>
-
-class CClientAssignments : public CClientPage
+class CClientAssignments : public CListPage
 {
-    DECLARE_DYNCREATE(CClientAssignments)
 public:
     CClientAssignments();
 
-    void ApplyChanges(ConfigurationRefList &list) override;
     void StoreCurrent() override;
     void ShowCurrent() override;
     void ResetContents() override;
     void InitPage() override;
 
-    void OnAddClients();
-    void OnRemoveClients();
-
 protected:
-    void DoDataExchange(CDataExchange *pDX) override;
-    void OnOK() override {}
-    void OnCancel() override {}
-
-    void OnSelChangeAssigned();
-    void OnSelChangeAvailable();
-    void OnFilterChange();
-
-    RecordListBox available;   // 1018
-    RecordListBox assigned;    // 1020
-    CButton removeButton;      // 1032
-    CButton addButton;         // 1030
-    ListTransfer transfer;
-    CEdit filterBox;           // 1050
-    ListFilter filter;         // narrows 1018
-
-private:
-    void ShowCurrentUnfiltered();
-
-    // Clients of the current copy that are not in the catalogue (unbound
-    // references keep their names): StoreCurrent keeps them in the copy
-    // at their places instead of dropping what the page cannot show.
-    std::vector<ClientRef *> unshownClients;
-
-    DECLARE_MESSAGE_MAP()
+    // Without a configuration, Add explains (61204) and moves nothing.
+    bool MayAdd() override;
+    // Every listed client not in keys, in catalogue order.
+    static std::vector<ListEntry> Catalogue(const std::unordered_set<int> &keys);
 };

@@ -2,32 +2,28 @@
 //
 // The only page that changes the set of configurations: a new one becomes a
 // new working copy in the shared list, a removed one is only marked removed
-// there. It also edits each configuration's products (1018 available, 1020
-// chosen) and target operating system (1034). Its ApplyChanges runs first of
-// the three pages on OK and creates the records of new configurations.
+// there. It also edits each configuration's products (1018 the shareable
+// products of the chosen system not in the configuration, 1020 the
+// configuration's, in its order) and target operating system (1034). On OK
+// it hands down the copies to write and to remove.
 #pragma once
 
-#include "clientpage.h"
-#include "data.h"
-#include "listfilter.h"
-#include "listtransfer.h"
+#include "listpage.h"
 
-#include <vector>
+#include <string>
+#include <unordered_map>
 
-class CClientConfig : public CClientPage
+class CClientConfig : public CListPage
 {
-    DECLARE_DYNCREATE(CClientConfig)
 public:
     CClientConfig();
 
-    void ApplyChanges(ConfigurationRefList &list) override;
+    void CollectChanges(ChangeSet &changes) override;
     void StoreCurrent() override;
     void ShowCurrent() override;
     void ResetContents() override;
     void InitPage() override;
 
-    void OnAddProducts();
-    void OnRemoveProducts();
     void OnNewConfiguration();
     void OnRemoveConfiguration();
     void OnSelendokOs();
@@ -41,39 +37,45 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange *pDX) override;
-    void OnOK() override {}
-    void OnCancel() override {}
 
-    void OnSelChangeConfigured();
-    void OnSelChangeAvailable();
-    void OnFilterChange();
-
-    // Lists in 1018 the shareable products of code (all for 0) that are not
-    // in 1020; sets selectedOsCode. Does not mark the page modified.
+    // Lists in 1018 the shareable products of code (all for 0) that 1020
+    // does not hold, in catalogue order; sets selectedOsCode. Does not mark
+    // the page modified.
     void ApplyOsFilter(int code);
     // The code of the item selected in 1034, 0 when none is.
     int SelectedOsItemCode() const;
     void EnableRemoveConfiguration();
 
-    ProductListBox availableProducts;      // 1018
-    ProductListBox configurationProducts;  // 1020
-    CComboBox osBox;                       // 1034
-    CButton removeButton;                  // 1032
-    CButton addButton;                     // 1030
-    CString noteText;                      // 1037, shown only
-    CString osText;                        // selected text of 1034
-    ListTransfer transfer;
-    CEdit filterBox;                       // 1050
-    ListFilter filter;                     // narrows 1018
+    CComboBox osBox;    // 1034
+    CString noteText;   // 1037, shown only
+    CString osText;     // selected text of 1034
     int selectedOsCode;
 
 private:
-    void ShowCurrentUnfiltered();
+    // "label (version)", kept by key for the entries to point at; null for
+    // a product that is not installed or not shareable.
+    const char *ShownText(const InstalledProduct *product);
 
-    // Products of the current copy that 1020 cannot show (no longer
-    // installed, or not shareable): kept in the copy by StoreCurrent rather
-    // than dropped because the page could not display them, at their places.
-    std::vector<ProductRef *> unshownProducts;
+    // One page action (showing a configuration, choosing a system) reads
+    // each product's registry mark once, however often it lists products.
+    class Action
+    {
+    public:
+        explicit Action(CClientConfig &page) : page(page) { ++page.actionDepth; }
+        ~Action()
+        {
+            if (--page.actionDepth == 0)
+                page.shareable.clear();
+        }
+        Action(const Action &) = delete;
+        Action &operator=(const Action &) = delete;
+
+    private:
+        CClientConfig &page;
+    };
+    int actionDepth = 0;
+    std::unordered_map<int, int> shareable;       // key -> mark, within an action
+    std::unordered_map<int, std::string> texts;   // key -> "label (version)"
 
     DECLARE_MESSAGE_MAP()
 };

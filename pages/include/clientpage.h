@@ -9,13 +9,13 @@
 //
 // The main dialog drives a page only through the public members below, in
 // this order: SetConfigurations (before Create), Create, then Refresh,
-// Revert, ApplyChanges and IsModified as the user works.
+// Revert, CollectChanges, ChangesStored and IsModified as the user works.
 #pragma once
 
 #include "afxwin.h"
 
 class ConfigurationCopy;
-class ConfigurationRefList;
+struct ChangeSet;
 class CPageHost;
 
 class CClientPage : public CDialog
@@ -23,16 +23,19 @@ class CClientPage : public CDialog
 public:
     explicit CClientPage(UINT nIDTemplate);
 
-    // The hooks, in slot order. Each default does nothing.
-    //   ApplyChanges: on OK; stores the controls, then writes every live
-    //     copy's page data into its ConfigurationRecord. The configurations
-    //     page appends the references of the records to be stored to list.
-    //   StoreCurrent: controls -> current copy (nothing when current is null).
+    // The hooks, in slot order. Each default does nothing but what it says.
+    //   CollectChanges: on OK; stores the current copy (the default does
+    //     just that) and adds what the page owns to the change set: the
+    //     configurations page the copies to write and to remove, the
+    //     conflicts page the installation-wide default. Nothing is written.
+    //   ChangesStored: the store took the change set.
+    //   StoreCurrent: page's lists and controls -> current copy (nothing when current is null).
     //   ShowCurrent: current copy -> controls (the empty state when null).
     //   ResetContents: the page's own controls as without any configuration.
     //   RevertPageSettings: shows again page-wide values kept outside copies.
     //   InitPage: one-time filling, before the combobox is filled.
-    virtual void ApplyChanges(ConfigurationRefList &list) {}
+    virtual void CollectChanges(ChangeSet &changes);
+    virtual void ChangesStored(const ChangeSet &changes) {}
     virtual void StoreCurrent() {}
     virtual void ShowCurrent() {}
     virtual void ResetContents() {}

@@ -1,17 +1,16 @@
-// listfilter.h - the filter edit box (1050) above a page's left-hand list
-// (1018): the list shows only the items whose text holds the filter's text,
+// listfilter.h - the filter edit box (1050) above a page's left-hand list:
+// the list shows only the entries whose text holds the filter's text,
 // letters compared without regard to case.
 //
-// Filtering only hides. While a filter is in force the ListFilter keeps every
-// item of the box in its unfiltered order (text and item data) and the box
-// shows the matching ones; a move acts on what the box shows. Whatever
-// refills or rearranges the box as a whole (showing another configuration,
-// Reset All, the configurations page's system filter) runs between Suspend,
-// which puts the box back as it would be without the filter, and Resume,
-// which narrows it again. With an empty filter every call does nothing.
+// Filtering only hides: the page's entries are the same with or without a
+// filter, and every action gives the same lists in the same order; the box
+// is drawn from them and the filter. Inside the box Enter moves on to the
+// list below instead of pressing OK, and Escape clears the text (with the
+// box empty it closes the dialog as Cancel does).
 #pragma once
 
 #include "afxwin.h"
+#include "recordlistbox.h"
 
 #include <string>
 #include <vector>
@@ -19,44 +18,22 @@
 class ListFilter
 {
 public:
-    // Once, while the page initialises.
-    void Setup(CWnd *edit, CListBox *box);
+    // Once, while the page initialises: the edit box and the list it narrows.
+    void Setup(CEdit *edit, RecordListBox *list);
 
-    // The page forwards EN_CHANGE of the edit box here.
+    // The page forwards EN_CHANGE of the edit box here: the list is drawn
+    // again under the new text.
     void TextChanged();
-    // The box as without a filter, until Resume.
-    void Suspend();
-    void Resume();
-    // After a move into or out of the box: items that left are forgotten,
-    // items that came in keep their place among the shown ones and are
-    // hidden when they do not match.
-    void ItemsMoved();
+    // Enter and Escape pressed in the edit box, before the dialog manager
+    // sees them; TRUE when the filter took the key.
+    BOOL HandleKey(const MSG *msg);
 
-    bool Active() const { return active && !held; }
+    bool Matches(const ListEntry &entry) const;
 
 private:
-    struct Item
-    {
-        std::string text, lower;
-        DWORD_PTR data;
-    };
-    static std::string Lower(const std::string &text);
-    std::string Needle() const;
-    bool Matches(const Item &item) const { return item.lower.find(needle) != std::string::npos; }
-    Item ItemAt(int index) const;
-    // Brings all up to date with the box: items of all that are not in the
-    // box (only the ones that match, unless everything is shown) left it;
-    // items of the box not in all came in. True when one that came in does
-    // not match.
-    bool Sync(bool everythingShown);
-    // Fills the box with the items of all that match (all of them when
-    // everything is true), keeping the selection of what stays shown.
-    void Show(bool everything);
-
-    CWnd *edit = NULL;
-    CListBox *box = NULL;
-    std::vector<Item> all;   // while active: every item, in the unfiltered order
-    std::string needle;      // the filter's text in lower case
-    bool active = false;
-    bool held = false;       // between Suspend and Resume
+    CEdit *edit = NULL;
+    RecordListBox *list = NULL;
+    std::string needle;                       // the text in lower case
+    mutable std::vector<std::string> lower;   // by key: the entry's text in lower case
+    mutable std::vector<char> lowered;        // by key: whether lower holds it
 };

@@ -1,44 +1,27 @@
 // clientconfig.cpp - the configurations page.
 #include "clientconfig.h"
 
-#include <unordered_set>
-
-#include "keepplaces.h"
 #include "namedialog.h"
 #include "pagehost.h"
 #include "resource.h"
 
-IMPLEMENT_DYNCREATE(CClientConfig, CDialog)
-
-BEGIN_MESSAGE_MAP(CClientConfig, CClientPage)
-    ON_BN_CLICKED(IDC_ADD, OnAddProducts)
+BEGIN_MESSAGE_MAP(CClientConfig, CListPage)
     ON_BN_CLICKED(IDC_NEW_CONFIGURATION, OnNewConfiguration)
-    ON_BN_CLICKED(IDC_REMOVE, OnRemoveProducts)
     ON_BN_CLICKED(IDC_REMOVE_CONFIGURATION, OnRemoveConfiguration)
     ON_CBN_SELENDOK(IDC_OS, OnSelendokOs)
-    ON_LBN_SELCHANGE(IDC_RIGHT_LIST, OnSelChangeConfigured)
-    ON_LBN_SELCHANGE(IDC_LEFT_LIST, OnSelChangeAvailable)
-    ON_LBN_DBLCLK(IDC_RIGHT_LIST, OnRemoveProducts)
-    ON_LBN_DBLCLK(IDC_LEFT_LIST, OnAddProducts)
-    ON_EN_CHANGE(IDC_FILTER, OnFilterChange)
 END_MESSAGE_MAP()
 
 // Names the installer keeps for itself.
 static const char *const reservedNames[] = {"New Clients", "Conflict Resolution"};
 
-CClientConfig::CClientConfig() : CClientPage(IDD_PAGE_CONFIG), selectedOsCode(0)
+CClientConfig::CClientConfig() : CListPage(IDD_PAGE_CONFIG), selectedOsCode(0)
 {
 }
 
 void CClientConfig::DoDataExchange(CDataExchange *pDX)
 {
-    CClientPage::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_LEFT_LIST, availableProducts);
-    DDX_Control(pDX, IDC_RIGHT_LIST, configurationProducts);
+    CListPage::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_OS, osBox);
-    DDX_Control(pDX, IDC_REMOVE, removeButton);
-    DDX_Control(pDX, IDC_ADD, addButton);
-    DDX_Control(pDX, IDC_FILTER, filterBox);
     DDX_Text(pDX, IDC_CONFIG_NOTE, noteText);
     DDX_CBString(pDX, IDC_OS, osText);
 }
@@ -56,12 +39,25 @@ void CClientConfig::EnableRemoveConfiguration()
         button->EnableWindow(configurationBox.GetCount() > 0);
 }
 
+const char *CClientConfig::ShownText(const InstalledProduct *product)
+{
+    if (!product)
+        return NULL;
+    auto mark = shareable.find(product->key);
+    if (mark == shareable.end())
+        mark = shareable.emplace(product->key, IsShareable(product->name)).first;
+    if (!mark->second)
+        return NULL;
+    auto text = texts.find(product->key);
+    if (text == texts.end())
+        text = texts.emplace(product->key, std::string(product->label) + " (" + (LPCSTR)product->version + ")").first;
+    return text->second.c_str();
+}
+
 void CClientConfig::InitPage()
 {
-    ProductListBox::ShareableSnapshot marks(availableProducts);
-    availableProducts.FillAll();
-    transfer.Setup(this, 0, &availableProducts, &configurationProducts, &addButton, &removeButton);
-    filter.Setup(&filterBox, &availableProducts);
+    Action action(*this);
+    SetupLists();
     for (int code = 1; code <= 7; code++) {
         int index = osBox.AddString(OsDisplayName(code));
         if (index >= 0)
@@ -79,34 +75,25 @@ int CClientConfig::SelectedOsItemCode() const
 
 void CClientConfig::ApplyOsFilter(int code)
 {
+    Action action(*this);
     selectedOsCode = code;
-    // The filter only ever removes items: refill from the catalogue under
-    // the new code so that switching between two systems offers the
-    // second one's products, not an empty list.
-    availableProducts.SetOsFilter(code);
-    if (availableProducts.GetAllProducts().IsEmpty()) {
-        availableProducts.FillAll();
-    } else {
-        // Fill keeps sharing the very list it is given: no new references.
-        availableProducts.Fill(availableProducts.GetAllProducts());
-        availableProducts.RemoveUnshareable();
+    LoadInstalledProducts();
+    std::unordered_set<int> chosen = KeysOf(right.Entries());
+    const CPtrList &products = DataCache::Get().installedProducts;
+    std::vector<ListEntry> offered;
+    for (POSITION pos = products.GetHeadPosition(); pos != NULL;) {
+        const InstalledProduct *product = (const InstalledProduct *)products.GetNext(pos);
+        if ((code != 0 && product->osCode != code) || chosen.count(product->key))
+            continue;
+        if (const char *text = ShownText(product))
+            offered.push_back(ListEntry{product->key, NULL, text});
     }
-    // No product is listed on both sides.
-    for (int i = 0; i < configurationProducts.GetCount(); i++) {
-        ProductRef ref = configurationProducts.GetItemRef(i);
-        int found = availableProducts.FindItem(ref);
-        if (found >= 0)
-            availableProducts.DeleteString((UINT)found);
-    }
+    left.SetEntries(std::move(offered));
 }
 
 void CClientConfig::OnSelendokOs()
 {
-    ListRedrawOff holdAvailable(availableProducts);
-    ProductListBox::ShareableSnapshot marks(availableProducts);
-    filter.Suspend();
     ApplyOsFilter(SelectedOsItemCode());
-    filter.Resume();
     modified = 1;
 }
 
@@ -115,82 +102,21 @@ void CClientConfig::StoreCurrent()
     if (!current)
         return;
     UpdateData(TRUE);
-    std::vector<ProductRef> shown;
-    shown.reserve((size_t)configurationProducts.GetCount());
-    for (int i = 0; i < configurationProducts.GetCount(); i++)
-        shown.push_back(configurationProducts.GetItemRef(i));
-    StoreKeepingPlaces(current->products, shown, unshownProducts);
+    StoreRight<ProductRef>(current->products);
     // 1034 shows what is saved: nothing selected is "no system".
     current->osCode = SelectedOsItemCode();
 }
 
 void CClientConfig::ShowCurrent()
 {
-    // The configuration's products are found among every product; the
-    // filter narrows the list again at the end. The box is drawn once.
-    ListRedrawOff holdAvailable(availableProducts);
-    filter.Suspend();
-    ShowCurrentUnfiltered();
-    filter.Resume();
-}
-
-void CClientConfig::ShowCurrentUnfiltered()
-{
-    unshownProducts.clear();
-    ListRedrawOff holdAvailable(availableProducts);
-    ListRedrawOff holdConfigured(configurationProducts);
-    ProductListBox::ShareableSnapshot marks(availableProducts);
-    std::unordered_set<int> keys;
-    if (current) {
-        for (POSITION pos = current->products.GetHeadPosition(); pos != NULL;) {
-            ProductRef *ref = current->products.GetNext(pos);
-            if (ref)
-                keys.insert(ref->GetKey());
-        }
-    }
-
-    // Everything on the right that does not belong here goes back left.
-    configurationProducts.ClearSelection();
-    int selected = 0;
-    for (int i = 0; i < configurationProducts.GetCount(); i++) {
-        int key = (int)configurationProducts.GetItemData(i);
-        if (!current || keys.find(key) == keys.end()) {
-            configurationProducts.SetSel(i, TRUE);
-            selected++;
-        }
-    }
-    if (selected > 0)
-        transfer.RemoveSelected();
-
-    // The configuration's products come over from a list of every shareable
-    // product, whatever its system: a configuration may hold products of
-    // several systems (1020 keeps them when 1034 changes), and one that is
-    // not shown would be dropped by the next store.
-    if (current && !keys.empty()) {
-        ApplyOsFilter(0);
-        availableProducts.ClearSelection();
-        selected = 0;
-        for (POSITION pos = current->products.GetHeadPosition(); pos != NULL;) {
-            ProductRef *ref = current->products.GetNext(pos);
-            if (!ref)
-                continue;
-            int index = availableProducts.IndexOfKey(ref->GetKey());
-            if (index < 0) {
-                // Kept on the right from the previous configuration, or not
-                // shown at all.
-                if (configurationProducts.IndexOfKey(ref->GetKey()) < 0)
-                    unshownProducts.push_back(ref);
-            } else if (!availableProducts.GetSel(index)) {
-                availableProducts.SetSel(index, TRUE);
-                selected++;
-            }
-        }
-        if (selected > 0)
-            transfer.AddSelected();
-        // Moves arrive reversed: show the products in the configuration's
-        // order, so that storing them back changes nothing.
-        configurationProducts.ArrangeLike(current->products);
-    }
+    Action action(*this);
+    // The configuration's products whatever their system: a configuration
+    // may hold products of several systems, and 1020 keeps them when 1034
+    // changes.
+    std::vector<ListEntry> chosen;
+    if (current)
+        chosen = EntriesOf(current->products, [this](const ProductRef &ref) { return ShownText(ref.GetRecord()); });
+    right.SetEntries(std::move(chosen));
 
     // 1034 shows what the next store saves: a configuration's own system; for
     // a stored one without a system, no selection (it keeps none until one is
@@ -210,9 +136,7 @@ void CClientConfig::ShowCurrentUnfiltered()
     else
         osText.Empty();
 
-    configurationProducts.ClearSelection();
-    availableProducts.ClearSelection();
-    transfer.SelectionChanged(&configurationProducts);
+    transfer.SelectionChanged(&right);
     UpdateData(FALSE);
     // The exchange selects the first item for an empty text.
     if (shownOs == CB_ERR)
@@ -224,62 +148,27 @@ void CClientConfig::ShowCurrentUnfiltered()
 
 void CClientConfig::ResetContents()
 {
-    ListRedrawOff holdAvailable(availableProducts);
-    ProductListBox::ShareableSnapshot marks(availableProducts);
-    filter.Suspend();
-    availableProducts.ResetContent();
-    availableProducts.FillAll();
-    configurationProducts.ResetContent();
-    filter.Resume();
+    // The ShowCurrent that follows draws both lists.
+    left.SetEntries({});
+    right.SetEntries({});
 }
 
-void CClientConfig::ApplyChanges(ConfigurationRefList &list)
+void CClientConfig::CollectChanges(ChangeSet &changes)
 {
     if (!initialised)
         return;
     StoreCurrent();
+    // In the order the page lists them; a new copy's record is keyed by it.
     for (int i = 0; i < configurationBox.GetCount(); i++) {
         ConfigurationCopy *copy = CopyOfItem(i);
-        if (!copy || copy->removed)
-            continue;
-        // Only a copy that has no record yet gets one. (A failed OK takes
-        // the records it made back, and unbinds their copies again.)
-        if (!copy->record.IsBound() && copy->record.GetKey() == -1)
-            copy->record = CreateConfigurationRecord(copy->name, selectedOsCode, copy->resolution, i);
-        if (copy->record.IsBound())
-            list.AppendCopy(copy->record);
+        if (copy && !copy->removed)
+            changes.write.push_back(copy);
     }
-    for (int i = 0; i < configurationBox.GetCount(); i++) {
-        ConfigurationCopy *copy = CopyOfItem(i);
-        if (!copy || copy->removed || !copy->record.IsBound())
-            continue;
-        copy->record.SetProducts(copy->products);
-        copy->record.SetOsCode(copy->osCode);
+    for (POSITION pos = configurations ? configurations->GetHeadPosition() : NULL; pos != NULL;) {
+        ConfigurationCopy *copy = static_cast<ConfigurationCopy *>(configurations->GetNext(pos));
+        if (copy->removed && copy->stored)
+            changes.remove.push_back(copy);
     }
-}
-
-void CClientConfig::OnAddProducts()
-{
-    {
-        ListRedrawOff holdAvailable(availableProducts);
-        ListRedrawOff holdConfigured(configurationProducts);
-        transfer.AddSelected();
-        filter.ItemsMoved();
-    }
-    modified = 1;
-    configurationProducts.SetFocus();
-}
-
-void CClientConfig::OnRemoveProducts()
-{
-    {
-        ListRedrawOff holdAvailable(availableProducts);
-        ListRedrawOff holdConfigured(configurationProducts);
-        transfer.RemoveSelected();
-        filter.ItemsMoved();
-    }
-    modified = 1;
-    availableProducts.SetFocus();
 }
 
 UINT CClientConfig::CheckNewName(const CString &name) const
@@ -347,24 +236,4 @@ void CClientConfig::OnRemoveConfiguration()
     OnSelectConfiguration();
     modified = 1;
     EnableRemoveConfiguration();
-}
-
-void CClientConfig::OnSelChangeConfigured()
-{
-    transfer.SelectionChanged(&configurationProducts);
-}
-
-void CClientConfig::OnSelChangeAvailable()
-{
-    transfer.SelectionChanged(&availableProducts);
-}
-
-void CClientConfig::OnFilterChange()
-{
-    filter.TextChanged();
-    // Add follows what is selected among the items still shown.
-    if (availableProducts.GetSelCount() > 0)
-        transfer.SelectionChanged(&availableProducts);
-    else
-        addButton.EnableWindow(FALSE);
 }

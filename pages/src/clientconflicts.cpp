@@ -3,117 +3,98 @@
 
 #include "resource.h"
 
-IMPLEMENT_DYNCREATE(CClientConflicts, CDialog)
+const CClientConflicts::Group CClientConflicts::defaultGroup = {
+    IDC_DEF_ADMINISTRATOR, IDC_DEF_MANDATORY, {IDC_DEF_SHARED, IDC_DEF_LOCAL, IDC_DEF_DOWNLOAD}};
+const CClientConflicts::Group CClientConflicts::configurationGroup = {
+    IDC_CFG_ADMINISTRATOR, IDC_CFG_MANDATORY, {IDC_CFG_SHARED, IDC_CFG_LOCAL, IDC_CFG_DOWNLOAD}};
 
-BEGIN_MESSAGE_MAP(CClientConflicts, CClientPage)
-    ON_BN_CLICKED(IDC_DEF_ADMINISTRATOR, OnClickAdministratorDefault)
-    ON_BN_CLICKED(IDC_DEF_MANDATORY, OnClickMandatoryDefault)
-    ON_BN_CLICKED(IDC_DEF_SHARED, OnClickSharedDefault)
-    ON_BN_CLICKED(IDC_DEF_LOCAL, OnClickLocalDefault)
-    ON_BN_CLICKED(IDC_DEF_DOWNLOAD, OnClickDownloadDefault)
-    ON_BN_CLICKED(IDC_CFG_ADMINISTRATOR, OnAdministratorConfiguration)
-    ON_BN_CLICKED(IDC_CFG_MANDATORY, OnClickMandatoryConfiguration)
-    ON_BN_CLICKED(IDC_CFG_SHARED, OnClickSharedConfiguration)
-    ON_BN_CLICKED(IDC_CFG_LOCAL, OnClickLocalConfiguration)
-    ON_BN_CLICKED(IDC_CFG_DOWNLOAD, OnClickDownloadConfiguration)
-END_MESSAGE_MAP()
-
-CClientConflicts::CClientConflicts()
-    : CClientPage(IDD_PAGE_CONFLICTS),
-      defaultMandatory(0),
-      defaultAdministrator(0),
-      configurationMandatory(0),
-      configurationAdministrator(0),
-      defaultsUnread(0),
-      defaultsTouched(0),
-      defaultsFailed(0)
+CClientConflicts::CClientConflicts() : CClientPage(IDD_PAGE_CONFLICTS)
 {
-    defaults.Reset();
-    modified = 0;
 }
 
-void CClientConflicts::DoDataExchange(CDataExchange *pDX)
+ConflictResolution CClientConflicts::ReadGroup(const Group &group) const
 {
-    CClientPage::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_CFG_SHARED, configurationShared);
-    DDX_Control(pDX, IDC_DEF_SHARED, defaultShared);
-    DDX_Control(pDX, IDC_CFG_DOWNLOAD, configurationDownload);
-    DDX_Control(pDX, IDC_DEF_DOWNLOAD, defaultDownload);
-    DDX_Control(pDX, IDC_CFG_LOCAL, configurationLocal);
-    DDX_Control(pDX, IDC_DEF_LOCAL, defaultLocal);
-    DDX_Check(pDX, IDC_DEF_MANDATORY, defaultMandatory);
-    DDX_Check(pDX, IDC_DEF_ADMINISTRATOR, defaultAdministrator);
-    DDX_Check(pDX, IDC_CFG_MANDATORY, configurationMandatory);
-    DDX_Check(pDX, IDC_CFG_ADMINISTRATOR, configurationAdministrator);
+    ConflictResolution value;
+    value.administrator = IsDlgButtonChecked(group.administrator) == BST_CHECKED ? 1 : 0;
+    value.mandatory = IsDlgButtonChecked(group.mandatory) == BST_CHECKED ? 1 : 0;
+    value.location = IsDlgButtonChecked(group.location[0]) == BST_CHECKED   ? 0
+                     : IsDlgButtonChecked(group.location[1]) == BST_CHECKED ? 1
+                                                                             : 2;
+    return value;
 }
 
-int CClientConflicts::ReadRadioGroup(CButton &first, CButton &second, CButton &third)
+void CClientConflicts::WriteGroup(const Group &group, const ConflictResolution &value)
 {
-    if (first.GetCheck() == BST_CHECKED)
-        return 0;
-    if (second.GetCheck() == BST_CHECKED)
-        return 1;
-    return 2;
+    CheckDlgButton(group.administrator, value.administrator ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(group.mandatory, value.mandatory ? BST_CHECKED : BST_UNCHECKED);
+    for (int i = 0; i < 3; i++)
+        CheckDlgButton(group.location[i], value.location == i ? BST_CHECKED : BST_UNCHECKED);
+    EnableLocations(group);
 }
 
-void CClientConflicts::WriteRadioGroup(int value, CButton &first, CButton &second, CButton &third)
+void CClientConflicts::EnableLocations(const Group &group)
 {
-    first.SetCheck(value == 0 ? BST_CHECKED : BST_UNCHECKED);
-    second.SetCheck(value == 1 ? BST_CHECKED : BST_UNCHECKED);
-    third.SetCheck(value == 2 ? BST_CHECKED : BST_UNCHECKED);
+    BOOL enable = IsDlgButtonChecked(group.administrator) == BST_CHECKED;
+    for (int id : group.location)
+        ::EnableWindow(::GetDlgItem(m_hWnd, id), enable);
 }
 
+bool CClientConflicts::OnGroupClicked(const Group &group, int id)
+{
+    if (id == group.administrator) {
+        EnableLocations(group);
+    } else if (id != group.mandatory) {
+        int clicked = -1;
+        for (int i = 0; i < 3; i++)
+            if (group.location[i] == id)
+                clicked = i;
+        if (clicked < 0)
+            return false;
+        for (int i = 0; i < 3; i++)
+            if (i != clicked)
+                CheckDlgButton(group.location[i], BST_UNCHECKED);
+    }
+    if (&group == &defaultGroup)
+        defaultsTouched = 1;
+    modified = 1;
+    return true;
+}
+
+BOOL CClientConflicts::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) == BN_CLICKED &&
+        (OnGroupClicked(defaultGroup, LOWORD(wParam)) || OnGroupClicked(configurationGroup, LOWORD(wParam))))
+        return TRUE;
+    return CClientPage::OnCommand(wParam, lParam);
+}
+
+// Showing a group marks the page modified, as a click on its administrator
+// box would.
 void CClientConflicts::ShowDefaults()
 {
-    defaultMandatory = defaults.mandatory;
-    defaultAdministrator = defaults.administrator;
-    WriteRadioGroup(defaults.location, defaultShared, defaultLocal, defaultDownload);
-    UpdateData(FALSE);
-    OnAdministratorDefault();
+    WriteGroup(defaultGroup, defaults);
+    modified = 1;
 }
 
-void CClientConflicts::ShowConfigurationSettings()
+void CClientConflicts::ShowCurrent()
 {
-    if (!current) {
-        configurationAdministrator = 0;
-        configurationMandatory = 0;
-        configurationShared.SetCheck(BST_CHECKED);
-        configurationDownload.SetCheck(BST_UNCHECKED);
-        configurationLocal.SetCheck(BST_UNCHECKED);
-        return;
-    }
-    configurationMandatory = current->resolution.mandatory;
-    configurationAdministrator = current->resolution.administrator;
-    WriteRadioGroup(current->resolution.location, configurationShared, configurationLocal,
-                    configurationDownload);
+    // Without a configuration: user, optional, shared.
+    WriteGroup(configurationGroup, current ? current->resolution : ConflictResolution());
+    modified = 1;
 }
 
 void CClientConflicts::InitPage()
 {
     // A failed read has been reported and left the defaults all 0.
     defaultsUnread = defaults.ReadFromInstaller() ? 0 : 1;
-    if (defaultsUnread)
-        defaults.Reset();
     ShowDefaults();
-    OnAdministratorConfiguration();
+    EnableLocations(configurationGroup);
 }
 
 void CClientConflicts::StoreCurrent()
 {
-    UpdateData(TRUE);
-    if (!current)
-        return;
-    current->resolution.administrator = configurationAdministrator;
-    current->resolution.mandatory = configurationMandatory;
-    current->resolution.location =
-        ReadRadioGroup(configurationShared, configurationLocal, configurationDownload);
-}
-
-void CClientConflicts::ShowCurrent()
-{
-    ShowConfigurationSettings();
-    UpdateData(FALSE);
-    OnAdministratorConfiguration();
+    if (current)
+        current->resolution = ReadGroup(configurationGroup);
 }
 
 void CClientConflicts::ResetContents()
@@ -126,114 +107,29 @@ void CClientConflicts::RevertPageSettings()
 {
     if (!initialised)
         return;
-    ShowConfigurationSettings();
+    WriteGroup(configurationGroup, ConflictResolution());
+    // The default group shows the held values again: nothing of it to hand
+    // down unless it is touched anew.
     ShowDefaults();
-    // The default group shows the held values again: nothing of it to write
-    // unless it is touched anew.
     defaultsTouched = 0;
 }
 
-void CClientConflicts::ApplyChanges(ConfigurationRefList &list)
+void CClientConflicts::CollectChanges(ChangeSet &changes)
 {
     if (!initialised)
         return;
     StoreCurrent();
-    for (int i = 0; i < configurationBox.GetCount(); i++) {
-        ConfigurationCopy *copy = CopyOfItem(i);
-        if (!copy || copy->removed || !copy->record.IsBound())
-            continue;
-        copy->record.SetResolution(copy->resolution.administrator, copy->resolution.mandatory,
-                                   copy->resolution.location);
-    }
-    defaultsFailed = 0;
     if (defaultsUnread && !defaultsTouched)
         return;   // would overwrite the stored default with the zeros shown
-    defaults.mandatory = defaultMandatory;
-    defaults.administrator = defaultAdministrator;
-    defaults.location = ReadRadioGroup(defaultShared, defaultLocal, defaultDownload);
-    // A failure is reported there; the main dialog then stops OK, as for any
-    // other store step, rather than commit everything but the default.
-    defaultsFailed = defaults.WriteToInstaller() ? 0 : 1;
+    changes.writeDefault = 1;
+    changes.defaults = ReadGroup(defaultGroup);
 }
 
-void CClientConflicts::OnAdministratorDefault()
+void CClientConflicts::ChangesStored(const ChangeSet &changes)
 {
-    UpdateData(TRUE);
-    BOOL enable = defaultAdministrator != 0;
-    defaultShared.EnableWindow(enable);
-    defaultLocal.EnableWindow(enable);
-    defaultDownload.EnableWindow(enable);
-    modified = 1;
-}
-
-void CClientConflicts::OnAdministratorConfiguration()
-{
-    UpdateData(TRUE);
-    BOOL enable = configurationAdministrator != 0;
-    configurationShared.EnableWindow(enable);
-    configurationLocal.EnableWindow(enable);
-    configurationDownload.EnableWindow(enable);
-    modified = 1;
-}
-
-void CClientConflicts::OnClickAdministratorDefault()
-{
-    defaultsTouched = 1;
-    OnAdministratorDefault();
-}
-
-void CClientConflicts::OnClickMandatoryDefault()
-{
-    defaultsTouched = 1;
-    modified = 1;
-}
-
-void CClientConflicts::OnClickSharedDefault()
-{
-    defaultLocal.SetCheck(BST_UNCHECKED);
-    defaultDownload.SetCheck(BST_UNCHECKED);
-    defaultsTouched = 1;
-    modified = 1;
-}
-
-void CClientConflicts::OnClickLocalDefault()
-{
-    defaultDownload.SetCheck(BST_UNCHECKED);
-    defaultShared.SetCheck(BST_UNCHECKED);
-    defaultsTouched = 1;
-    modified = 1;
-}
-
-void CClientConflicts::OnClickDownloadDefault()
-{
-    defaultLocal.SetCheck(BST_UNCHECKED);
-    defaultShared.SetCheck(BST_UNCHECKED);
-    defaultsTouched = 1;
-    modified = 1;
-}
-
-void CClientConflicts::OnClickMandatoryConfiguration()
-{
-    modified = 1;
-}
-
-void CClientConflicts::OnClickSharedConfiguration()
-{
-    configurationLocal.SetCheck(BST_UNCHECKED);
-    configurationDownload.SetCheck(BST_UNCHECKED);
-    modified = 1;
-}
-
-void CClientConflicts::OnClickLocalConfiguration()
-{
-    configurationDownload.SetCheck(BST_UNCHECKED);
-    configurationShared.SetCheck(BST_UNCHECKED);
-    modified = 1;
-}
-
-void CClientConflicts::OnClickDownloadConfiguration()
-{
-    configurationLocal.SetCheck(BST_UNCHECKED);
-    configurationShared.SetCheck(BST_UNCHECKED);
-    modified = 1;
+    if (!changes.writeDefault)
+        return;
+    defaults = changes.defaults;
+    defaultsUnread = 0;
+    defaultsTouched = 0;
 }

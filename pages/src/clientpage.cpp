@@ -77,6 +77,12 @@ void CClientPage::FillConfigurations()
     OnSelectConfiguration();
 }
 
+void CClientPage::CollectChanges(ChangeSet &)
+{
+    if (initialised)
+        StoreCurrent();
+}
+
 void CClientPage::OnSelectConfiguration()
 {
     StoreCurrent();

@@ -1,7 +1,6 @@
 // app_store.h - what the application's tests add to layout_helpers.h: a
 // store laid out in the constructor (a failure fails the test), a read-back
-// as text, scratch directories, and running a program in a directory of its
-// own (the start-up case that must find no language library).
+// as text and scratch directories.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,48 +18,6 @@ inline std::string ProgramDir()
     if (!dir.empty() && dir.back() == '\\')
         dir.pop_back();
     return dir;
-}
-
-// Runs a command line in workDir (default: the program's directory);
-// its exit code (-1 when it could not start or ran over a minute), output in *out.
-inline int Run(const std::string &commandLine, std::string *out, const std::string &workDir = std::string())
-{
-    SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, TRUE};
-    HANDLE readEnd = NULL, writeEnd = NULL;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
-        return -1;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    std::string line = commandLine;
-    std::string dir = workDir.empty() ? ProgramDir() : workDir;
-    BOOL started = CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, dir.c_str(), &si, &pi);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return -1;
-    }
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, NULL) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(readEnd);
-    DWORD code = (DWORD)-1;
-    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    else
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    if (out)
-        *out = text;
-    return (int)code;
 }
 
 inline std::string Scratch(const std::string &what)

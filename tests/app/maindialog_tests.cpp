@@ -10,6 +10,7 @@
 #include "app_store.h"
 #include "data.h"
 #include "data_reset.h"
+#include "installerreport.h"
 #include "resource.h"
 #include "ui_helpers.h"
 
@@ -63,7 +64,12 @@ int CountOf(const std::string &text, const std::string &what)
 class MainDialogTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(language.Loaded()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(language.Loaded());
+        SetInstallerReporter(&reporter);
+    }
+    void TearDown() override { SetInstallerReporter(NULL); }
 
     void Load(const char *description)
     {
@@ -121,6 +127,7 @@ protected:
     }
 
     ui::LanguageLibrary language;
+    MessageBoxReporter reporter;
     std::unique_ptr<appstore::Installation> store;
 };
 
@@ -391,6 +398,41 @@ TEST_F(MainDialogTest, ARemovedConfigurationLeavesTheStore)
     EXPECT_TRUE(ConfigBlock(after, "Office").empty()) << after;
     EXPECT_FALSE(ConfigBlock(after, "Lab").empty()) << after;
 }
+
+// Enter in a filter box, pressed as the keyboard does and handled by the
+// dialog's own loop, moves on to the list below and neither commits nor
+// closes; Escape clears a filter that holds text, and with the box empty
+// closes as Cancel does.
+class FilterKeysTest : public MainDialogTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(FilterKeysTest, EnterStaysInThePageAndEscapeClearsTheFilter)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
+    const std::string before = store->Print();
+    ui::MessageBoxRecorder boxes;
+    std::vector<bool> seen;
+    INT_PTR result = Run([&](CMainDialog &d) {
+        CClientPage &page = GetParam() ? (CClientPage &)d.GetConfigPage() : (CClientPage &)d.GetAssignmentsPage();
+        if (!GetParam())
+            ChooseView(d, d.GetAssignViewIndex());
+        HWND filter = GetDlgItem(page.m_hWnd, IDC_FILTER);
+        SetFocus(filter);
+        SetWindowTextA(filter, "a");
+        ui::PressKey(d.m_hWnd, filter, VK_RETURN);
+        seen = {ui::Visible(d.m_hWnd), GetFocus() == GetDlgItem(page.m_hWnd, IDC_LEFT_LIST)};
+        ui::PressKey(d.m_hWnd, filter, VK_ESCAPE);
+        seen.insert(seen.end(), {ui::Visible(d.m_hWnd), ui::WindowText(filter).empty()});
+        ui::PressKey(d.m_hWnd, filter, VK_ESCAPE);
+    });
+    EXPECT_EQ(seen, std::vector<bool>(4, true)) << "open, list focused; open, filter empty";
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(store->Print(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFilters, FilterKeysTest, ::testing::Bool());
 
 // Each store step that fails keeps the dialog open with every edit; a second
 // OK then stores everything exactly once.
@@ -709,10 +751,11 @@ std::string CopiesText(CMainDialog &d)
 
 }  // namespace
 
-// A failed OK changes nothing: whichever store step fails, the cache's
-// records, its record list and the held defaults are as before OK; Reset All
-// then gives the copies of start-up; and the edits are still on the pages.
-// (A default the library refuses stops OK as every other step does.)
+// A failed OK changes nothing, for nothing is changed before the store took
+// it: whichever store step fails, the cache's records, its record list, the
+// held defaults and the pages' lists are as before OK; Reset All then gives
+// the copies of start-up. (A default the library refuses stops OK as every
+// other step does.)
 class FailedOkRestoresTest : public MainDialogTest, public ::testing::WithParamInterface<const char *>
 {
 };
@@ -736,12 +779,21 @@ TEST_P(FailedOkRestoresTest, RecordsListAndDefaultsAreAsBeforeOk)
         SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Field"), 0);
         ui::Notify(Page(config), IDC_CONFIGURATION, CBN_SELENDOK);
         ui::Click(Page(config), IDC_REMOVE_CONFIGURATION);
+        auto lists = [&]() {
+            std::vector<std::vector<std::string>> all;
+            for (CClientPage *page : {(CClientPage *)&config, (CClientPage *)&d.GetAssignmentsPage()})
+                for (int id : {IDC_LEFT_LIST, IDC_RIGHT_LIST})
+                    all.push_back(ui::ListTexts(GetDlgItem(page->m_hWnd, id)));
+            return all;
+        };
+        const auto shown = lists();
 
         SetEnvironmentVariableA("KX_FAULT", GetParam());
         ui::Click(d.m_hWnd, IDOK);
         SetEnvironmentVariableA("KX_FAULT", NULL);
         ASSERT_TRUE(ui::Visible(d.m_hWnd));
         EXPECT_EQ(CacheText(d), startCache);
+        EXPECT_EQ(lists(), shown);
         EXPECT_EQ(config.GetConfigurationCombo().GetCount(), 2) << "Office and Lab: the edits stay on the pages";
 
         ui::Click(d.m_hWnd, IDC_RESET_ALL);

@@ -244,6 +244,8 @@ TEST_F(StartupTest, AFailedLoadEndsStartUpAfterItsOwnMessage)
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_NE(boxes.calls[0].text, "Could not get current language");
     EXPECT_NE(boxes.calls[0].text, "Error loading resource file");
+    // Through the reporter start-up installs: the stop icon, OK only.
+    EXPECT_EQ(boxes.calls[0].type, (UINT)(MB_OK | MB_ICONSTOP));
     // Shown after the title came from the library.
     EXPECT_EQ(boxes.calls[0].caption, ui::ResourceString(IDS_APP_TITLE));
     EXPECT_TRUE(AfxGetMainWnd() == NULL);
@@ -280,11 +282,11 @@ protected:
         const char *files[] = {"app_tests.exe", "KXIMPL32.dll", "PKRG.dll", "KXBKND32.dll"};
         for (const char *f : files)
             EXPECT_TRUE(CopyFileA((bin + "\\" + f).c_str(), (dir + "\\" + f).c_str(), FALSE)) << f;
-        SetEnvironmentVariableA("APP_TESTS_CHILD", "1");
-        int code = appstore::Run("\"" + dir + "\\app_tests.exe\" --gtest_filter=StartupChild.*", out, dir);
-        SetEnvironmentVariableA("APP_TESTS_CHILD", NULL);
+        kxtest::ProgramRun run = kxtest::RunProgram(dir + "\\app_tests.exe", "--gtest_filter=StartupChild.*",
+                                                    kxtest::RunOptions{{"APP_TESTS_CHILD=1"}, dir});
         appstore::RemoveTree(dir);
-        return code;
+        *out = run.out + run.err;
+        return (int)run.code;
     }
 };
 

@@ -16,6 +16,8 @@
 
 #include <string>
 
+#include "child_process.h"
+
 namespace layout {
 
 // The directory of the running program (<build>/bin), with a trailing '\'.
@@ -26,57 +28,6 @@ inline std::string ProgramDirectory()
     std::string dir(path, n);
     size_t slash = dir.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".\\") : dir.substr(0, slash + 1);
-}
-
-// Runs a command line, waits for it, and returns its exit code (-1 when it
-// could not be started). The child's standard output and error go to output
-// when it is given (read through a pipe until the child closes it).
-inline int RunProcess(const std::string &commandLine, std::string *output = nullptr)
-{
-    SECURITY_ATTRIBUTES sa = { sizeof sa, NULL, TRUE };
-    HANDLE readEnd = NULL, writeEnd = NULL;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (output) {
-        if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
-            return -1;
-        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = writeEnd;
-        si.hStdError = writeEnd;
-        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    }
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = commandLine;   // CreateProcessA may write into it
-    // Under load Wine now and then fails a process start outright: try again
-    // a few times before the caller sees -1.
-    BOOL started = FALSE;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        if (attempt > 0)
-            Sleep(200);
-        cmd = commandLine;
-        started = CreateProcessA(NULL, &cmd[0], NULL, NULL, output ? TRUE : FALSE, 0, NULL, NULL, &si, &pi);
-    }
-    if (writeEnd)
-        CloseHandle(writeEnd);   // else the read below never sees the end
-    if (!started) {
-        if (readEnd)
-            CloseHandle(readEnd);
-        return -1;
-    }
-    if (output) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, NULL) && got > 0)
-            output->append(buffer, got);
-        CloseHandle(readEnd);
-    }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
 }
 
 inline bool WriteWholeFile(const std::string &path, const std::string &bytes)
@@ -203,12 +154,11 @@ public:
 private:
     bool Tool(const std::string &arguments, std::string *printed = nullptr)
     {
-        std::string output;
-        int rc = RunProcess("\"" + ProgramDirectory() + "rvxlayout.exe\" " + arguments, &output);
+        kxtest::ProgramRun run = kxtest::RunProgram("rvxlayout.exe", arguments);
         if (printed)
-            *printed = output;
-        if (rc != 0) {
-            error = "rvxlayout " + arguments + " failed (" + std::to_string(rc) + "): " + output;
+            *printed = run.out;
+        if (run.code != 0) {
+            error = "rvxlayout " + arguments + " failed (" + std::to_string(run.code) + "): " + run.out + run.err;
             return false;
         }
         return true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "installer_api.h"
 #include "store.h"
 

@@ -306,4 +306,20 @@ inline void Pump()
     }
 }
 
+// A key pressed in a control, as the keyboard posts it, then handled the way
+// a modal dialog's loop handles its messages: the message-filter hook first,
+// then the dialog manager of dialog, then the window itself.
+inline void PressKey(HWND dialog, HWND control, UINT vk)
+{
+    PostMessageA(control, WM_KEYDOWN, vk, 1);
+    PostMessageA(control, WM_KEYUP, vk, 0xC0000001);
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (CallMsgFilterA(&msg, MSGF_DIALOGBOX) || IsDialogMessageA(dialog, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 } // namespace ui

@@ -1,6 +1,6 @@
 // data_fixture.h - every data test starts with an empty cache, the English
-// language library as the resource source, and a recorder in place of the
-// application message box.
+// language library as the resource source, and a recorder as the reporter of
+// installer failures.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,19 @@
 #include "installer_api.h"
 #include "layout_helpers.h"
 #include "ui_helpers.h"
+
+// Records each report the data layer makes, in place of the program's
+// message box.
+class ReportRecorder : public InstallerReporter
+{
+public:
+    struct Call { std::string text; };
+    ReportRecorder() : previous(SetInstallerReporter(this)) {}
+    ~ReportRecorder() override { SetInstallerReporter(previous); }
+    void Show(const CString &message) override { calls.push_back({(LPCSTR)message}); }
+    std::vector<Call> calls;
+    InstallerReporter *previous;
+};
 
 class DataTest : public ::testing::Test
 {
@@ -41,7 +54,7 @@ protected:
     }
 
     layout::Installation inst;
-    ui::MessageBoxRecorder boxes;
+    ReportRecorder boxes;   // what the program would show in its message boxes
 };
 
 // What the store holds for one configuration, read straight through the
@@ -54,63 +67,32 @@ struct StoredConfiguration
     std::vector<std::string> clients;
 };
 
-inline std::vector<std::string> TakeNames(char **names, KXCOUNT count)
-{
-    std::vector<std::string> out;
-    for (KXCOUNT i = 0; i < count; i++)
-        out.push_back(names[i]);
-    FreeNameList(names, count);
-    return out;
-}
-
-inline std::string TakeText(char *text)
-{
-    std::string out = text ? text : "";
-    if (text)
-        PKRGfree(text);
-    return out;
-}
-
+// The store's configurations, read straight through the installer client.
 inline std::vector<std::string> StoredConfigurationNames()
 {
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh("win32", ctx);
-    char **names = NULL;
-    KXCOUNT count = 0;
-    char *err = NULL;
-    if (getAllConfigurations(ctx, "win32", &names, &count, &err) != 0) {
-        ADD_FAILURE() << "getAllConfigurations: " << TakeText(err);
-        return {};
-    }
-    return TakeNames(names, count);
+    kxc::Context ctx;
+    ctx.Open();
+    kxc::NameList names;
+    kxc::Failure failure;
+    EXPECT_TRUE(ctx.AllConfigurations(names, &failure)) << kxc::FailureText(failure);
+    return names.Strings();
 }
 
 inline StoredConfiguration ReadStored(const char *name)
 {
     StoredConfiguration s;
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh("win32", ctx);
-    char **products = NULL, **clients = NULL;
-    KXCOUNT productCount = 0, clientCount = 0;
-    char *a = NULL, *l = NULL, *m = NULL, *os = NULL, *err = NULL;
-    int value = 0;
-    if (getConfiguration(ctx, "win32", name, &products, &productCount, &a, &l, &m, &os, &value, &err) != 0) {
-        TakeText(err);
-        TakeNames(products, productCount);
-        TakeText(a), TakeText(l), TakeText(m), TakeText(os);
+    kxc::Context ctx;
+    ctx.Open();
+    kxc::Configuration c;
+    if (!ctx.ReadConfiguration(name, &c))
         return s;
-    }
     s.found = true;
-    s.products = TakeNames(products, productCount);
-    s.administrator = TakeText(a);
-    s.location = TakeText(l);
-    s.mandatory = TakeText(m);
-    s.os = TakeText(os);
-    err = NULL;
-    if (getConfigurationClients(ctx, "win32", name, &clients, &clientCount, &err) == 0)
-        s.clients = TakeNames(clients, clientCount);
-    else
-        ADD_FAILURE() << "getConfigurationClients: " << TakeText(err);
+    s.products = c.products;
+    s.administrator = c.words.administrator;
+    s.location = c.words.location;
+    s.mandatory = c.words.mandatory;
+    s.os = c.os;
+    s.clients = c.clients;
     return s;
 }
 

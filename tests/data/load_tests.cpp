@@ -272,14 +272,12 @@ TEST_F(Configurations, CorruptStoreGivesTheExactMessageAndLoadAllFails)
     EXPECT_NE("NO MESSAGE PROVIDED", detail);
     EXPECT_NE(std::string::npos, detail.find("config.kxs")) << detail;   // says where
     // The detail is the library's own text, unchanged.
-    char ctx[KX_CONTEXT_SIZE];
-    kxsaoh("win32", ctx);
-    char **names = NULL;
-    KXCOUNT count = 0;
-    char *err = NULL;
-    ASSERT_NE(0, getAllConfigurations(ctx, "win32", &names, &count, &err));
-    EXPECT_EQ(head + TakeText(err), text);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONSTOP), boxes.calls[0].type);
+    kxc::Context ctx;
+    ctx.Open();
+    kxc::NameList names;
+    kxc::Failure failure;
+    ASSERT_FALSE(ctx.AllConfigurations(names, &failure));
+    EXPECT_EQ(head + failure.reason, text);
     EXPECT_EQ(0, DataCache::Get().configurationsLoaded);
     EXPECT_EQ(0, DataCache::Get().clientsLoaded);   // LoadAll stopped before the clients
 }

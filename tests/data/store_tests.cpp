@@ -1,10 +1,14 @@
-// Saving, removing and committing through the real libraries, read back
-// through the library calls.
+// Storing a change set through the real libraries, read back through them:
+// what is written, that a failed step writes and changes nothing, and that
+// only a stored change reaches the records.
 #include "data_fixture.h"
+
+#include <memory>
 
 namespace {
 
 const char kStore[] =
+    "resolution user | shared | optional\n"
     "home C:\\H1\n"
     "product P0 | label=Zero | version=1.0 | size=10 | shareable\n"
     "product P1 | label=One | version=1.1 | size=11 | shareable\n"
@@ -19,32 +23,34 @@ const char kStore[] =
     "uses P1\n"
     "assign C1\n";
 
-// The reference of the loaded configuration called name.
-ConfigurationRef Loaded(const char *name)
+// The working copies as the main dialog builds them: Lab, then Office.
+class Store : public DataTest
 {
-    ConfigurationRefList refs;
-    GetConfigurationRefs(refs);
-    for (POSITION pos = refs.GetHeadPosition(); pos != NULL;) {
-        ConfigurationRef *ref = refs.GetNext(pos);
-        if (std::string(ref->GetName()) == name)
-            return *ref;
+protected:
+    void Load()
+    {
+        Lay(kStore);
+        ASSERT_EQ(1, LoadAll());
+        ConfigurationRefList refs;
+        GetConfigurationRefs(refs);
+        for (POSITION pos = refs.GetHeadPosition(); pos != NULL;) {
+            copies.emplace_back(new ConfigurationCopy);
+            copies.back()->FillFromRecord(*refs.GetNext(pos));
+        }
     }
-    ADD_FAILURE() << "no configuration " << name;
-    return ConfigurationRef();
-}
+    ConfigurationCopy &Copy(size_t i) { return *copies[i]; }
+
+    std::vector<std::unique_ptr<ConfigurationCopy>> copies;
+};
 
 }  // namespace
 
-typedef DataTest Store;
-
 TEST_F(Store, UntouchedConfigurationsGoBackUnchangedWithTheirUnboundNames)
 {
-    Lay(kStore);
-    ASSERT_EQ(1, LoadAll());
-    ASSERT_EQ(1, MakeTempFiles());
-    ConfigurationRefList refs;
-    ASSERT_EQ(1, SaveConfigurations(GetConfigurationRefs(refs)));
-    ASSERT_EQ(1, CommitChanges());
+    Load();
+    ChangeSet changes;
+    changes.write = {&Copy(0), &Copy(1)};
+    ASSERT_EQ(1, StoreChanges(changes));
     EXPECT_TRUE(boxes.calls.empty());
 
     StoredConfiguration lab = ReadStored("Lab");
@@ -64,36 +70,29 @@ TEST_F(Store, UntouchedConfigurationsGoBackUnchangedWithTheirUnboundNames)
     EXPECT_EQ("DOS", office.os);
 }
 
-TEST_F(Store, EditedAndNewConfigurationsRoundTrip)
+TEST_F(Store, EditedNewAndRemovedConfigurationsReachTheStoreAndThenTheRecords)
 {
-    Lay(kStore);
-    ASSERT_EQ(1, LoadAll());
-    ConfigurationRef office = Loaded("Office");
-    ProductRefList products;
-    products.AppendCopy(ProductRef("P2"));
-    products.AppendCopy(ProductRef("P0"));
-    office.SetProducts(products);
-    ClientRefList clients;
-    GetClientRefs(clients);
-    office.SetClients(clients);
-    office.SetOsCode(7);
-    office.SetResolution(0, 1, 5);   // a location of 5 goes out as "local"
+    Load();
+    ConfigurationCopy &office = Copy(1);
+    office.products.RemoveAll();
+    office.products.AppendCopy(ProductRef("P2"));
+    office.products.AppendCopy(ProductRef("P0"));
+    GetClientRefs(office.clients);
+    office.osCode = 7;
+    office.resolution = ConflictResolution(0, 1, 5);   // a location of 5 goes out as "local"
+    ConfigurationCopy made("New [1]; a=b");
+    made.resolution = ConflictResolution(1, 0, 2);
+    Copy(0).removed = 1;
 
-    ConfigurationRef made = CreateConfigurationRecord("New [1]; a=b", 0, ConflictResolution(1, 0, 2), 2);
-    ConfigurationRefList list;
-    list.AppendCopy(office);
-    list.AppendCopy(made);
-    ASSERT_EQ(1, MakeTempFiles());
-    ASSERT_EQ(1, SaveConfigurations(list));
-    ASSERT_EQ(1, RemoveFromStore(Loaded("Lab")));
-    ASSERT_EQ(1, CommitChanges());
+    ChangeSet changes;
+    changes.write = {&office, &made};
+    changes.remove = {&Copy(0)};
+    ASSERT_EQ(1, StoreChanges(changes));
     EXPECT_TRUE(boxes.calls.empty());
 
-    EXPECT_EQ((Names{ "New [1]; a=b", "Office" }), [] {
-        Names n = StoredConfigurationNames();
-        std::sort(n.begin(), n.end());
-        return n;
-    }());
+    Names stored = StoredConfigurationNames();
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ((Names{ "New [1]; a=b", "Office" }), stored);
     StoredConfiguration o = ReadStored("Office");
     EXPECT_EQ((Names{ "P2", "P0" }), o.products);
     EXPECT_EQ((Names{ "C1", "C2", "C3" }), o.clients);
@@ -107,111 +106,97 @@ TEST_F(Store, EditedAndNewConfigurationsRoundTrip)
     EXPECT_TRUE(n.clients.empty());
     EXPECT_EQ("administrator", n.administrator);
     EXPECT_EQ("download", n.location);
-    EXPECT_EQ("optional", n.mandatory);
     EXPECT_EQ("(none)", n.os);
 
-    // The next run reads exactly that back.
-    DataCache::Get().ResetForTests();
-    ASSERT_EQ(1, LoadAll());
-    ConfigurationRef again = Loaded("Office");
-    EXPECT_EQ(7, again.GetOsCode());
-    EXPECT_EQ(1, again.GetResolution().location);
-    ProductRefList back;
-    again.GetProducts(back);
-    EXPECT_EQ((std::vector<int>{ 2, 0 }), KeysOf(back));
+    // The records follow the store: the new copy has one, keyed by its place.
+    ASSERT_TRUE(made.record.IsBound());
+    EXPECT_EQ(1, made.record.GetKey());
+    EXPECT_EQ((std::vector<int>{ 2, 0 }), KeysOf(office.record.GetRecord()->products));
+    EXPECT_EQ(7, office.record.GetOsCode());
+    EXPECT_EQ(0, Copy(0).stored);
 }
 
-TEST_F(Store, EmptyListSavesNothingAndSucceeds)
-{
-    Lay(kStore);
-    ConfigurationRefList empty;
-    ASSERT_EQ(1, MakeTempFiles());
-    EXPECT_EQ(1, SaveConfigurations(empty));
-    EXPECT_EQ(1, CommitChanges());
-    EXPECT_EQ(2u, StoredConfigurationNames().size());
-    EXPECT_TRUE(boxes.calls.empty());
-}
-
+// More names than the library's 16-bit counts are refused before anything of
+// that configuration is written, and nothing is committed.
 TEST_F(Store, MoreThan65535NamesAreRefusedNotTruncated)
 {
-    Lay(kStore);
-    ASSERT_EQ(1, LoadAll());
-    ConfigurationRef big = CreateConfigurationRecord("Big", 1, ConflictResolution(), 2);
-    ProductRefList many;
+    Load();
+    const int records = DataCache::Get().configurations.GetCount();
     ProductRef p0("P0");
-    for (int i = 0; i < 65536; i++)
-        many.AppendCopy(p0);
-    big.SetProducts(many);
-    ConfigurationRefList list;
-    list.AppendCopy(big);
-    list.AppendCopy(Loaded("Office"));
-    ASSERT_EQ(1, MakeTempFiles());
-    EXPECT_EQ(0, SaveConfigurations(list));
-    ASSERT_EQ(1u, boxes.calls.size());
-    EXPECT_EQ("An error occurred in the Installer API:saving a configuration:\n\n"
-              "The configuration \"Big\" names 65536 products; at most 65535 can be saved.",
-              boxes.calls[0].text);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONSTOP), boxes.calls[0].type);
-    // Nothing of "Big" went into the pending change (no partial list).
-    ASSERT_EQ(1, CommitChanges());
-    EXPECT_FALSE(ReadStored("Big").found);
-
-    // The same holds for clients.
-    ConfigurationRef crowd = CreateConfigurationRecord("Crowd", 1, ConflictResolution(), 3);
-    ClientRefList people;
     ClientRef c1("C1");
+    ConfigurationCopy big("Big"), crowd("Crowd");
+    for (int i = 0; i < 65536; i++)
+        big.products.AppendCopy(p0);
     for (int i = 0; i < 70000; i++)
-        people.AppendCopy(c1);
-    crowd.SetClients(people);
-    ConfigurationRefList one;
-    one.AppendCopy(crowd);
-    EXPECT_EQ(0, SaveConfigurations(one));
-    ASSERT_EQ(2u, boxes.calls.size());
-    EXPECT_EQ(0u, boxes.calls[1].text.find("An error occurred in the Installer API:saving the clients of a configuration:"));
-    EXPECT_NE(std::string::npos, boxes.calls[1].text.find("\"Crowd\" names 70000 clients"));
+        crowd.clients.AppendCopy(c1);
+    const struct
+    {
+        ConfigurationCopy *copy;
+        const char *message;
+    } cases[] = {
+        {&big, "An error occurred in the Installer API:saving a configuration:\n\n"
+               "The configuration \"Big\" names 65536 products; at most 65535 can be saved."},
+        {&crowd, "An error occurred in the Installer API:saving the clients of a configuration:\n\n"
+                 "The configuration \"Crowd\" names 70000 clients; at most 65535 can be saved."},
+    };
+    for (const auto &c : cases) {
+        boxes.calls.clear();
+        ChangeSet changes;
+        changes.write = {&Copy(1), c.copy};
+        EXPECT_EQ(0, StoreChanges(changes));
+        ASSERT_EQ(1u, boxes.calls.size());
+        EXPECT_EQ(c.message, boxes.calls[0].text);
+        EXPECT_FALSE(ReadStored(c.copy->name).found);
+        EXPECT_EQ(records, DataCache::Get().configurations.GetCount());
+    }
 }
 
-TEST_F(Store, SaveStopsAtTheFirstFailureAndReportsIt)
+// Whichever step fails, it is reported once, the store is as it was, and so
+// are the records, the copies and the cache's list.
+class FailedStep : public Store, public ::testing::WithParamInterface<std::pair<const char *, const char *>>
 {
-    Lay(kStore);
-    ASSERT_EQ(1, LoadAll());
-    ConfigurationRefList list;
-    list.AppendCopy(Loaded("Lab"));
-    list.AppendCopy(Loaded("Office"));
-    ASSERT_EQ(1, MakeTempFiles());
-    SetEnvironmentVariableA("KX_FAULT", "setConfiguration@1");
-    EXPECT_EQ(0, SaveConfigurations(list));
+};
+
+TEST_P(FailedStep, ChangesNothing)
+{
+    Load();
+    const int records = DataCache::Get().configurations.GetCount();
+    const Names stored = StoredConfigurationNames();
+    ConfigurationCopy made("Lab 2");
+    Copy(1).osCode = 1;
+    Copy(0).removed = 1;
+    ChangeSet changes;
+    changes.write = {&Copy(1), &made};
+    changes.remove = {&Copy(0)};
+    changes.writeDefault = 1;
+    changes.defaults = ConflictResolution(1, 1, 2);
+
+    SetEnvironmentVariableA("KX_FAULT", GetParam().first);
+    EXPECT_EQ(0, StoreChanges(changes));
+    SetEnvironmentVariableA("KX_FAULT", NULL);
     ASSERT_EQ(1u, boxes.calls.size());
-    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:saving a configuration:\n\n"));
-
-    SetEnvironmentVariableA("KX_FAULT", "setConfigurationClients@1");
-    EXPECT_EQ(0, SaveConfigurations(list));
-    ASSERT_EQ(2u, boxes.calls.size());   // one message, not one per configuration
-    EXPECT_EQ(0u, boxes.calls[1].text.find(
-                      "An error occurred in the Installer API:saving the clients of a configuration:\n\n"));
+    EXPECT_EQ(0u, boxes.calls[0].text.find(std::string("An error occurred in the Installer API:") +
+                                               GetParam().second + ":\n\n"))
+        << boxes.calls[0].text;
+    EXPECT_EQ(stored, StoredConfigurationNames());
+    EXPECT_EQ("DOS", ReadStored("Office").os);
+    EXPECT_EQ(records, DataCache::Get().configurations.GetCount());
+    EXPECT_EQ(7, Copy(1).record.GetOsCode());
+    EXPECT_FALSE(made.record.IsBound());
+    EXPECT_EQ(1, Copy(0).stored);
+    ConflictResolution held;
+    ASSERT_EQ(1, held.ReadFromInstaller());
+    EXPECT_EQ(0, held.administrator);
 }
 
-TEST_F(Store, MissingInstallationFailsEveryStepWithItsMessage)
-{
-    Lay(kStore);
-    ASSERT_EQ(1, LoadAll());
-    ConfigurationRef lab = Loaded("Lab");
-    SetEnvironmentVariableA("VELKAN_INSTALL", (inst.Directory() + "\\nowhere").c_str());
-    EXPECT_EQ(0, MakeTempFiles());
-    EXPECT_EQ(0, RemoveFromStore(lab));
-    EXPECT_EQ(0, CommitChanges());
-    ASSERT_EQ(3u, boxes.calls.size());
-    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:making the temporary files:\n\n"));
-    EXPECT_EQ(0u, boxes.calls[1].text.find("An error occurred in the Installer API:removing a configuration:\n\n"));
-    EXPECT_EQ(0u, boxes.calls[2].text.find("An error occurred in the Installer API:committing the changes:\n\n"));
-    for (const auto &call : boxes.calls)
-        EXPECT_EQ(std::string::npos, call.text.find("NO MESSAGE PROVIDED"));
-}
-
-TEST_F(Store, CommitWithoutPendingChangeIsAFailure)
-{
-    Lay(kStore);
-    EXPECT_EQ(0, CommitChanges());
-    ASSERT_EQ(1u, boxes.calls.size());
-    EXPECT_EQ(0u, boxes.calls[0].text.find("An error occurred in the Installer API:committing the changes:"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    EachStep, FailedStep,
+    ::testing::Values(std::make_pair("makeTempFiles@1", "making the temporary files"),
+                      std::make_pair("setConflictResolution@1", "setting conflict resolution"),
+                      std::make_pair("removeConfiguration@1", "removing a configuration"),
+                      std::make_pair("setConfiguration@2", "saving a configuration"),
+                      std::make_pair("setConfigurationClients@1", "saving the clients of a configuration"),
+                      std::make_pair("commitRVXChanges@1", "committing the changes")),
+    [](const ::testing::TestParamInfo<std::pair<const char *, const char *>> &info) {
+        return std::string(info.param.first).substr(0, std::string(info.param.first).find('@'));
+    });

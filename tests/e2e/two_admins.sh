@@ -7,18 +7,7 @@
 #  2. A and B open again; B changes "Office" and presses OK; A changes "Office"
 #     too and presses OK: A is refused with a message naming "Office", its
 #     dialog stays open with its edit, and the store is as B left it.
-set -eEuo pipefail
-trap 'echo "line $LINENO" >&2' ERR
-BUILD_DIR="$1"; SRC="$2"
-. "$SRC/tools/wine-env.sh"
-bin="$BUILD_DIR/bin"
-work=$(mktemp -d /tmp/e2e2.XXXXXX)
-pids=()
-finish() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap finish EXIT
+. "$(dirname "$0")/e2e.sh"
 title="Network Installation Administrator"
 # B runs from a copy under another program name, so that uidrive tells the
 # two apart (both windows have the same caption).

@@ -217,57 +217,6 @@ TEST(CPtrListTest, FindAndFindIndex)
     EXPECT_EQ(4, list.GetCount());
 }
 
-// ---- run-time classes --------------------------------------------------
-
-class CDynPage : public CDialog
-{
-    DECLARE_DYNCREATE(CDynPage)
-public:
-    CDynPage() : CDialog(IDD_PAGE) {}
-};
-IMPLEMENT_DYNCREATE(CDynPage, CDialog)
-
-// Like a page base class: no run-time class of its own.
-class CPlainDialog : public CDialog
-{
-public:
-    CPlainDialog() : CDialog(IDD_PAGE) {}
-};
-
-TEST(RuntimeClassTest, NamesBasesAndKinds)
-{
-    EXPECT_STREQ("CDialog", RUNTIME_CLASS(CDialog)->m_lpszClassName);
-    EXPECT_STREQ("CWnd", RUNTIME_CLASS(CWnd)->m_lpszClassName);
-    EXPECT_STREQ("CDynPage", RUNTIME_CLASS(CDynPage)->m_lpszClassName);
-    EXPECT_EQ(RUNTIME_CLASS(CDialog), RUNTIME_CLASS(CDynPage)->m_pBaseClass);
-    EXPECT_EQ(RUNTIME_CLASS(CWnd), RUNTIME_CLASS(CDialog)->m_pBaseClass);
-
-    CDynPage page;
-    EXPECT_TRUE(page.IsKindOf(RUNTIME_CLASS(CDynPage)));
-    EXPECT_TRUE(page.IsKindOf(RUNTIME_CLASS(CDialog)));
-    EXPECT_TRUE(page.IsKindOf(RUNTIME_CLASS(CWnd)));
-    EXPECT_TRUE(page.IsKindOf(RUNTIME_CLASS(CObject)));
-    EXPECT_FALSE(page.IsKindOf(RUNTIME_CLASS(CWinApp)));
-
-    CPlainDialog plain;
-    EXPECT_STREQ("CDialog", plain.GetRuntimeClass()->m_lpszClassName);
-    EXPECT_FALSE(plain.IsKindOf(RUNTIME_CLASS(CDynPage)));
-    CPtrList list;
-    EXPECT_FALSE(list.IsKindOf(RUNTIME_CLASS(CWnd)));
-}
-
-TEST(RuntimeClassTest, CreateObject)
-{
-    CObject *obj = RUNTIME_CLASS(CDynPage)->CreateObject();
-    ASSERT_NE(nullptr, obj);
-    EXPECT_EQ(RUNTIME_CLASS(CDynPage), obj->GetRuntimeClass());
-    EXPECT_EQ(NULL, static_cast<CDynPage *>(obj)->m_hWnd);
-    delete obj;
-    // Only DYNCREATE classes can be made from their run-time class.
-    EXPECT_EQ(nullptr, RUNTIME_CLASS(CDialog)->CreateObject());
-    EXPECT_EQ(nullptr, RUNTIME_CLASS(CWnd)->CreateObject());
-}
-
 } // namespace
 
 // The hourglass for a scope; scopes nest and each puts back what it found.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "afxwin.h"
+#include "child_process.h"
 #include "ui_helpers.h"
 #include "test_resource.h"
 
@@ -267,30 +268,10 @@ TEST(HelpTest, CommandMapRoutesTheHelpCommand)
 
 namespace {
 
-// Runs bin/framework_probe.exe with an argument; its exit status.
-DWORD RunProbe(const char *arg)
-{
-    char cmd[MAX_PATH + 32];
-    wsprintfA(cmd, "framework_probe.exe %s", arg);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(NULL, cmd, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        return (DWORD)-1;
-    DWORD status = (DWORD)-2;
-    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &status);
-    else
-        TerminateProcess(pi.hProcess, 99);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return status;
-}
-
 TEST(WinMainTest, StartUpHookDecidesBetweenExitAndMessageLoop)
 {
-    EXPECT_EQ(70u, RunProbe("init-fails"));
-    EXPECT_EQ(71u, RunProbe("loop"));
+    EXPECT_EQ(70u, kxtest::RunProgram("framework_probe.exe", "init-fails").code);
+    EXPECT_EQ(71u, kxtest::RunProgram("framework_probe.exe", "loop").code);
 }
 
 } // namespace

@@ -28,29 +28,9 @@ class Commit : public TempStore {
   }
 };
 
-std::string ToolPath() {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string p = self;
-  return p.substr(0, p.find_last_of('\\')) + "\\rvxlayout.exe";
-}
-
 // Runs rvxlayout with the given arguments and KX_FAULT; returns its exit code.
-DWORD RunTool(const std::string &args, const char *fault) {
-  std::string cmd = "\"" + ToolPath() + "\" " + args;
-  SetEnvironmentVariableA("KX_FAULT", fault);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-  SetEnvironmentVariableA("KX_FAULT", nullptr);
-  if (!started) return 0xFFFFFFFF;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 0xFFFFFFFE;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
+DWORD RunTool(const std::string &args, const char *fault = "", int line = __builtin_LINE()) {
+  return RunProgram("rvxlayout.exe", args, RunOptions{{std::string("KX_FAULT=") + fault}}, line).code;
 }
 
 }  // namespace
@@ -180,7 +160,7 @@ TEST_F(Commit, AWriterKilledBeforeItsRenameLeavesTheOldStore) {
   EXPECT_EQ(Resolution(), "user local mandatory");
   EXPECT_FALSE(Exists(Path(kx::kLockFile)));
   // Without a fault the tool commits as well.
-  EXPECT_EQ(RunTool("set-resolution \"" + dir_ + "\" user download optional", nullptr), 0u);
+  EXPECT_EQ(RunTool("set-resolution \"" + dir_ + "\" user download optional"), 0u);
   EXPECT_EQ(Resolution(), "user download optional");
 }
 

@@ -10,33 +10,10 @@ namespace {
 class Layout : public TempStore {
  protected:
   // Runs rvxlayout; its standard output goes to *out when given.
-  DWORD Tool(const std::string &args, std::string *out = nullptr) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string exe = self;
-    exe = exe.substr(0, exe.find_last_of('\\')) + "\\rvxlayout.exe";
-    std::string cmd = "\"" + exe + "\" " + args;
-    std::string capture = dir_ + "\\stdout.txt";
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE file = CreateFileA(capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = file;
-    si.hStdError = file;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    DWORD code = 0xFFFFFFFF;
-    if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-      WaitForSingleObject(pi.hProcess, 60000);
-      GetExitCodeProcess(pi.hProcess, &code);
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
-    CloseHandle(file);
-    if (out) *out = ReadFile(capture);
-    DeleteFileA(capture.c_str());
-    return code;
+  DWORD Tool(const std::string &args, std::string *out = nullptr, int line = __builtin_LINE()) {
+    ProgramRun run = RunProgram("rvxlayout.exe", args, RunOptions(), line);
+    if (out) *out = run.out + run.err;
+    return run.code;
   }
 };
 

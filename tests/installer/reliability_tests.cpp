@@ -17,59 +17,12 @@ using namespace kxtest;
 
 namespace {
 
-std::string ToolPath() {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string p = self;
-  return p.substr(0, p.find_last_of('\\')) + "\\rvxlayout.exe";
-}
-
-// A child run of rvxlayout; its standard output goes to a file so that the
-// test can read it after the child ended.
-struct Child {
-  PROCESS_INFORMATION pi = {};
-  std::string outPath;
-};
-
-// env: "NAME=VALUE" pairs set for the child only (inherited, then reset).
-bool StartTool(const std::string &args, const std::vector<std::string> &env, const std::string &outPath, Child *c) {
-  std::string cmd = "\"" + ToolPath() + "\" " + args;
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
-  for (const std::string &e : env) {
-    size_t eq = e.find('=');
-    SetEnvironmentVariableA(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str());
-  }
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out;
-  si.hStdError = out;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &c->pi);
-  for (const std::string &e : env) SetEnvironmentVariableA(e.substr(0, e.find('=')).c_str(), nullptr);
-  CloseHandle(out);
-  c->outPath = outPath;
-  return ok != FALSE;
-}
-
-DWORD Finish(Child *c, std::string *out) {
-  WaitForSingleObject(c->pi.hProcess, 120000);
-  DWORD code = 0xFFFFFFFE;
-  GetExitCodeProcess(c->pi.hProcess, &code);
-  CloseHandle(c->pi.hThread);
-  CloseHandle(c->pi.hProcess);
-  if (out) *out = ReadFile(c->outPath);
-  DeleteFileA(c->outPath.c_str());
-  return code;
-}
-
-DWORD RunTool(const std::string &args, const std::vector<std::string> &env, const std::string &outPath,
-              std::string *out = nullptr) {
-  Child c;
-  if (!StartTool(args, env, outPath, &c)) return 0xFFFFFFFF;
-  return Finish(&c, out);
+// A run of the load harness or the layout tool; both print their figures.
+DWORD RunTool(const std::string &exe, const std::string &args, std::string *out = nullptr,
+              int line = __builtin_LINE()) {
+  ProgramRun run = RunProgram(exe, args, RunOptions(), line);
+  if (out) *out = run.out + run.err;
+  return run.code;
 }
 
 class Reliability : public TempStore {
@@ -78,12 +31,6 @@ class Reliability : public TempStore {
     kx::ConfigData d = Stored();
     return d.resolution ? d.resolution->administrator + " " + d.resolution->location + " " + d.resolution->mandatory
                         : "<none>";
-  }
-  // A scratch file outside the store, for a child's output.
-  std::string Scratch(const std::string &name) {
-    char tmp[MAX_PATH];
-    GetTempPathA(sizeof tmp, tmp);
-    return std::string(tmp) + "kxrel-" + std::to_string(GetCurrentProcessId()) + "-" + name + ".out";
   }
   std::vector<std::string> Pending() {
     std::vector<std::string> p = FilesEndingWith(dir_, ".pending");
@@ -140,8 +87,8 @@ TEST_F(Reliability, EveryCommitStepFailingOnceAlwaysOrKillingTheWriter) {
       if (mode[0] == 'k') {
         // A writer that dies at this step, as a crash or a power cut would
         // end it: the lock and the pending file stay where they were.
-        EXPECT_EQ(RunTool("set-resolution \"" + dir_ + "\" user download mandatory", {"KX_FAULT=" + fault},
-                          Scratch("kill")), 99u);
+        EXPECT_EQ(RunProgram("rvxlayout.exe", "set-resolution \"" + dir_ + "\" user download mandatory",
+                             RunOptions{{"KX_FAULT=" + fault}}).code, 99u);
         EXPECT_EQ(Unstamped(ReadFile(ConfigPath())), Unstamped(afterRename ? after : before));
         bool locked = std::string(step) != "commit.lock";
         EXPECT_EQ(Exists(Path(kx::kLockFile)), locked);
@@ -219,18 +166,19 @@ struct HammerTotals {
 
 // Runs `processes` hammers of `each` commits at once on the store; env is
 // given to each of them.
-HammerTotals HammerAtOnce(const std::string &dir, int processes, long each, const std::vector<std::string> &env,
-                          const std::string &scratch) {
+HammerTotals HammerAtOnce(const std::string &dir, int processes, long each, const std::vector<std::string> &env) {
   std::vector<Child> children(processes);
+  std::vector<bool> started(processes);
   HammerTotals t;
   for (int i = 0; i < processes; ++i)
-    if (!StartTool("hammer \"" + dir + "\" --commits " + std::to_string(each), env,
-                   scratch + std::to_string(i), &children[i]))
+    if (!(started[i] = children[i].Start("rvxload.exe", "hammer \"" + dir + "\" --commits " + std::to_string(each),
+                                         RunOptions{env})))
       ++t.failedRuns;
-  for (Child &c : children) {
-    if (!c.pi.hProcess) continue;
-    std::string out;
-    DWORD code = Finish(&c, &out);
+  for (int i = 0; i < processes; ++i) {
+    if (!started[i]) continue;
+    ProgramRun run = children[i].Finish();
+    DWORD code = run.code;
+    const std::string &out = run.out;
     long n = 0, r = 0, b = 0, f = 0;
     int v = -1;
     if (std::sscanf(out.c_str(), "hammer: commits %ld refused %ld busy %ld failed %ld value %d", &n, &r, &b, &f, &v) !=
@@ -259,7 +207,7 @@ HammerTotals HammerAtOnce(const std::string &dir, int processes, long each, cons
 TEST_F(Reliability, ConcurrentAdministratorsLoseNoUpdate) {
   for (int processes : {2, 4}) {
     LaySample();
-    HammerTotals t = HammerAtOnce(dir_, processes, 160 / processes, {}, Scratch("hammer"));
+    HammerTotals t = HammerAtOnce(dir_, processes, 160 / processes, {});
     EXPECT_EQ(t.failedRuns, 0);
     EXPECT_EQ(t.commits, 160);
     EXPECT_EQ(t.value, t.commits) << processes << " processes: " << t.commits - t.value << " updates lost";
@@ -274,7 +222,7 @@ TEST_F(Reliability, ConcurrentAdministratorsLoseNoUpdate) {
     long lost = 0;
     for (int round = 0; round < 5 && lost == 0; ++round) {
       LaySample();
-      HammerTotals t = HammerAtOnce(dir_, 4, 40, {unsafe}, Scratch("unsafe"));
+      HammerTotals t = HammerAtOnce(dir_, 4, 40, {unsafe});
       lost += t.commits - t.value;
       RemoveLeftovers();
     }
@@ -309,11 +257,11 @@ SessionFigures ParseSessions(const std::string &out) {
 // true conflict; with it switched off (test build) the detector sees losses.
 TEST_F(Reliability, AdministratorSessionsLoseNothingAndAreRefusedOnlyForTrueConflicts) {
   const std::string store = dir_ + "\\sessions";
-  ASSERT_EQ(RunTool("generate \"" + store + "\" --clients 40 --configs 12 --per-config 6 --products 8", {},
-                    Scratch("generate")), 0u);
+  ASSERT_EQ(RunTool("rvxlayout.exe", "generate \"" + store + "\" --clients 40 --configs 12 --per-config 6 --products 8"),
+            0u);
   std::string out;
-  EXPECT_EQ(RunTool("sessions \"" + store + "\" --workers 4 --sessions 32 --seed 11 --wait-ms 100", {},
-                    Scratch("sessions"), &out), 0u);
+  EXPECT_EQ(RunTool("rvxload.exe", "sessions \"" + store + "\" --workers 4 --sessions 32 --seed 11 --wait-ms 100", &out),
+            0u);
   SessionFigures f = ParseSessions(out);
   ASSERT_EQ(f.sessions, 32) << out;
   EXPECT_GT(f.commits, 0) << out;
@@ -327,10 +275,13 @@ TEST_F(Reliability, AdministratorSessionsLoseNothingAndAreRefusedOnlyForTrueConf
   long lost = 0;
   for (int round = 0; round < 3 && lost == 0; ++round) {
     std::string again = dir_ + "\\nomerge" + std::to_string(round);
-    ASSERT_EQ(RunTool("generate \"" + again + "\" --clients 40 --configs 12 --per-config 6 --products 8", {},
-                      Scratch("generate")), 0u);
-    ASSERT_EQ(RunTool("sessions \"" + again + "\" --workers 4 --sessions 32 --seed " + std::to_string(21 + round) +
-                          " --wait-ms 100 --no-merge", {}, Scratch("sessions"), &out), 0u);
+    ASSERT_EQ(RunTool("rvxlayout.exe",
+                      "generate \"" + again + "\" --clients 40 --configs 12 --per-config 6 --products 8"),
+              0u);
+    ASSERT_EQ(RunTool("rvxload.exe", "sessions \"" + again + "\" --workers 4 --sessions 32 --seed " +
+                                         std::to_string(21 + round) + " --wait-ms 100 --no-merge",
+                      &out),
+              0u);
     f = ParseSessions(out);
     ASSERT_EQ(f.sessions, 32) << out;
     lost += f.lost;

@@ -4,20 +4,6 @@
 
 using Names = std::vector<std::string>;
 
-namespace {
-
-std::vector<std::string> ClientNames(const ClientRefList &list)
-{
-    std::vector<std::string> names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        ClientRef *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
-
-}
-
 TEST_F(PagesTest, WithoutAConfigurationAddingClientsOnlyExplains)
 {
     Open("language us\nresolution user | shared | optional\nhome C:\\POOL\nclient C1 | os=DOS | version=1\nclient C2 | os=DOS | version=1\n");
@@ -68,7 +54,7 @@ TEST_F(PagesTest, EachConfigurationKeepsItsOwnClientsAcrossSwitches)
     SelectConfiguration(assignments, "Beta");
     EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C3"}));
     EXPECT_EQ(Sorted(Items(assignments, IDC_LEFT_LIST)), (Names{"C1", "C2", "C4", "C5", "C6"}));
-    EXPECT_EQ(Sorted(ClientNames(CopyNamed("Alpha")->clients)), (Names{"C1", "C2", "C3"}));
+    EXPECT_EQ(Sorted(NamesOf(CopyNamed("Alpha")->clients)), (Names{"C1", "C2", "C3"}));
     SelectConfiguration(assignments, "Alpha");
     EXPECT_EQ(Sorted(Items(assignments, IDC_RIGHT_LIST)), (Names{"C1", "C2", "C3"}));
     EXPECT_FALSE(ui::Enabled(assignments.m_hWnd, IDC_ADD));
@@ -95,15 +81,10 @@ TEST_F(PagesTest, ViewingAndStoringAConfigurationKeepsTheOrderOfItsLists)
     SelectConfiguration(config, "Alpha");
     EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), (Names{"C2", "C3", "C1"}));
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
-    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord();
-    EXPECT_EQ(ClientNames(alpha->clients), (Names{"C2", "C3", "C1"}));
-    Names products;
-    for (POSITION pos = alpha->products.GetHeadPosition(); pos != NULL;)
-        products.push_back(std::string((LPCSTR)alpha->products.GetNext(pos)->GetName()));
-    EXPECT_EQ(products, (Names{"P3", "P1", "P2"}));
+    Collect();
+    ConfigurationCopy *alpha = CopyNamed("Alpha");
+    EXPECT_EQ(NamesOf(alpha->clients), (Names{"C2", "C3", "C1"}));
+    EXPECT_EQ(NamesOf(alpha->products), (Names{"P3", "P1", "P2"}));
 }
 
 TEST_F(PagesTest, RevertOnTheAssignmentsPageShowsTheListAsLastStored)
@@ -137,12 +118,12 @@ TEST_F(PagesTest, OkWritesEveryListedClientListAndSkipsRemovedConfigurations)
     ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
     beta->clients.RemoveAll();   // would show if it were written
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
+    ChangeSet changes = Collect();
     // GONE keeps its place; the client added goes after the others.
-    EXPECT_EQ(ClientNames(CopyNamed("Alpha")->record.GetRecord()->clients), (Names{"C1", "GONE", "C3"}));
-    EXPECT_EQ(ClientNames(beta->record.GetRecord()->clients), (Names{"C2"}));
+    EXPECT_EQ(NamesOf(CopyNamed("Alpha")->clients), (Names{"C1", "GONE", "C3"}));
+    EXPECT_EQ(changes.write, std::vector<ConfigurationCopy *>{CopyNamed("Alpha")});
+    ASSERT_EQ(StoreAll(), 1);
+    EXPECT_EQ(NamesOf(beta->record.GetRecord()->clients), (Names{"C2"}));
 }
 
 TEST_F(PagesTest, ShowingAConfigurationAmongManyClientsStaysExact)

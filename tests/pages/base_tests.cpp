@@ -92,25 +92,13 @@ TEST_F(PagesTest, EnterAndEscapeInsideAPageLeaveItOpen)
     EXPECT_TRUE(GetWindowLongPtrA(conflicts.m_hWnd, GWL_STYLE) & WS_VISIBLE);
 }
 
-TEST_F(PagesTest, PagesReportTheirClassNamesAndDialogAsBase)
-{
-    EXPECT_STREQ(config.GetRuntimeClass()->m_lpszClassName, "CClientConfig");
-    EXPECT_STREQ(assignments.GetRuntimeClass()->m_lpszClassName, "CClientAssignments");
-    EXPECT_STREQ(conflicts.GetRuntimeClass()->m_lpszClassName, "CClientConflicts");
-    EXPECT_EQ(config.GetRuntimeClass()->m_pBaseClass, RUNTIME_CLASS(CDialog));
-    CObject *made = RUNTIME_CLASS(CClientConflicts)->CreateObject();
-    ASSERT_NE(made, nullptr);
-    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CDialog)));
-    delete made;
-}
-
 TEST_F(PagesTest, AnUninitialisedPageIgnoresTheProtocol)
 {
-    CClientAssignments page;
-    ConfigurationRefList list;
+    CClientConfig page;
+    ChangeSet changes;
     page.Refresh();
     page.Revert();
-    page.ApplyChanges(list);
-    EXPECT_EQ(list.GetCount(), 0);
+    page.CollectChanges(changes);
+    EXPECT_TRUE(changes.write.empty());
     EXPECT_EQ(page.IsModified(), 0);
 }

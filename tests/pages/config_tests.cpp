@@ -23,16 +23,6 @@ std::string ShownOs(CClientConfig &page)
     return ui::ComboText(box, (int)SendMessageA(box, CB_GETCURSEL, 0, 0));
 }
 
-std::vector<std::string> ProductNames(const ProductRefList &list)
-{
-    std::vector<std::string> names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        ProductRef *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
-
 }
 
 TEST_F(PagesTest, NewNamesAreRefusedForACommaAReservedNameOrADuplicate)
@@ -118,17 +108,17 @@ TEST_F(PagesTest, RemovingTheOnlyConfigurationLeavesNothingSelected)
     EXPECT_EQ(config.IsModified(), 1);
     EXPECT_EQ(host.changedCalls, 1);
 
-    // Removed copies are never written.
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    EXPECT_EQ(list.GetCount(), 0);
+    // A removed copy is never written, and leaves the store.
+    ChangeSet changes = Collect();
+    EXPECT_TRUE(changes.write.empty());
+    EXPECT_EQ(changes.remove, std::vector<ConfigurationCopy *>{static_cast<ConfigurationCopy *>(copies.GetHead())});
 }
 
 TEST_F(PagesTest, ProductsStayWithTheirConfigurationAcrossSwitches)
 {
     Open();
     SelectConfiguration(config, "Beta");
-    EXPECT_EQ(ShownOs(config), (LPCSTR)OsDisplayName(OS_WIN32));
+    EXPECT_EQ(ShownOs(config), "Windows (32-bit)");
     EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar}));
     EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail, kForms}));   // PHidden is not shareable
 
@@ -171,7 +161,7 @@ TEST_F(PagesTest, ChoosingAnotherSystemFiltersTheOfferButKeepsTheChosenProducts)
     SelectConfiguration(config, "Alpha");
     EXPECT_EQ(CopyNamed("Beta")->osCode, OS_NT);
     SelectConfiguration(config, "Beta");
-    EXPECT_EQ(ShownOs(config), (LPCSTR)OsDisplayName(OS_NT));
+    EXPECT_EQ(ShownOs(config), "Windows NT");
     EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar}));
 }
 
@@ -179,18 +169,16 @@ TEST_F(PagesTest, ViewingAConfigurationKeepsItsSystemAndTheProductsThePageCannot
 {
     Open();
     // Alpha targets NT, holds a 32-bit product and one that is not shareable.
-    EXPECT_EQ(ShownOs(config), (LPCSTR)OsDisplayName(OS_NT));
+    EXPECT_EQ(ShownOs(config), "Windows NT");
     EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kMail}));
     SelectConfiguration(config, "Beta");
     SelectConfiguration(config, "Alpha");
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
+    Collect();
     ConfigurationCopy *alpha = CopyNamed("Alpha");
-    EXPECT_EQ(alpha->record.GetOsCode(), OS_NT);
-    ConfigurationRecord *record = alpha->record.GetRecord();
-    EXPECT_EQ(ProductNames(record->products), (Names{"PMail", "PHidden"}));
-    EXPECT_EQ(CopyNamed("Beta")->record.GetOsCode(), OS_WIN32);
+    EXPECT_EQ(alpha->osCode, OS_NT);
+    EXPECT_EQ(NamesOf(alpha->products), (Names{"PMail", "PHidden"}));
+    EXPECT_EQ(CopyNamed("Beta")->osCode, OS_WIN32);
 }
 
 TEST_F(PagesTest, RevertOnTheConfigurationsPageDropsUnstoredMoves)
@@ -206,7 +194,7 @@ TEST_F(PagesTest, RevertOnTheConfigurationsPageDropsUnstoredMoves)
     EXPECT_EQ(config.IsModified(), 1);
 }
 
-TEST_F(PagesTest, OkCreatesEachNewRecordOnceAndHandsOverTheLiveConfigurations)
+TEST_F(PagesTest, OkHandsDownTheLiveConfigurationsAndOnlyTheStoreMakesRecords)
 {
     Open();
     NewConfiguration("Lab");
@@ -218,24 +206,22 @@ TEST_F(PagesTest, OkCreatesEachNewRecordOnceAndHandsOverTheLiveConfigurations)
     ui::Click(config.m_hWnd, IDC_REMOVE_CONFIGURATION);
     int records = DataCache::Get().configurations.GetCount();
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    ASSERT_EQ(list.GetCount(), 2);
-    POSITION pos = list.GetHeadPosition();
-    EXPECT_EQ(std::string((LPCSTR)list.GetNext(pos)->GetName()), "Alpha");
-    EXPECT_EQ(std::string((LPCSTR)list.GetNext(pos)->GetName()), "Lab");
+    ChangeSet changes = Collect();
+    ASSERT_EQ(changes.write.size(), 2u);
+    EXPECT_EQ(changes.write[0], CopyNamed("Alpha"));
+    EXPECT_EQ(changes.write[1], CopyNamed("Lab"));
+    EXPECT_EQ(changes.remove.size(), 1u);
+    EXPECT_EQ(DataCache::Get().configurations.GetCount(), records);
+
+    ASSERT_EQ(StoreAll(), 1);
     EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);
     ConfigurationCopy *lab = CopyNamed("Lab");
     ASSERT_TRUE(lab->record.IsBound());
     EXPECT_EQ(lab->record.GetOsCode(), OS_WIN32);
-    EXPECT_EQ(ProductNames(lab->record.GetRecord()->products), (Names{"PForms", "PMail"}));
-
-    // A commit that failed leaves the copies as they were; the next OK
-    // must find Lab's record and not make another.
-    ConfigurationRefList again;
-    config.ApplyChanges(again);
+    EXPECT_EQ(NamesOf(lab->record.GetRecord()->products), (Names{"PForms", "PMail"}));
+    // Another OK finds Lab's record and makes none again.
+    ASSERT_EQ(StoreAll(), 1);
     EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);
-    EXPECT_EQ(again.GetCount(), 2);
 }
 
 TEST_F(PagesTest, AStoredConfigurationWithoutASystemKeepsNoneUntilOneIsChosen)
@@ -246,13 +232,12 @@ TEST_F(PagesTest, AStoredConfigurationWithoutASystemKeepsNoneUntilOneIsChosen)
     ASSERT_EQ(CopyNamed("Any")->osCode, OS_NONE);
     SelectConfiguration(config, "Other");
     SelectConfiguration(config, "Any");
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    EXPECT_EQ(CopyNamed("Any")->record.GetOsCode(), OS_NONE);
+    Collect();
+    EXPECT_EQ(CopyNamed("Any")->osCode, OS_NONE);
 
     SelectOs(config, OS_WIN95);
-    config.ApplyChanges(list);
-    EXPECT_EQ(CopyNamed("Any")->record.GetOsCode(), OS_WIN95);
+    Collect();
+    EXPECT_EQ(CopyNamed("Any")->osCode, OS_WIN95);
 }
 
 TEST_F(PagesTest, DeleteIsEnabledExactlyWhileThereIsAConfigurationToDelete)
@@ -310,8 +295,7 @@ TEST_F(PagesTest, TheSystemShownIsTheSystemSaved)
         int selected = (int)SendMessageA(box, CB_GETCURSEL, 0, 0);
         int shown = selected == CB_ERR ? OS_NONE : (int)SendMessageA(box, CB_GETITEMDATA, (WPARAM)selected, 0);
         EXPECT_EQ(shown, step.shown) << step.what;
-        ConfigurationRefList list;
-        config.ApplyChanges(list);
+        Collect();
         ASSERT_NE(config.GetCurrent(), nullptr);
         EXPECT_EQ(config.GetCurrent()->osCode, step.shown) << step.what;
     }

@@ -81,17 +81,11 @@ TEST_F(PagesTest, LocationButtonsFollowTheAdministratorBoxAndReadAsOneValue)
     SelectConfiguration(conflicts, "Alpha");
     EXPECT_EQ(beta->resolution.location, 2);
 
-    CButton a, b, c;
-    a.Attach(Item(conflicts, IDC_DEF_SHARED));
-    b.Attach(Item(conflicts, IDC_DEF_LOCAL));
-    c.Attach(Item(conflicts, IDC_DEF_DOWNLOAD));
-    CClientConflicts::WriteRadioGroup(7, a, b, c);
-    EXPECT_EQ(CClientConflicts::ReadRadioGroup(a, b, c), 2);
-    CClientConflicts::WriteRadioGroup(0, a, b, c);
-    EXPECT_EQ(CClientConflicts::ReadRadioGroup(a, b, c), 0);
-    a.Detach();
-    b.Detach();
-    c.Detach();
+    // A location outside 0..2 checks none, which reads as "download".
+    conflicts.WriteGroup(CClientConflicts::defaultGroup, ConflictResolution(1, 0, 7));
+    EXPECT_EQ(conflicts.ReadGroup(CClientConflicts::defaultGroup).location, 2);
+    conflicts.WriteGroup(CClientConflicts::defaultGroup, ConflictResolution(1, 0, 0));
+    EXPECT_EQ(conflicts.ReadGroup(CClientConflicts::defaultGroup).location, 0);
 }
 
 TEST_F(PagesTest, RevertShowsTheDefaultAsReadAndTheConfigurationAsStored)
@@ -117,18 +111,11 @@ TEST_F(PagesTest, OkWritesResolutionsIntoTheRecordsAndTheDefaultToTheStore)
     ui::Click(conflicts.m_hWnd, IDC_DEF_ADMINISTRATOR);
     EXPECT_FALSE(ui::Enabled(conflicts.m_hWnd, IDC_DEF_LOCAL));
 
-    ASSERT_EQ(MakeTempFiles(), 1);
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
-    conflicts.ApplyChanges(list);
-    EXPECT_EQ(list.GetCount(), 2);   // this page appends nothing
+    ASSERT_EQ(StoreAll(), 1);
     ConflictResolution alpha = CopyNamed("Alpha")->record.GetResolution();
     EXPECT_EQ(alpha.administrator, 1);
     EXPECT_EQ(alpha.mandatory, 1);
     EXPECT_EQ(alpha.location, 2);
-    ASSERT_EQ(SaveConfigurations(list), 1);
-    ASSERT_EQ(CommitChanges(), 1);
     ConflictResolution stored = StoredDefault();
     EXPECT_EQ(stored.administrator, 0);
     EXPECT_EQ(stored.mandatory, 1);
@@ -150,10 +137,7 @@ TEST_F(PagesTest, AnUnreadDefaultIsNotWrittenBackUnlessTheAdministratorSetsIt)
     // Edits of the configuration group alone keep the stored default.
     CheckDlgButton(conflicts.m_hWnd, IDC_CFG_MANDATORY, BST_CHECKED);
     ui::Click(conflicts.m_hWnd, IDC_CFG_MANDATORY);
-    ASSERT_EQ(MakeTempFiles(), 1);
-    ConfigurationRefList list;
-    conflicts.ApplyChanges(list);
-    ASSERT_EQ(CommitChanges(), 1);
+    ASSERT_EQ(StoreAll(), 1);
     ConflictResolution stored = StoredDefault();
     EXPECT_EQ(stored.administrator, 1);
     EXPECT_EQ(stored.location, 1);
@@ -161,9 +145,7 @@ TEST_F(PagesTest, AnUnreadDefaultIsNotWrittenBackUnlessTheAdministratorSetsIt)
 
     // A default the administrator chose is written.
     ui::Click(conflicts.m_hWnd, IDC_DEF_MANDATORY);   // still unchecked: "optional"
-    ASSERT_EQ(MakeTempFiles(), 1);
-    conflicts.ApplyChanges(list);
-    ASSERT_EQ(CommitChanges(), 1);
+    ASSERT_EQ(StoreAll(), 1);
     stored = StoredDefault();
     EXPECT_EQ(stored.administrator, 0);
     EXPECT_EQ(stored.mandatory, 0);

@@ -20,16 +20,6 @@ std::string FilterText(CWnd &page)
     return text;
 }
 
-template <class List> Names NamesOf(const List &list)
-{
-    Names names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
-
 }
 
 struct Narrowing
@@ -61,7 +51,7 @@ TEST_P(FilterNarrows, ToTheItemsHoldingTheTextAndClearingShowsAll)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, FilterNarrows,
-    ::testing::Values(Narrowing{"assign", "c5", {"C5"}}, Narrowing{"assign", "C", {"C4", "C5", "C6", "C2", "C1"}},
+    ::testing::Values(Narrowing{"assign", "c5", {"C5"}}, Narrowing{"assign", "C", {"C1", "C2", "C4", "C5", "C6"}},
                       Narrowing{"assign", "x", {}}, Narrowing{"config", "FORM", {ProductText("Forms", "3.0")}},
                       Narrowing{"config", ".0", {ProductText("Mail", "1.0"), ProductText("Forms", "3.0")}}),
     [](const ::testing::TestParamInfo<Narrowing> &i) { return std::string(i.param.page) + std::to_string(i.index); });
@@ -130,10 +120,8 @@ TEST_P(FilterOk, WritesTheSameAsWithoutAFilter)
     SetFilter(config, GetParam());
     ui::Click(config.m_hWnd, IDC_ADD);
     SelectConfiguration(config, "Alpha");
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
-    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord(), *beta = CopyNamed("Beta")->record.GetRecord();
+    Collect();
+    ConfigurationCopy *alpha = CopyNamed("Alpha"), *beta = CopyNamed("Beta");
     std::string lower = GetParam();
     for (char &ch : lower)
         ch = (char)tolower((unsigned char)ch);
@@ -146,6 +134,70 @@ TEST_P(FilterOk, WritesTheSameAsWithoutAFilter)
 
 INSTANTIATE_TEST_SUITE_P(Filters, FilterOk, ::testing::Values("", "c", "zz", "FORMS"),
                          [](const ::testing::TestParamInfo<const char *> &i) { return "f" + std::to_string(i.index); });
+
+struct HidingCase
+{
+    const char *action;   // "reset", "switch" or "system"
+    const char *filter;   // typed on both pages before the action, cleared after
+    Names assignLeft, assignRight, configLeft, configRight;
+};
+
+class FilterHidesOnly : public PagesTest, public ::testing::WithParamInterface<HidingCase>
+{
+};
+
+// Reset All, showing another configuration (and back) and a change of system
+// give, once the filter is cleared, the lists the same action gives without
+// one, in the same order. Client C1 and product Calendar were moved out of
+// the configurations shown (Alpha, Beta) before.
+TEST_P(FilterHidesOnly, EveryActionGivesTheListsItGivesWithoutAFilter)
+{
+    Open();
+    const HidingCase &c = GetParam();
+    const std::string calendar = ProductText("Calendar", "2.0");
+    SelectItems(assignments, IDC_RIGHT_LIST, {"C1"});
+    ui::Click(assignments.m_hWnd, IDC_REMOVE);
+    SelectConfiguration(config, "Beta");
+    SelectItems(config, IDC_RIGHT_LIST, {calendar});
+    ui::Click(config.m_hWnd, IDC_REMOVE);
+    SetFilter(assignments, c.filter);
+    SetFilter(config, c.filter);
+    const std::string action = c.action;
+    if (action == "reset") {
+        ResetAll();
+    } else if (action == "switch") {
+        SelectConfiguration(assignments, "Beta");
+        SelectConfiguration(assignments, "Alpha");
+        SelectConfiguration(config, "Alpha");
+        SelectConfiguration(config, "Beta");
+    } else {
+        for (OsCode code : {OS_DOS, OS_WIN32}) {
+            SendMessageA(Item(config, IDC_OS), CB_SELECTSTRING, (WPARAM)-1, (LPARAM)(LPCSTR)OsDisplayName(code));
+            ui::Notify(config.m_hWnd, IDC_OS, CBN_SELENDOK);
+        }
+    }
+    SetFilter(assignments, "");
+    SetFilter(config, "");
+    EXPECT_EQ(Items(assignments, IDC_LEFT_LIST), c.assignLeft);
+    EXPECT_EQ(Items(assignments, IDC_RIGHT_LIST), c.assignRight);
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), c.configLeft);
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), c.configRight);
+}
+
+const std::string kMail = ProductText("Mail", "1.0"), kCalendar = ProductText("Calendar", "2.0"),
+                  kForms = ProductText("Forms", "3.0");
+const HidingCase kReset = {"reset", "", {"C3", "C4", "C5", "C6"}, {"C1", "C2"}, {kMail, kForms}, {kCalendar}};
+const HidingCase kSwitch = {"switch", "", {"C1", "C3", "C4", "C5", "C6"}, {"C2"}, {kMail, kCalendar, kForms}, {}};
+const HidingCase kSystem = {"system", "", {"C3", "C4", "C5", "C6", "C1"}, {"C2"}, {kMail, kCalendar, kForms}, {}};
+
+HidingCase Filtered(HidingCase c) { c.filter = "a"; return c; }
+
+INSTANTIATE_TEST_SUITE_P(Actions, FilterHidesOnly,
+                         ::testing::Values(kReset, Filtered(kReset), kSwitch, Filtered(kSwitch), kSystem,
+                                           Filtered(kSystem)),
+                         [](const ::testing::TestParamInfo<HidingCase> &i) {
+                             return std::string(i.param.action) + (*i.param.filter ? "Filtered" : "");
+                         });
 
 namespace {
 

@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <functional>
 
+// The framework's own application object: help and the message box go
+// through it, as in the program.
+CWinApp theTestApp;
+
 const char *const kStandardLayout =
     "language us\n"
     "resolution administrator | local | mandatory\n"
@@ -49,6 +53,7 @@ void PagesTest::SetUp()
 {
     ASSERT_TRUE(language.Loaded());
     DataCache::Get().ResetForTests();
+    SetInstallerReporter(&reporter);
 }
 
 void PagesTest::TearDown()
@@ -61,6 +66,25 @@ void PagesTest::TearDown()
     FreeCopies();
     DataCache::Get().ResetForTests();
     SetEnvironmentVariableA("KX_FAULT", NULL);
+    SetInstallerReporter(NULL);
+}
+
+ChangeSet PagesTest::Collect()
+{
+    ChangeSet changes;
+    for (CClientPage *page : std::vector<CClientPage *>{&config, &assignments, &conflicts})
+        page->CollectChanges(changes);
+    return changes;
+}
+
+int PagesTest::StoreAll()
+{
+    ChangeSet changes = Collect();
+    int stored = StoreChanges(changes);
+    for (CClientPage *page : std::vector<CClientPage *>{&config, &assignments, &conflicts})
+        if (stored)
+            page->ChangesStored(changes);
+    return stored;
 }
 
 void PagesTest::FreeCopies()

@@ -11,6 +11,7 @@
 #include "clientassignments.h"
 #include "clientconfig.h"
 #include "clientconflicts.h"
+#include "installerreport.h"
 #include "layout_helpers.h"
 #include "pagehost.h"
 #include "resource.h"
@@ -79,9 +80,15 @@ protected:
     void NewConfiguration(const char *name, bool cancel = false);
 
     ConfigurationCopy *CopyNamed(const char *name);
+    // What the main dialog's OK does: the pages' change set, stored; 1 when
+    // the store took it.
+    int StoreAll();
+    // Only the pages' change set (the current copies stored into theirs).
+    ChangeSet Collect();
 
     ui::LanguageLibrary language;
     ui::MessageBoxRecorder boxes;
+    MessageBoxReporter reporter;
     layout::Installation install;
     CPtrList copies;
     TestHost host;
@@ -93,6 +100,18 @@ protected:
 // The texts in ascending order, where the order of a list is not the point
 // (unsorted boxes receive moved items in reverse).
 std::vector<std::string> Sorted(std::vector<std::string> texts);
+
+// The names a configuration's list holds, in order; an entry no longer in
+// the catalogue by the name it was loaded with.
+template <class List> std::vector<std::string> NamesOf(const List &list)
+{
+    std::vector<std::string> names;
+    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+        auto *ref = list.GetNext(pos);
+        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
+    }
+    return names;
+}
 
 // A product item's text as the list boxes show it.
 std::string ProductText(const char *label, const char *version);

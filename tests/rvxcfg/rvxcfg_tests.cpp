@@ -487,7 +487,9 @@ TEST_P(RvxcfgEdits, OneCommitOrNothing) {
   LaySample();
   const std::string before = Brief();
   const EditCase &c = GetParam();
-  ProgramRun r = RunPrograms("rvxcfg.exe", {c.args}, c.input)[0];
+  RunOptions withInput;
+  withInput.input = c.input;
+  ProgramRun r = RunProgram("rvxcfg.exe", c.args, withInput);
   EXPECT_EQ(r.code, c.code) << r.out << r.err;
   EXPECT_TRUE(Contains(c.code ? r.err : r.out, c.says)) << r.out << r.err;
   EXPECT_EQ(Brief(), c.after.empty() ? before : c.after);

@@ -5,24 +5,13 @@
 //   rvxlayout print DIR
 //   rvxlayout generate DIR [--clients N] [--configs N] [--per-config N] [--products N]
 //   rvxlayout set-resolution DIR ADMINISTRATOR LOCATION MANDATORY
-//   rvxlayout hammer DIR [--commits N] [--config NAME]
-//   rvxlayout session DIR ... and sessions DIR ...   (see sessions.h)
 //
 // create and generate also set the registry values that mark products
 // shareable: HKLM\SOFTWARE\VELKAN\BACKUP\<product> "Shareable" = "TRUE" or
 // "FALSE". set-resolution commits one change the way the libraries do (the
 // tests use it as a second writer, and with KX_FAULT as a writer that dies
-// in the middle of its commit).
-//
-// hammer is one administrator of many working on the same installation at
-// once, through KXIMPL32 as the program does: N times makeTempFiles, read
-// the value of the configuration NAME (default "counter"; missing counts as
-// 0), set it one higher, commit. A commit refused because another came in
-// between starts again from the current state; a lock held by a live
-// committer is waited for. It prints
-//   hammer: commits N refused R busy B failed F value V
-// so that a test can add up the commits of all runs and compare the sum with
-// the final value: any difference is an update lost without a word.
+// in the middle of its commit). The load harness is a test program of its
+// own (tools/rvxload), built beside the tests and not shipped.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -34,8 +23,6 @@
 #include <string>
 
 #include "description.h"
-#include "sessions.h"
-#include "installer_api.h"
 #include "store.h"
 
 namespace {
@@ -47,8 +34,7 @@ int Usage() {
                "usage: rvxlayout create DIR DESCRIPTION-FILE\n"
                "       rvxlayout print DIR\n"
                "       rvxlayout generate DIR [--clients N] [--configs N] [--per-config N] [--products N]\n"
-               "       rvxlayout set-resolution DIR ADMINISTRATOR LOCATION MANDATORY\n"
-               "       rvxlayout hammer DIR [--commits N] [--config NAME]\n");
+               "       rvxlayout set-resolution DIR ADMINISTRATOR LOCATION MANDATORY\n");
   return 2;
 }
 
@@ -182,132 +168,6 @@ int SetResolution(const std::string &dir, const char *a, const char *l, const ch
   return 0;
 }
 
-std::string TakeText(char *text) {
-  std::string s = text ? text : "";
-  PKRGfree(text);
-  return s;
-}
-
-// One change: the counter configuration's value, read and raised by one.
-// Returns 0 on a commit, else the commit's (or an earlier call's) error text.
-bool HammerOnce(const std::string &name, long *busy, unsigned *seed, std::string *why) {
-  char ctx[KX_CONTEXT_SIZE];
-  char *err = nullptr;
-  if (kxsaoh("win32", ctx) != 0) {
-    *why = "kxsaoh failed";
-    return false;
-  }
-  if (makeTempFiles(ctx, "win32", &err) != 0) {
-    *why = TakeText(err);
-    return false;
-  }
-  char **products = nullptr, *a = nullptr, *l = nullptr, *m = nullptr, *os = nullptr;
-  KXCOUNT count = 0;
-  int value = 0;
-  if (getConfiguration(ctx, "win32", name.c_str(), &products, &count, &a, &l, &m, &os, &value, &err) != 0) {
-    std::string text = TakeText(err);
-    if (text.find("no configuration") == std::string::npos) {
-      *why = text;
-      return false;
-    }
-    value = 0;  // the first commit of all adds it
-  }
-  for (KXCOUNT i = 0; i < count; ++i) PKRGfree(products[i]);
-  PKRGfree(products);
-  PKRGfree(a), PKRGfree(l), PKRGfree(m), PKRGfree(os);
-  // The OS text names this process: two processes never write the same
-  // counter, which the merge would take as one change made twice.
-  std::string mark = "hammer " + std::to_string(GetCurrentProcessId());
-  if (setConfiguration(ctx, "win32", name.c_str(), nullptr, 0, "user", "shared", "optional", mark.c_str(), value + 1,
-                       &err) != 0) {
-    *why = TakeText(err);
-    return false;
-  }
-  // As the program's OK does: a commit that meets another's lock is tried
-  // again with the same pending change, which may by then be out of date.
-  for (;;) {
-    if (commitRVXChanges(ctx, "win32", &err) == 0) return true;
-    *why = TakeText(err);
-    if (why->find("is locked by process") == std::string::npos) return false;
-    ++*busy;
-    *seed = *seed * 1103515245u + 12345u;
-    Sleep((*seed >> 16) % 3);
-  }
-}
-
-// Runs this program again with args, on the same standard handles; its exit
-// code.
-int RunAgain(const std::string &args) {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string cmd = "\"" + std::string(self) + "\" " + args;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::fflush(stdout);
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-    return Error("cannot start " + cmd);
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return static_cast<int>(code);
-}
-
-int Hammer(const std::string &dir, int argc, char **argv) {
-  long commits = 100;
-  std::string name = "counter";
-  long done = 0, refused = 0, busy = 0, failed = 0;
-  for (int i = 0; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--commits")) commits = std::strtol(argv[i + 1], nullptr, 10);
-    else if (!std::strcmp(argv[i], "--config")) name = argv[i + 1];
-    else if (!std::strcmp(argv[i], "--carry"))  // counts of the processes before this one
-      std::sscanf(argv[i + 1], "%ld,%ld,%ld,%ld", &done, &refused, &busy, &failed);
-    else return Usage();
-  }
-  if (argc % 2 || commits < 0 || commits > 10000000) return Usage();
-  if (!SetEnvironmentVariableA("VELKAN_INSTALL", dir.c_str())) return Error("cannot set VELKAN_INSTALL");
-  std::string last;
-  unsigned seed = GetCurrentProcessId();
-  while (done < commits) {
-    std::string why;
-    if (HammerOnce(name, &busy, &seed, &why)) {
-      ++done;
-      continue;
-    }
-    if (why.find("other commits changed what this run changes") != std::string::npos) {
-      // This process's base is out of date for good: go on in a new one.
-      ++refused;
-      return RunAgain("hammer \"" + dir + "\" --commits " + std::to_string(commits) + " --config \"" + name +
-                      "\" --carry " + std::to_string(done) + "," + std::to_string(refused) + "," +
-                      std::to_string(busy) + "," + std::to_string(failed));
-    }
-    if (why.find("another change was committed") != std::string::npos) {
-      ++refused;
-    } else {
-      // Anything else is a real failure; a few in a row end the run.
-      last = why;
-      if (++failed > 20) break;
-      Sleep(10);
-    }
-  }
-  char *err = nullptr, **products = nullptr, *a = nullptr, *l = nullptr, *m = nullptr, *os = nullptr, ctx[KX_CONTEXT_SIZE];
-  KXCOUNT count = 0;
-  int value = -1;
-  kxsaoh("win32", ctx);
-  if (getConfiguration(ctx, "win32", name.c_str(), &products, &count, &a, &l, &m, &os, &value, &err) != 0) value = -1;
-  TakeText(err);
-  for (KXCOUNT i = 0; i < count; ++i) PKRGfree(products[i]);
-  PKRGfree(products);
-  PKRGfree(a), PKRGfree(l), PKRGfree(m), PKRGfree(os);
-  std::printf("hammer: commits %ld refused %ld busy %ld failed %ld value %d\n", done, refused, busy, failed, value);
-  if (failed) std::printf("hammer: last failure: %s\n", last.c_str());
-  std::fflush(stdout);
-  if (done < commits) return Error("gave up after " + std::to_string(failed) + " failures; the last: " + last);
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -316,9 +176,6 @@ int main(int argc, char **argv) {
   if (command == "create" && argc == 4) return Create(dir, argv[3]);
   if (command == "print" && argc == 3) return Print(dir);
   if (command == "generate") return Generate(dir, argc - 3, argv + 3);
-  if (command == "hammer") return Hammer(dir, argc - 3, argv + 3);
-  if (command == "session") return rvx::Session(dir, argc - 3, argv + 3);
-  if (command == "sessions") return rvx::Sessions(dir, argc - 3, argv + 3);
   if (command == "set-resolution" && argc == 6) return SetResolution(dir, argv[3], argv[4], argv[5]);
   return Usage();
 }

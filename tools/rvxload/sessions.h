@@ -2,7 +2,7 @@
 // each a process of its own that loads, edits and commits through KXIMPL32
 // as the program does.
 //
-//   rvxlayout session DIR --seed S --journal FILE [--wait-ms M]
+//   rvxload session DIR --seed S --journal FILE [--wait-ms M]
 //     One session: loads everything as the program does at start-up, waits
 //     a random moment up to M ms (default 200), edits one to three random
 //     configurations (products, system, the three words, clients; now and
@@ -13,7 +13,7 @@
 //     Exit 3: another commit came in while it loaded (the driver starts a
 //     new session instead).
 //
-//   rvxlayout sessions DIR [--workers N] [--sessions K] [--seed S] [--wait-ms M] [--no-merge]
+//   rvxload sessions DIR [--workers N] [--sessions K] [--seed S] [--wait-ms M] [--no-merge]
 //     Runs K sessions (default 40), N at once (default 4), with seeds S, S+1,
 //     ..., on the installation at DIR (laid out beforehand), then runs the
 //     detector (detector.h) and prints
@@ -27,6 +27,9 @@
 #include <string>
 
 namespace rvx {
+
+// Says "rvxload: <text>" on standard error; returns 1.
+int Fail(const std::string &text);
 
 int Session(const std::string &dir, int argc, char **argv);
 int Sessions(const std::string &dir, int argc, char **argv);

@@ -1,6 +1,7 @@
-// Viewing a configuration never changes it: products and clients a page
-// cannot show (not installed, not shareable, no longer listed) keep their
-// places when the page stores its boxes back, also around an edit.
+// A page's right-hand list is the configuration's list as it stands: what OK
+// stores is the order shown, and products and clients the page cannot show
+// (not installed, not shareable, no longer listed) keep their places,
+// viewed or edited around.
 #include "page_fixture.h"
 
 using Names = std::vector<std::string>;
@@ -13,25 +14,14 @@ struct PlacesCase {
     Names stored;            // Alpha's list in the store
     const char *remove;      // an item text moved out of 1020, or null
     const char *add;         // an item text moved into 1020, or null
-    Names expected;          // Alpha's record after OK's ApplyChanges
+    Names expected;          // Alpha's list as OK hands it down
 };
 
-class KeepPlaces : public PagesTest, public ::testing::WithParamInterface<PlacesCase> {};
-
-template <class List>
-Names NamesOf(const List &list)
-{
-    Names names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
-    return names;
-}
+class StoredAsShown : public PagesTest, public ::testing::WithParamInterface<PlacesCase> {};
 
 }  // namespace
 
-TEST_P(KeepPlaces, StoringTheBoxKeepsWhatThePageCannotShowInPlace)
+TEST_P(StoredAsShown, AndWhatThePageCannotShowKeepsItsPlace)
 {
     const PlacesCase &c = GetParam();
     std::string layout = "language us\nresolution user | shared | optional\nhome C:\\POOL\n"
@@ -58,22 +48,25 @@ TEST_P(KeepPlaces, StoringTheBoxKeepsWhatThePageCannotShowInPlace)
         SelectItems(page, IDC_LEFT_LIST, {c.add});
         ui::Click(page.m_hWnd, IDC_ADD);
     }
-    // Viewed again after another configuration.
+    // Viewed again after another configuration: shown as it will be stored.
     SelectConfiguration(page, "Beta");
     SelectConfiguration(page, "Alpha");
+    Names shown;
+    for (const std::string &name : c.expected)
+        if (name != "KPGone" && name != "KPHidden" && name != "GONE")
+            shown.push_back(c.products ? ProductText(name == "KPX" ? "Extra" : name.c_str() + 2, "1") : name);
+    EXPECT_EQ(Items(page, IDC_RIGHT_LIST), shown) << c.what;
 
-    ConfigurationRefList list;
-    config.ApplyChanges(list);
-    assignments.ApplyChanges(list);
-    ConfigurationRecord *alpha = CopyNamed("Alpha")->record.GetRecord();
-    ASSERT_NE(alpha, nullptr);
+    Collect();
+    ConfigurationCopy *alpha = CopyNamed("Alpha");
     EXPECT_EQ(c.products ? NamesOf(alpha->products) : NamesOf(alpha->clients), c.expected) << c.what;
 }
 
-const std::string kMailText = ProductText("Mail", "1"), kExtraText = ProductText("Extra", "1");
+const std::string kMailText = ProductText("Mail", "1"), kExtraText = ProductText("Extra", "1"),
+                  kFormsText = ProductText("Forms", "1");
 
 INSTANTIATE_TEST_SUITE_P(
-    Pages, KeepPlaces,
+    Pages, StoredAsShown,
     ::testing::Values(
         PlacesCase{"a product not installed, viewed", true, {"KPMail", "KPGone", "KPForms"}, nullptr, nullptr,
                    {"KPMail", "KPGone", "KPForms"}},
@@ -83,6 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {"KPGone", "KPForms"}},
         PlacesCase{"a product added after it", true, {"KPMail", "KPGone", "KPForms"}, nullptr, kExtraText.c_str(),
                    {"KPMail", "KPGone", "KPForms", "KPX"}},
+        PlacesCase{"a product removed and added back goes last", true, {"KPMail", "KPForms", "KPX"},
+                   kFormsText.c_str(), kFormsText.c_str(), {"KPMail", "KPX", "KPForms"}},
+        PlacesCase{"a client removed and added back goes last", false, {"C1", "C2", "C3"}, "C2", "C2",
+                   {"C1", "C3", "C2"}},
         PlacesCase{"a client no longer listed, viewed", false, {"C1", "GONE", "C3"}, nullptr, nullptr,
                    {"C1", "GONE", "C3"}},
         PlacesCase{"a client removed around it", false, {"GONE", "C1", "C3"}, "C1", nullptr, {"GONE", "C3"}},

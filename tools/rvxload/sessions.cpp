@@ -10,37 +10,17 @@
 #include <vector>
 
 #include "detector.h"
-#include "installer_api.h"
+#include "kxclient.h"
 #include "store.h"
 
 namespace rvx {
 namespace {
 
-const char kPlat[] = "win32";
 const int kTorn = 3;
 
 kx::Store &CoreStore() {
   static kx::Store store(kx::SystemFileSystem(), kx::ProcessFaults());
   return store;
-}
-
-std::string Take(char *text) {
-  std::string s = text ? text : "";
-  PKRGfree(text);
-  return s;
-}
-
-std::vector<std::string> TakeNames(char **names, KXCOUNT count) {
-  std::vector<std::string> v;
-  for (KXCOUNT i = 0; i < count; ++i) v.push_back(Take(names[i]));
-  PKRGfree(names);
-  return v;
-}
-
-std::vector<char *> Pointers(const std::vector<std::string> &v) {
-  std::vector<char *> p;
-  for (const auto &s : v) p.push_back(const_cast<char *>(s.c_str()));
-  return p;
 }
 
 // What the program loads at start-up, and what its pages offer.
@@ -50,54 +30,30 @@ struct Loaded {
 };
 
 bool Load(Loaded *l, std::string *err) {
-  char ctx[KX_CONTEXT_SIZE];
-  char *e = nullptr, **names = nullptr;
-  KXCOUNT count = 0;
-  kxsaoh(kPlat, ctx);
-  if (getAllConfigurations(ctx, kPlat, &names, &count, &e) != 0) {
-    *err = Take(e);
+  kxc::Context ctx;
+  kxc::Failure f;
+  ctx.Open();
+  std::vector<kxc::Configuration> configs;
+  if (!ctx.ReadConfigurations(&configs, &f)) {
+    *err = f.reason;
     return false;
   }
-  for (const std::string &name : TakeNames(names, count)) {
-    kx::Configuration c;
-    char *a = nullptr, *loc = nullptr, *m = nullptr, *os = nullptr, **list = nullptr;
-    KXCOUNT n = 0;
-    int value = 0;
-    e = nullptr;
-    if (getConfiguration(ctx, kPlat, name.c_str(), &list, &n, &a, &loc, &m, &os, &value, &e) != 0) {
-      *err = Take(e);
-      return false;
-    }
-    c.name = name;
-    c.products = TakeNames(list, n);
-    c.words = kx::Words{Take(a), Take(loc), Take(m)};
-    c.os = Take(os);
-    c.value = value;
-    if (getConfigurationClients(ctx, kPlat, name.c_str(), &list, &n, &e) != 0) {
-      *err = Take(e);
-      return false;
-    }
-    c.clients = TakeNames(list, n);
-    l->config.configs.push_back(c);
-  }
-  char *a = nullptr, *loc = nullptr, *m = nullptr;
-  if (getConflictResolution(ctx, kPlat, &a, &loc, &m, &e) == 0)
-    l->config.resolution = kx::Words{Take(a), Take(loc), Take(m)};
-  else
-    Take(a), Take(loc), Take(m), Take(e);
-  if (getAllClients(ctx, kPlat, &names, &count, &e) != 0) {
-    *err = Take(e);
+  for (const kxc::Configuration &c : configs)
+    l->config.configs.push_back(kx::Configuration{c.name, c.products,
+                                                  kx::Words{c.words.administrator, c.words.location, c.words.mandatory},
+                                                  c.os, c.value, c.clients, {}});
+  kxc::Words w;
+  if (ctx.ReadResolution(&w)) l->config.resolution = kx::Words{w.administrator, w.location, w.mandatory};
+  kxc::NameList names;
+  if (!ctx.AllClients(names, &f)) {
+    *err = f.reason;
     return false;
   }
-  l->clients = TakeNames(names, count);
+  l->clients = names.Strings();
   // The program offers the first home's products.
-  if (getAllVelkanHomes(kPlat, &names, &count) == 0 && count > 0) {
-    std::vector<std::string> homes = TakeNames(names, count);
-    if (getInstalledProducts(homes[0].c_str(), kPlat, 0, &names, &count, &e) == 0)
-      l->products = TakeNames(names, count);
-    else
-      Take(e);
-  }
+  kxc::NameList homes;
+  if (kxc::VelkanHomes(homes) && !homes.empty() && kxc::InstalledProducts(homes[0], names))
+    l->products = names.Strings();
   return true;
 }
 
@@ -170,41 +126,28 @@ std::vector<std::string> Edit(const Loaded &l, unsigned seed, kx::ConfigData *wr
 // configuration, the default, the commit. A lock held by a live committer
 // is waited for, as an administrator would press OK again.
 bool Commit(const kx::ConfigData &wrote, const std::vector<std::string> &removed, std::string *err) {
-  char ctx[KX_CONTEXT_SIZE];
-  char *e = nullptr;
-  kxsaoh(kPlat, ctx);
-  if (makeTempFiles(ctx, kPlat, &e) != 0) {
-    *err = Take(e);
-    return false;
+  kxc::Context ctx;
+  kxc::Failure f;
+  ctx.Open();
+  bool ok = ctx.MakeTempFiles(&f);
+  for (size_t i = 0; ok && i < removed.size(); ++i) ok = ctx.RemoveConfiguration(removed[i].c_str(), &f);
+  for (size_t i = 0; ok && i < wrote.configs.size(); ++i) {
+    const kx::Configuration &c = wrote.configs[i];
+    ok = ctx.WriteConfiguration(
+        kxc::Configuration{c.name, c.products, c.clients,
+                           kxc::Words{c.words.administrator, c.words.location, c.words.mandatory}, c.os, 0},
+        &f);
   }
-  for (const auto &name : removed)
-    if (removeConfiguration(ctx, kPlat, name.c_str(), &e) != 0) {
-      *err = Take(e);
-      return false;
-    }
-  for (const auto &c : wrote.configs) {
-    std::vector<char *> products = Pointers(c.products), clients = Pointers(c.clients);
-    if (setConfiguration(ctx, kPlat, c.name.c_str(), products.empty() ? nullptr : products.data(),
-                         static_cast<KXCOUNT>(products.size()), c.words.administrator.c_str(),
-                         c.words.location.c_str(), c.words.mandatory.c_str(), c.os.c_str(), 0, &e) != 0 ||
-        setConfigurationClients(ctx, kPlat, c.name.c_str(), clients.empty() ? nullptr : clients.data(),
-                                static_cast<KXCOUNT>(clients.size()), &e) != 0) {
-      *err = Take(e);
-      return false;
-    }
-  }
-  if (wrote.resolution &&
-      setConflictResolution(ctx, kPlat, wrote.resolution->administrator.c_str(), wrote.resolution->location.c_str(),
-                            wrote.resolution->mandatory.c_str(), &e) != 0) {
-    *err = Take(e);
-    return false;
-  }
-  for (int attempt = 0;; ++attempt) {
-    if (commitRVXChanges(ctx, kPlat, &e) == 0) return true;
-    *err = Take(e);
-    if (err->find("is locked by process") == std::string::npos || attempt > 2000) return false;
+  if (ok && wrote.resolution)
+    ok = ctx.SetConflictResolution(wrote.resolution->administrator.c_str(), wrote.resolution->location.c_str(),
+                                   wrote.resolution->mandatory.c_str(), &f);
+  for (int attempt = 0; ok; ++attempt) {
+    if (ctx.Commit(&f)) return true;
+    if (f.reason.find("is locked by process") == std::string::npos || attempt > 2000) break;
     Sleep(5);
   }
+  *err = f.reason;
+  return false;
 }
 
 bool PutText(const std::string &path, const std::string &text) {
@@ -253,6 +196,11 @@ std::string NamedConflicts(const std::string &text) {
 }
 
 }  // namespace
+
+int Fail(const std::string &text) {
+  std::fprintf(stderr, "rvxload: %s\n", text.c_str());
+  return 1;
+}
 
 int Session(const std::string &dir, int argc, char **argv) {
   unsigned seed = 1;
@@ -366,10 +314,7 @@ int Sessions(const std::string &dir, int argc, char **argv) {
   if (workers < 1 || workers > 32 || sessions < 0 || sessions > 100000 || waitMs < 0) return 2;
   kx::ConfigData before, after;
   std::string err;
-  if (!CoreStore().LoadConfig(dir, &before, &err)) {
-    std::fprintf(stderr, "rvxlayout: %s\n", err.c_str());
-    return 1;
-  }
+  if (!CoreStore().LoadConfig(dir, &before, &err)) return Fail(err);
   std::string work = dir + ".sessions";
   CreateDirectoryA(work.c_str(), nullptr);
   if (noMerge) SetEnvironmentVariableA("KX_UNSAFE_NOMERGE", "1");
@@ -395,10 +340,7 @@ int Sessions(const std::string &dir, int argc, char **argv) {
       STARTUPINFOA si = {};
       si.cb = sizeof si;
       if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &r.pi)) {
-        if (++startFailures > 20) {
-          std::fprintf(stderr, "rvxlayout: cannot start sessions\n");
-          return 1;
-        }
+        if (++startFailures > 20) return Fail("cannot start sessions");
         Sleep(50);
         continue;
       }
@@ -409,10 +351,7 @@ int Sessions(const std::string &dir, int argc, char **argv) {
     std::vector<HANDLE> wait;
     for (const auto &r : running) wait.push_back(r.pi.hProcess);
     DWORD which = WaitForMultipleObjects(static_cast<DWORD>(wait.size()), wait.data(), FALSE, 600000);
-    if (which >= WAIT_OBJECT_0 + wait.size()) {
-      std::fprintf(stderr, "rvxlayout: a session does not end\n");
-      return 1;
-    }
+    if (which >= WAIT_OBJECT_0 + wait.size()) return Fail("a session does not end");
     Running done = running[which - WAIT_OBJECT_0];
     running.erase(running.begin() + (which - WAIT_OBJECT_0));
     DWORD code = 1;
@@ -425,13 +364,10 @@ int Sessions(const std::string &dir, int argc, char **argv) {
   std::vector<SessionRecord> records;
   for (const auto &journal : finished) {
     SessionRecord r;
-    if (!ReadRecord(journal, &r, &err)) std::fprintf(stderr, "rvxlayout: %s\n", err.c_str());
+    if (!ReadRecord(journal, &r, &err)) Fail(err);
     records.push_back(r);
   }
-  if (!CoreStore().LoadConfig(dir, &after, &err)) {
-    std::fprintf(stderr, "rvxlayout: %s\n", err.c_str());
-    return 1;
-  }
+  if (!CoreStore().LoadConfig(dir, &after, &err)) return Fail(err);
   Verdict v = Detect(before, after, records);
   std::printf("sessions: %ld commits %ld merged %ld refused %ld failed %ld lost %ld false-conflicts %ld missed %ld "
               "restarted %ld\n",

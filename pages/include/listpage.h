@@ -1,0 +1,84 @@
+// listpage.h - what the configurations page and the client assignments page
+// share: two lists of entries (1018 what may be added, 1020 the current
+// configuration's), the add and remove buttons (1030, 1032), the transfer
+// between them and the filter box above the left list (1050).
+//
+// The page holds both lists as entries: the right list is the current
+// configuration's list exactly as it stands, entries the page cannot show
+// included at their places; StoreCurrent hands it to the copy as it is.
+#pragma once
+
+#include "clientpage.h"
+#include "data.h"
+#include "listfilter.h"
+#include "listtransfer.h"
+#include "recordlistbox.h"
+
+#include <unordered_set>
+#include <vector>
+
+class CListPage : public CClientPage
+{
+public:
+    explicit CListPage(UINT nIDTemplate) : CClientPage(nIDTemplate) {}
+
+    // Enter and Escape in the filter box stay in the page.
+    BOOL PreTranslateMessage(MSG *pMsg) override;
+
+protected:
+    void DoDataExchange(CDataExchange *pDX) override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    // Binds the transfer and the filter (from InitPage).
+    void SetupLists();
+    // The entries of a configuration's list, in its order: every reference,
+    // shown with the text textOf gives it (null: not shown); a key that
+    // comes again is shown once.
+    template <class List, class TextOf>
+    static std::vector<ListEntry> EntriesOf(const List &list, TextOf textOf)
+    {
+        std::vector<ListEntry> out;
+        out.reserve((size_t)list.GetCount());
+        std::unordered_set<int> seen;
+        for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
+            auto *ref = list.GetNext(pos);
+            const char *text = ref->IsBound() && seen.insert(ref->GetKey()).second ? textOf(*ref) : NULL;
+            out.push_back(ListEntry{ref->GetKey(), ref, text});
+        }
+        return out;
+    }
+    // The copy's list := the right-hand entries, in their order. Entries
+    // that came from the catalogue get a reference object of their own.
+    template <class Ref, class List> void StoreRight(List &list)
+    {
+        // The list may share its objects with the record: drop, not delete.
+        list.RemoveAll();
+        for (ListEntry &entry : right.Entries()) {
+            if (!entry.ref)
+                entry.ref = new Ref(entry.key);
+            list.AddShared(static_cast<Ref *>(entry.ref));
+        }
+    }
+    static std::unordered_set<int> KeysOf(const std::vector<ListEntry> &entries);
+    // Both lists anew, nothing selected, both buttons disabled.
+    void ShowLists(std::vector<ListEntry> leftEntries, std::vector<ListEntry> rightEntries);
+
+    // Add is refused (and says why) unless this holds.
+    virtual bool MayAdd() { return true; }
+    void OnAdd();      // 1030, double click in 1018
+    void OnRemove();   // 1032, double click in 1020
+    void OnSelChangeLeft();
+    void OnSelChangeRight();
+    void OnFilterChange();
+
+    RecordListBox left;    // 1018
+    RecordListBox right;   // 1020
+    CButton removeButton;  // 1032
+    CButton addButton;     // 1030
+    CEdit filterBox;       // 1050
+    ListTransfer transfer;
+    ListFilter filter;
+
+    DECLARE_MESSAGE_MAP()
+};
