@@ -2,6 +2,9 @@
 // wording of their failures.
 #include "kxclient.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace kxc {
 
 const char kPlatform[] = "win32";
@@ -40,15 +43,6 @@ char **Names(const std::vector<const char *> &names)
     return names.empty() ? nullptr : const_cast<char **>(names.data());
 }
 
-std::vector<const char *> Pointers(const std::vector<std::string> &names)
-{
-    std::vector<const char *> pointers;
-    pointers.reserve(names.size());
-    for (const std::string &name : names)
-        pointers.push_back(name.c_str());
-    return pointers;
-}
-
 // A longer list would be cut to its count's 16 bits.
 bool Fits(const std::vector<const char *> &names, const char *doing, Failure *failure)
 {
@@ -60,6 +54,15 @@ bool Fits(const std::vector<const char *> &names, const char *doing, Failure *fa
 }
 
 }  // namespace
+
+std::vector<const char *> Pointers(const std::vector<std::string> &names)
+{
+    std::vector<const char *> pointers;
+    pointers.reserve(names.size());
+    for (const std::string &name : names)
+        pointers.push_back(name.c_str());
+    return pointers;
+}
 
 void Text::Reset()
 {
@@ -179,10 +182,30 @@ bool Context::MakeTempFiles(Failure *failure)
     return Check(makeTempFiles(area_, kPlatform, err.Out()), err, "making the temporary files", failure);
 }
 
+bool Context::MakeTempFilesFrom(uint64_t generation, Failure *failure)
+{
+    Text err;
+    std::string doing = "making the temporary files from generation " + std::to_string(generation);
+    return Check(makeTempFilesFrom(area_, kPlatform, generation, err.Out()), err, doing.c_str(), failure);
+}
+
 bool Context::Commit(Failure *failure)
 {
     Text err;
     return Check(commitRVXChanges(area_, kPlatform, err.Out()), err, "committing the changes", failure);
+}
+
+bool Context::CheckChanges(Failure *failure)
+{
+    Text err;
+    return Check(checkRVXChanges(area_, kPlatform, err.Out()), err, "checking the changes", failure);
+}
+
+bool Context::ReplaceDamagedStore(uint64_t generation, Failure *failure)
+{
+    Text err;
+    return Check(replaceDamagedStore(area_, kPlatform, generation, err.Out()), err, "replacing the damaged store",
+                 failure);
 }
 
 bool Context::AllClients(NameList &names, Failure *failure)
@@ -222,11 +245,37 @@ bool Context::SetConflictResolution(const char *administrator, const char *locat
                  "setting conflict resolution", failure);
 }
 
-bool Context::CommitHistory(NameList &entries, Failure *failure)
+bool Context::History(std::vector<HistoryEntry> *out, Failure *failure)
 {
+    out->clear();
+    NameList lines;
     Text err;
-    return Check(getCommitHistory(area_, kPlatform, entries.Out(), entries.Count(), err.Out()), err,
-                 "getting the history", failure);
+    if (!Check(getCommitHistory(area_, kPlatform, lines.Out(), lines.Count(), err.Out()), err, "getting the history",
+               failure))
+        return false;
+    // generation, time, host, user, kept, then the eight counts; tab-separated.
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::vector<std::string> f;
+        for (const char *at = lines[i];; ++at) {
+            const char *tab = at + std::strcspn(at, "\t");
+            f.emplace_back(at, tab);
+            if (!*tab)
+                break;
+            at = tab;
+        }
+        if (f.size() != 13)
+            continue;
+        HistoryEntry h;
+        h.generation = std::strtoull(f[0].c_str(), nullptr, 10);
+        h.time = std::strtoll(f[1].c_str(), nullptr, 10);
+        h.host = f[2];
+        h.user = f[3];
+        h.kept = f[4] == "1";
+        for (int k = 0; k < 8; ++k)
+            h.counts[k] = (unsigned)std::strtoul(f[5 + k].c_str(), nullptr, 10);
+        out->push_back(h);
+    }
+    return true;
 }
 
 bool Context::ReadConfiguration(const std::string &name, Configuration *out, Failure *failure)

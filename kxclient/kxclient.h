@@ -99,6 +99,22 @@ struct Configuration
     int value = 0;
 };
 
+// One commit as getCommitHistory lists it.
+struct HistoryEntry
+{
+    uint64_t generation = 0;
+    int64_t time = 0;   // seconds since 1970, UTC
+    std::string host, user;
+    bool kept = false;  // UseGeneration can still read it
+    // Configurations added, removed, changed; products added, removed;
+    // clients added, removed; 1 when the installation-wide default changed.
+    unsigned counts[8] = {};
+};
+
+// The array the set calls take: pointers into the strings, which must
+// outlive it.
+std::vector<const char *> Pointers(const std::vector<std::string> &names);
+
 // One context: kxsaoh once, then any number of calls with it. Every call
 // returns true on success; on failure false, with *failure filled when one
 // is given. Outputs are owned by the objects passed in.
@@ -123,7 +139,15 @@ public:
                                  Failure *failure = nullptr);
     bool RemoveConfiguration(const char *name, Failure *failure = nullptr);
     bool MakeTempFiles(Failure *failure = nullptr);
+    // A pending change whose base is that generation (current or kept): the
+    // commit merges it with what was committed since.
+    bool MakeTempFilesFrom(uint64_t generation, Failure *failure = nullptr);
     bool Commit(Failure *failure = nullptr);
+    // Decides the pending change as Commit would, and writes nothing.
+    bool CheckChanges(Failure *failure = nullptr);
+    // Writes a kept generation as the next one over configuration data that
+    // exists and does not read; the libraries refuse while it reads.
+    bool ReplaceDamagedStore(uint64_t generation, Failure *failure = nullptr);
 
     bool AllClients(NameList &names, Failure *failure = nullptr);
     bool ClientOS(const char *client, Text &os, Failure *failure = nullptr);
@@ -132,7 +156,8 @@ public:
     bool GetConflictResolution(Text &administrator, Text &location, Text &mandatory, Failure *failure = nullptr);
     bool SetConflictResolution(const char *administrator, const char *location, const char *mandatory,
                                Failure *failure = nullptr);
-    bool CommitHistory(NameList &entries, Failure *failure = nullptr);
+    // The commits recorded, oldest first; a line of another shape is passed over.
+    bool History(std::vector<HistoryEntry> *out, Failure *failure = nullptr);
 
     // Whole configurations as strings, for the tools: the configuration and
     // its clients; every configuration in the store's order; both set calls.

@@ -286,7 +286,10 @@ uint64_t HeaderGeneration(const std::string &bytes) {
   const std::string line = bytes.substr(0, std::min<size_t>(bytes.find('\n'), 100));
   const size_t at = line.rfind(' ');
   if (line.compare(0, 16, "KXSTORE 1 config") != 0 || at == std::string::npos) return 0;
-  return std::strtoull(line.c_str() + at + 1, nullptr, 10);
+  // Its leading digits: the damage may have reached the header's end (a
+  // carriage return of an editor).
+  uint64_t g = 0;
+  return ParseDecimal(line.substr(at + 1, line.find_first_not_of("0123456789", at + 1) - at - 1), &g) ? g : 0;
 }
 
 }  // namespace

@@ -284,6 +284,17 @@ std::string WriteConfigData(const ConfigData &d) {
 
 // ---- reading ---------------------------------------------------------------
 
+bool ParseDecimal(const std::string &s, uint64_t *v) {
+  if (s.empty() || s.size() > 19) return false;
+  uint64_t n = 0;
+  for (char ch : s) {
+    if (ch < '0' || ch > '9') return false;
+    n = n * 10 + static_cast<uint64_t>(ch - '0');
+  }
+  *v = n;
+  return true;
+}
+
 namespace {
 
 // A part of the file's bytes: a tag or a field, still escaped.
@@ -395,7 +406,7 @@ class Reader {
       return Fail(1, "format version " + h.fields[0].Str() + " is not understood (this library reads " +
                          std::to_string(kFormatVersion) + ")");
     if (!h.fields[1].Is(kind)) return Fail(1, "holds \"" + h.fields[1].Str() + "\" data where \"" + kind + "\" data belong");
-    if (!ParseNumber(h.fields[2].Str(), generation) || *generation == 0)
+    if (!ParseDecimal(h.fields[2].Str(), generation) || *generation == 0)
       return Fail(1, "the generation number is not a positive decimal number");
     return true;
   }
@@ -430,22 +441,12 @@ class Reader {
     return true;
   }
 
-  static bool ParseNumber(const std::string &s, uint64_t *v) {
-    if (s.empty() || s.size() > 19) return false;
-    *v = 0;
-    for (char ch : s) {
-      if (ch < '0' || ch > '9') return false;
-      *v = *v * 10 + static_cast<uint64_t>(ch - '0');
-    }
-    return true;
-  }
-
   // Five fields from i: generation, host, user, process, time.
   bool StampAt(const Line &l, size_t i, Stamp *s) {
     if (l.fields.size() != i + 5) return Fail(l.number, l.tag.Str() + " takes " + std::to_string(i + 5) + " fields");
     uint64_t process = 0;
-    if (!ParseNumber(l.fields[i].Str(), &s->generation) || !Text(l, i + 1, "host", false, &s->host) ||
-        !Text(l, i + 2, "user", false, &s->user) || !ParseNumber(l.fields[i + 3].Str(), &process) ||
+    if (!ParseDecimal(l.fields[i].Str(), &s->generation) || !Text(l, i + 1, "host", false, &s->host) ||
+        !Text(l, i + 2, "user", false, &s->user) || !ParseDecimal(l.fields[i + 3].Str(), &process) ||
         process > 0xFFFFFFFFu || !ParseSigned(l.fields[i + 4].Str(), &s->time))
       return Fail(l.number, "a stamp is generation, host, user, process and time");
     s->process = static_cast<unsigned long>(process);
@@ -455,7 +456,7 @@ class Reader {
   static bool ParseSigned(const std::string &s, int64_t *v) {
     bool negative = !s.empty() && s[0] == '-';
     uint64_t magnitude = 0;
-    if (!ParseNumber(s.substr(negative ? 1 : 0), &magnitude) || magnitude > 9223372036854775807ull) return false;
+    if (!ParseDecimal(s.substr(negative ? 1 : 0), &magnitude) || magnitude > 9223372036854775807ull) return false;
     *v = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     return true;
   }
@@ -608,7 +609,7 @@ bool ReadConfigData(const std::string &bytes, const std::string &path, ConfigDat
         return false;
       bool negative = value[0] == '-';
       uint64_t magnitude = 0;
-      if (!Reader::ParseNumber(value.substr(negative ? 1 : 0), &magnitude) ||
+      if (!ParseDecimal(value.substr(negative ? 1 : 0), &magnitude) ||
           magnitude > (negative ? 2147483648ull : 2147483647ull))
         return r.Fail(l.number, "the value is not a 32-bit decimal number");
       c.value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude)) : static_cast<int32_t>(magnitude);

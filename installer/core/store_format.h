@@ -26,6 +26,8 @@ enum { kMaxNameLength = 1024 };
 enum { kMaxLanguageLength = 99 };
 
 uint32_t Crc32(const void *data, size_t size);
+// 1 to 19 decimal digits and nothing else, as the store writes numbers.
+bool ParseDecimal(const std::string &text, uint64_t *value);
 std::string EscapeField(const std::string &text);
 // False if the field is not a well-formed escaped text.
 bool UnescapeField(const std::string &field, std::string *text);

@@ -1,6 +1,5 @@
 #include "store_history.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -30,24 +29,6 @@ void CountNames(const std::vector<std::string> &before, const std::vector<std::s
   }
 }
 
-bool SameConfiguration(const Configuration &a, const Configuration &b) {
-  return a.products == b.products && a.clients == b.clients && a.os == b.os && a.value == b.value &&
-         a.words.administrator == b.words.administrator && a.words.location == b.words.location &&
-         a.words.mandatory == b.words.mandatory;
-}
-
-bool SameWords(const std::optional<Words> &a, const std::optional<Words> &b) {
-  if (!a || !b) return !a && !b;
-  return a->administrator == b->administrator && a->location == b->location && a->mandatory == b->mandatory;
-}
-
-bool Number(const std::string &text, uint64_t *out) {
-  if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  errno = 0;
-  *out = std::strtoull(text.c_str(), nullptr, 10);
-  return errno == 0;
-}
-
 }  // namespace
 
 ChangeCounts CountChanges(const ConfigData &before, const ConfigData &after) {
@@ -60,7 +41,7 @@ ChangeCounts CountChanges(const ConfigData &before, const ConfigData &after) {
       ++c.added;
       CountNames({}, a.products, &c.productsAdded, &c.productsRemoved);
       CountNames({}, a.clients, &c.clientsAdded, &c.clientsRemoved);
-    } else if (!SameConfiguration(*b, a)) {
+    } else if (!SameContent(*b, a)) {
       ++c.changed;
       CountNames(b->products, a.products, &c.productsAdded, &c.productsRemoved);
       CountNames(b->clients, a.clients, &c.clientsAdded, &c.clientsRemoved);
@@ -72,7 +53,7 @@ ChangeCounts CountChanges(const ConfigData &before, const ConfigData &after) {
       CountNames(b.products, {}, &c.productsAdded, &c.productsRemoved);
       CountNames(b.clients, {}, &c.clientsAdded, &c.clientsRemoved);
     }
-  c.defaultChanged = !SameWords(before.resolution, after.resolution);
+  c.defaultChanged = !Same(before.resolution, after.resolution);
   return c;
 }
 
@@ -103,7 +84,7 @@ bool ParseAuditLine(const std::string &line, AuditEntry *e) {
   if (f.size() != 14 || f[0] != "commit") return false;
   uint64_t n[14] = {};
   for (size_t i : {1, 2, 6, 7, 8, 9, 10, 11, 12, 13})
-    if (!Number(f[i], &n[i]) || (i >= 6 && n[i] > 0xFFFFFFFFu)) return false;
+    if (!ParseDecimal(f[i], &n[i]) || (i >= 6 && n[i] > 0xFFFFFFFFu)) return false;
   if (f[5].size() != 8 || f[5].find_first_not_of("0123456789abcdef") != std::string::npos || n[13] > 1) return false;
   AuditEntry r;
   if (!UnescapeField(f[3], &r.host) || !UnescapeField(f[4], &r.user)) return false;

@@ -1,8 +1,9 @@
 #include "store_merge.h"
 
-#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
+
+#include "utc_text.h"
 
 namespace kx {
 
@@ -13,6 +14,11 @@ bool SameWords(const Words &a, const Words &b) {
 bool SameContent(const Configuration &a, const Configuration &b) {
   return a.name == b.name && a.value == b.value && a.os == b.os && SameWords(a.words, b.words) &&
          a.products == b.products && a.clients == b.clients;
+}
+
+bool Same(const Configuration *a, const Configuration *b) { return a && b ? SameContent(*a, *b) : a == b; }
+bool Same(const std::optional<Words> &a, const std::optional<Words> &b) {
+  return a && b ? SameWords(*a, *b) : a.has_value() == b.has_value();
 }
 
 namespace {
@@ -29,12 +35,6 @@ Index IndexOf(const ConfigData &d) {
 const Configuration *Lookup(const Index &index, const std::string &name) {
   auto it = index.find(name);
   return it == index.end() ? nullptr : it->second;
-}
-
-// Absent equals absent only.
-bool Same(const Configuration *a, const Configuration *b) { return a && b ? SameContent(*a, *b) : a == b; }
-bool Same(const std::optional<Words> &a, const std::optional<Words> &b) {
-  return a && b ? SameWords(*a, *b) : a.has_value() == b.has_value();
 }
 
 // 0: take theirs, 1: take mine, -1: a conflict.
@@ -139,29 +139,6 @@ bool MergeConfigData(const ConfigData &base, const ConfigData &mine, const Confi
   StampAsNext(theirs, stamp, &next);
   *out = std::move(next);
   return true;
-}
-
-std::string UtcText(int64_t seconds) {
-  int64_t days = seconds / 86400, rest = seconds % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  // Civil date from days since 1970-01-01 (proleptic Gregorian calendar).
-  days += 719468;
-  int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  int64_t doe = days - era * 146097;
-  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  int64_t mp = (5 * doy + 2) / 153;
-  int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  int64_t year = yoe + era * 400 + (month <= 2);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(year),
-                static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
-                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
-  return text;
 }
 
 namespace {

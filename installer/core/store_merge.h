@@ -27,6 +27,9 @@ namespace kx {
 
 bool SameContent(const Configuration &a, const Configuration &b);
 bool SameWords(const Words &a, const Words &b);
+// The same for an item that may be absent: absent equals absent only.
+bool Same(const Configuration *a, const Configuration *b);
+bool Same(const std::optional<Words> &a, const std::optional<Words> &b);
 
 struct Conflict {
   enum Kind {
@@ -65,9 +68,6 @@ void StampAsNext(const ConfigData &theirs, Stamp stamp, ConfigData *data);
 // it and when, and what the administrator can do. path names the store.
 std::string ConflictText(const std::vector<Conflict> &conflicts, const std::string &path, uint64_t baseGeneration,
                          uint64_t nowGeneration);
-
-// "2026-12-09 14:03:07 UTC" for seconds since 1970.
-std::string UtcText(int64_t seconds);
 
 }  // namespace kx
 #endif

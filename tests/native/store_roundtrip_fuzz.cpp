@@ -48,8 +48,6 @@ void Drop(std::vector<kx::Configuration> &configs) {
 
 const kx::Configuration *Find(const kx::ConfigData &d, const std::string &name) { return d.Find(name); }
 
-bool Same(const kx::Configuration *a, const kx::Configuration *b) { return a && b ? kx::SameContent(*a, *b) : a == b; }
-
 void Merge(const kx::ConfigData &base, const uint8_t *data, size_t size) {
   kx::ConfigData mine = base, theirs = base;
   for (size_t i = 0; i < base.configs.size(); ++i) {
@@ -70,7 +68,7 @@ void Merge(const kx::ConfigData &base, const uint8_t *data, size_t size) {
     for (const auto &c : conflicts) {
       if (c.isDefault) continue;  // the default is not changed here
       const kx::Configuration *B = Find(base, c.name), *M = Find(mine, c.name), *T = Find(theirs, c.name);
-      if (Same(M, B) || Same(T, B) || Same(M, T)) std::abort();  // not a true conflict
+      if (kx::Same(M, B) || kx::Same(T, B) || kx::Same(M, T)) std::abort();  // not a true conflict
     }
     return;
   }
@@ -79,8 +77,8 @@ void Merge(const kx::ConfigData &base, const uint8_t *data, size_t size) {
   for (const auto &c : theirs.configs) names.push_back(c.name);
   for (const auto &name : names) {
     const kx::Configuration *B = Find(base, name), *M = Find(mine, name), *T = Find(theirs, name);
-    const kx::Configuration *want = Same(M, B) ? T : M, *got = Find(out, name);
-    if (!Same(got, want)) std::abort();
+    const kx::Configuration *want = kx::Same(M, B) ? T : M, *got = Find(out, name);
+    if (!kx::Same(got, want)) std::abort();
   }
   if (out.generation != theirs.generation + 1) std::abort();
   kx::ConfigData back;

@@ -2,6 +2,7 @@
 // which the test lays out and reads back with the store's core.
 #include <cstring>
 #include <functional>
+#include <regex>
 
 #include "child_process.h"
 #include "detector.h"
@@ -367,7 +368,8 @@ TEST_F(Rvxcfg, HistoryDiffAndRestore) {
 
   ProgramRun r = Cfg("history");
   ASSERT_EQ(r.code, 0u) << r.err;
-  EXPECT_TRUE(Contains(r.out, "generation 2 ")) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("generation 2  20\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC  ")))
+      << r.out;
   EXPECT_TRUE(Contains(r.out, "configurations +0 -0 ~1, products +0 -0, clients +0 -1")) << r.out;
   EXPECT_TRUE(Contains(r.out, "configurations +0 -0 ~1, products +1 -0, clients +0 -0  (current)")) << r.out;
 

@@ -7,13 +7,12 @@
 #include <io.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "csv.h"
 #include "installation.h"
 #include "model.h"
 #include "system.h"
+#include "utc_text.h"
 
 namespace rvxcfg {
 
@@ -32,14 +31,13 @@ void Print(const std::string &line) {
   std::fputc('\n', stdout);
 }
 
-bool ParseGeneration(const std::string &text, uint64_t *g) {
+// A generation on the command line: a number, or "current" (0).
+bool GenerationWord(const std::string &text, uint64_t *g) {
   if (text == "current") {
     *g = 0;
     return true;
   }
-  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  *g = std::strtoull(text.c_str(), nullptr, 10);
-  return *g > 0;
+  return ParseGeneration(text, g) && *g > 0;
 }
 
 }  // namespace
@@ -178,7 +176,7 @@ int WhereCommand(const Args &a) {
 }
 
 int HistoryCommand(const Args &) {
-  std::vector<HistoryEntry> entries;
+  std::vector<kxc::HistoryEntry> entries;
   std::string err;
   uint64_t current = 0;
   if (!ReadHistory(&entries, &err)) return Refuse(err);
@@ -187,13 +185,10 @@ int HistoryCommand(const Args &) {
   std::string unread;
   const bool damaged = !ReadGeneration(&current, &unread);
   if (entries.empty()) Print("no commit recorded yet");
-  for (const HistoryEntry &h : entries) {
-    char when[32] = "?";
-    time_t t = static_cast<time_t>(h.time);
-    if (const struct tm *u = std::gmtime(&t)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", u);
+  for (const kxc::HistoryEntry &h : entries) {
     const unsigned *n = h.counts;
-    std::string line = "generation " + std::to_string(h.generation) + "  " + when + "  " + h.host + "\\" + h.user +
-                       "  configurations +" + std::to_string(n[0]) + " -" + std::to_string(n[1]) + " ~" +
+    std::string line = "generation " + std::to_string(h.generation) + "  " + kx::UtcText(h.time) + "  " + h.host +
+                       "\\" + h.user + "  configurations +" + std::to_string(n[0]) + " -" + std::to_string(n[1]) + " ~" +
                        std::to_string(n[2]) + ", products +" + std::to_string(n[3]) + " -" + std::to_string(n[4]) +
                        ", clients +" + std::to_string(n[5]) + " -" + std::to_string(n[6]) +
                        (n[7] ? ", default changed" : "");
@@ -212,7 +207,7 @@ int HistoryCommand(const Args &) {
 int DiffCommand(const Args &a) {
   uint64_t from = 0, to = 0;
   for (size_t i = 0; i < 2; ++i)
-    if (!ParseGeneration(a.words[i], i ? &to : &from))
+    if (!GenerationWord(a.words[i], i ? &to : &from))
       return BadUsage(Quoted(a.words[i]) + " is neither a generation number nor \"current\"");
   Installation older, newer;
   std::string err;
@@ -225,7 +220,7 @@ int DiffCommand(const Args &a) {
 
 int RestoreCommand(const Args &a) {
   uint64_t g = 0;
-  if (!ParseGeneration(a.words[0], &g) || !g)
+  if (!GenerationWord(a.words[0], &g) || !g)
     return BadUsage(Quoted(a.words[0]) + " is not a generation number (history lists them)");
   const bool dry = a.Has("--dry-run");
   Installation current, old;

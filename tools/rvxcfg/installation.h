@@ -1,7 +1,6 @@
-// rvxcfg's only way to the store: the installer libraries' entry points, as
-// the program calls them (a context from kxsaoh, "win32", every buffer
-// released with PKRGfree). So rvxcfg honours the store's lock, its
-// generations and whatever the libraries check at a commit.
+// rvxcfg's only way to the store: the installer libraries' entry points,
+// through the program's installer client (kxclient). So rvxcfg honours the
+// store's lock, its generations and whatever the libraries check at a commit.
 #ifndef RVXCFG_INSTALLATION_H
 #define RVXCFG_INSTALLATION_H
 
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kxclient.h"
 #include "model.h"
 
 namespace rvxcfg {
@@ -39,14 +39,7 @@ bool Apply(uint64_t baseGeneration, const Installation &base, const Installation
 // with its audit line); the libraries refuse while the file reads.
 bool ReplaceDamaged(uint64_t generation, std::string *err);
 
-struct HistoryEntry {
-  uint64_t generation = 0;
-  int64_t time = 0;
-  std::string host, user;
-  bool kept = false;
-  unsigned counts[8] = {};  // as getCommitHistory lists them
-};
-bool ReadHistory(std::vector<HistoryEntry> *out, std::string *err);
+bool ReadHistory(std::vector<kxc::HistoryEntry> *out, std::string *err);
 
 }  // namespace rvxcfg
 #endif

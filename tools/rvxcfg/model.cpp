@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string_view>
@@ -409,6 +410,12 @@ bool Import(const Files &files, const std::string &dir, const Installation &base
   return true;
 }
 
+bool ParseGeneration(const std::string &text, uint64_t *g) {
+  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  *g = std::strtoull(text.c_str(), nullptr, 10);
+  return true;
+}
+
 std::string WriteOrigin(const Origin &o) {
   return "# The store's generation these files were exported from; import merges the files against it.\r\n"
          "generation " + std::to_string(o.generation) + "\r\ncontent " + o.content + "\r\n";
@@ -422,10 +429,9 @@ bool ReadOrigin(const std::string &bytes, const std::string &path, Origin *o, st
     if (text.empty() || text[0] == '#') continue;
     const size_t blank = text.find(' ');
     const std::string key = text.substr(0, blank), value = blank == std::string::npos ? "" : text.substr(blank + 1);
-    if (key == "generation" && !value.empty() && value.size() < 20 &&
-        value.find_first_not_of("0123456789") == std::string::npos)
-      o->generation = std::stoull(value);
-    else if (key == "content" && value.size() == 16 && value.find_first_not_of("0123456789abcdef") == std::string::npos)
+    if (key == "generation" && ParseGeneration(value, &o->generation))
+      continue;
+    if (key == "content" && value.size() == 16 && value.find_first_not_of("0123456789abcdef") == std::string::npos)
       o->content = value;
     else {
       *err = path + ": line " + std::to_string(line) + ": " + Quoted(text) +

@@ -110,6 +110,8 @@ struct Origin {
   std::string content;  // Fingerprint of the installation exported
 };
 std::string WriteOrigin(const Origin &o);
+// 1 to 19 decimal digits and nothing else, as generations are written.
+bool ParseGeneration(const std::string &text, uint64_t *g);
 bool ReadOrigin(const std::string &bytes, const std::string &path, Origin *o, std::string *err);
 std::string Fingerprint(const Installation &in);
 
