@@ -54,6 +54,11 @@ private:
         CNode *pPrev;
         void *data;
     };
+    // A new node between two neighbours (null at either end of the list).
+    POSITION Link(CNode *prev, CNode *next, void *newElement);
+    // The node at rPosition; rPosition moves to its neighbour (NULL past an end).
+    static CNode *Step(POSITION &rPosition, bool forward);
+
     CNode *m_pNodeHead = nullptr;
     CNode *m_pNodeTail = nullptr;
     int m_nCount = 0;

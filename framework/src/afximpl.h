@@ -27,6 +27,22 @@ struct AfxState
 
 AfxState &AfxGetState();
 
+// A temporary wrapper of a handle from a fixed ring of N, so that FromHandle
+// never leaks; a wrapper is reused only after N other handles were wrapped.
+template <class T, int N, class H>
+T *AfxTemporaryWrapper(H handle, H T::*member)
+{
+    static T pool[N];
+    static int next = 0;
+    for (T &w : pool)
+        if (w.*member == handle)
+            return &w;
+    T *p = &pool[next];
+    next = (next + 1) % N;
+    p->*member = handle;
+    return p;
+}
+
 // Restores the current message when a dispatch ends, also on unwinding.
 class AfxCurrentMessageScope
 {

@@ -3,30 +3,33 @@
 
 #include <algorithm>
 
-int CListBox::GetText(int nIndex, CString &rString) const
+namespace {
+
+// An item's text through the box's length and text messages (both boxes
+// answer err, LB_ERR or CB_ERR, for an index out of range).
+int ItemText(const CWnd &box, UINT lengthMessage, UINT textMessage, int err, int nIndex, CString &rString)
 {
-    int len = GetTextLen(nIndex);
-    if (len == LB_ERR)
+    int len = (int)box.SendMessage(lengthMessage, (WPARAM)nIndex);
+    if (len == err)
     {
         rString.Empty();
-        return LB_ERR;
+        return err;
     }
-    int got = (int)SendMessage(LB_GETTEXT, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(len));
-    rString.ReleaseBuffer(got == LB_ERR ? 0 : got);
+    int got = (int)box.SendMessage(textMessage, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(len));
+    rString.ReleaseBuffer(got == err ? 0 : got);
     return got;
+}
+
+}  // namespace
+
+int CListBox::GetText(int nIndex, CString &rString) const
+{
+    return ItemText(*this, LB_GETTEXTLEN, LB_GETTEXT, LB_ERR, nIndex, rString);
 }
 
 int CComboBox::GetLBText(int nIndex, CString &rString) const
 {
-    int len = GetLBTextLen(nIndex);
-    if (len == CB_ERR)
-    {
-        rString.Empty();
-        return CB_ERR;
-    }
-    int got = (int)SendMessage(CB_GETLBTEXT, (WPARAM)nIndex, (LPARAM)rString.GetBuffer(len));
-    rString.ReleaseBuffer(got == CB_ERR ? 0 : got);
-    return got;
+    return ItemText(*this, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_ERR, nIndex, rString);
 }
 
 void CListBox::SelectItems(const std::vector<int> &indexes)

@@ -13,14 +13,5 @@ CMenu *CMenu::FromHandle(HMENU hMenu)
 {
     if (!hMenu)
         return NULL;
-    enum { kPool = 8 };
-    static CMenu pool[kPool];
-    static int next = 0;
-    for (CMenu &m : pool)
-        if (m.m_hMenu == hMenu)
-            return &m;
-    CMenu *p = &pool[next];
-    next = (next + 1) % kPool;
-    p->m_hMenu = hMenu;
-    return p;
+    return AfxTemporaryWrapper<CMenu, 8>(hMenu, &CMenu::m_hMenu);
 }

@@ -26,34 +26,26 @@ void *CPtrList::RemoveTail()
     return data;
 }
 
-POSITION CPtrList::AddHead(void *newElement)
+POSITION CPtrList::Link(CNode *prev, CNode *next, void *newElement)
 {
     CNode *node = new CNode;
     node->data = newElement;
-    node->pPrev = nullptr;
-    node->pNext = m_pNodeHead;
-    if (m_pNodeHead)
-        m_pNodeHead->pPrev = node;
-    else
-        m_pNodeTail = node;
-    m_pNodeHead = node;
+    node->pPrev = prev;
+    node->pNext = next;
+    (prev ? prev->pNext : m_pNodeHead) = node;
+    (next ? next->pPrev : m_pNodeTail) = node;
     ++m_nCount;
     return (POSITION)node;
 }
 
+POSITION CPtrList::AddHead(void *newElement)
+{
+    return Link(nullptr, m_pNodeHead, newElement);
+}
+
 POSITION CPtrList::AddTail(void *newElement)
 {
-    CNode *node = new CNode;
-    node->data = newElement;
-    node->pNext = nullptr;
-    node->pPrev = m_pNodeTail;
-    if (m_pNodeTail)
-        m_pNodeTail->pNext = node;
-    else
-        m_pNodeHead = node;
-    m_pNodeTail = node;
-    ++m_nCount;
-    return (POSITION)node;
+    return Link(m_pNodeTail, nullptr, newElement);
 }
 
 void CPtrList::RemoveAll()
@@ -69,33 +61,17 @@ void CPtrList::RemoveAll()
     m_nCount = 0;
 }
 
-void *&CPtrList::GetNext(POSITION &rPosition)
+CPtrList::CNode *CPtrList::Step(POSITION &rPosition, bool forward)
 {
     CNode *node = static_cast<CNode *>(rPosition);
-    rPosition = (POSITION)node->pNext;
-    return node->data;
+    rPosition = (POSITION)(forward ? node->pNext : node->pPrev);
+    return node;
 }
 
-void *CPtrList::GetNext(POSITION &rPosition) const
-{
-    CNode *node = static_cast<CNode *>(rPosition);
-    rPosition = (POSITION)node->pNext;
-    return node->data;
-}
-
-void *&CPtrList::GetPrev(POSITION &rPosition)
-{
-    CNode *node = static_cast<CNode *>(rPosition);
-    rPosition = (POSITION)node->pPrev;
-    return node->data;
-}
-
-void *CPtrList::GetPrev(POSITION &rPosition) const
-{
-    CNode *node = static_cast<CNode *>(rPosition);
-    rPosition = (POSITION)node->pPrev;
-    return node->data;
-}
+void *&CPtrList::GetNext(POSITION &rPosition) { return Step(rPosition, true)->data; }
+void *CPtrList::GetNext(POSITION &rPosition) const { return Step(rPosition, true)->data; }
+void *&CPtrList::GetPrev(POSITION &rPosition) { return Step(rPosition, false)->data; }
+void *CPtrList::GetPrev(POSITION &rPosition) const { return Step(rPosition, false)->data; }
 
 void *&CPtrList::GetAt(POSITION position) { return static_cast<CNode *>(position)->data; }
 void *CPtrList::GetAt(POSITION position) const { return static_cast<CNode *>(position)->data; }
@@ -119,31 +95,13 @@ void CPtrList::RemoveAt(POSITION position)
 POSITION CPtrList::InsertBefore(POSITION position, void *newElement)
 {
     CNode *at = static_cast<CNode *>(position);
-    if (!at || at == m_pNodeHead)
-        return AddHead(newElement);
-    CNode *node = new CNode;
-    node->data = newElement;
-    node->pPrev = at->pPrev;
-    node->pNext = at;
-    at->pPrev->pNext = node;
-    at->pPrev = node;
-    ++m_nCount;
-    return (POSITION)node;
+    return at ? Link(at->pPrev, at, newElement) : AddHead(newElement);
 }
 
 POSITION CPtrList::InsertAfter(POSITION position, void *newElement)
 {
     CNode *at = static_cast<CNode *>(position);
-    if (!at || at == m_pNodeTail)
-        return AddTail(newElement);
-    CNode *node = new CNode;
-    node->data = newElement;
-    node->pPrev = at;
-    node->pNext = at->pNext;
-    at->pNext->pPrev = node;
-    at->pNext = node;
-    ++m_nCount;
-    return (POSITION)node;
+    return at ? Link(at, at->pNext, newElement) : AddTail(newElement);
 }
 
 POSITION CPtrList::Find(void *searchValue, POSITION startAfter) const

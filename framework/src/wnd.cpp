@@ -41,18 +41,7 @@ CWnd *CWnd::FromHandle(HWND hWnd)
         return NULL;
     if (CWnd *p = FromHandlePermanent(hWnd))
         return p;
-    // Temporary wrappers come from a fixed ring, so FromHandle never leaks;
-    // a wrapper is reused only after 32 other windows have been wrapped.
-    enum { kPool = 32 };
-    static CWnd pool[kPool];
-    static int next = 0;
-    for (CWnd &w : pool)
-        if (w.m_hWnd == hWnd)
-            return &w;
-    CWnd *p = &pool[next];
-    next = (next + 1) % kPool;
-    p->m_hWnd = hWnd;
-    return p;
+    return AfxTemporaryWrapper<CWnd, 32>(hWnd, &CWnd::m_hWnd);
 }
 
 BOOL CWnd::Attach(HWND hWndNew)

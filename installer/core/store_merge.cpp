@@ -155,24 +155,12 @@ std::string ConflictText(const std::vector<Conflict> &conflicts, const std::stri
   std::string text = "Nothing was stored: since this run read the installation (" + path + ", generation " +
                      std::to_string(baseGeneration) + ", now " + std::to_string(nowGeneration) +
                      "), other commits changed what this run changes:\n";
-  for (const Conflict &c : conflicts) {
-    std::string item = c.isDefault ? "the installation-wide default" : "configuration \"" + c.name + "\"";
-    std::string who = Who(c.other);
-    switch (c.kind) {
-      case Conflict::kBothChanged:
-        text += "- " + item + ": changed here, and changed otherwise by " + who + "\n";
-        break;
-      case Conflict::kChangedRemoved:
-        text += "- " + item + ": changed here, and removed by " + who + "\n";
-        break;
-      case Conflict::kRemovedChanged:
-        text += "- " + item + ": removed here, and changed by " + who + "\n";
-        break;
-      case Conflict::kBothCreated:
-        text += "- " + item + ": created here, and created otherwise by " + who + "\n";
-        break;
-    }
-  }
+  // What each side did, by Conflict::Kind.
+  static const char *const kWhat[] = {"changed here, and changed otherwise by ", "changed here, and removed by ",
+                                      "removed here, and changed by ", "created here, and created otherwise by "};
+  for (const Conflict &c : conflicts)
+    text += "- " + (c.isDefault ? std::string("the installation-wide default") : "configuration \"" + c.name + "\"") +
+            ": " + kWhat[c.kind] + Who(c.other) + "\n";
   text +=
       "To keep the other version, undo your edits of these items and press OK again: everything else is then "
       "stored. To edit the current state instead, close the program without saving (Cancel), start it again "

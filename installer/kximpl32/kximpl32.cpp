@@ -45,13 +45,8 @@ std::string g_longDir;
 // The generation the context of the call in progress reads; 0: the current.
 uint64_t g_callGeneration = 0;
 
-kx::Store &TheStore() {
-  static kx::Store store(kx::SystemFileSystem(), kx::ProcessFaults());
-  return store;
-}
-
 kx::PendingChange &Change() {
-  static kx::PendingChange change(TheStore());
+  static kx::PendingChange change(kx::TheStore());
   return change;
 }
 
@@ -96,20 +91,6 @@ bool Begin(const char *entry, const char *ctx, const char *plat, std::string *di
   return DirectoryOf(ctx, dir, err);
 }
 
-kx::CachedFile<kx::Catalogue> g_catalogue;
-
-// The program asks for two fields of every client, one call each: a
-// catalogue looked at within this many milliseconds is not looked at again
-// for such a query (a list call always looks).
-const unsigned kItemQueryFreshMs = 20;
-
-bool Catalogue(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
-  auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
-    return TheStore().LoadCatalogue(dir, out, why);
-  };
-  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
-}
-
 kx::CachedFile<kx::ConfigData> g_config;
 
 // The last generation read from the history: kept files never change.
@@ -125,7 +106,7 @@ bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) 
     // A generation of the history is never the base of this run's edits.
     if (g_historic.generation != g_callGeneration || g_historic.dir != dir) {
       g_historic = Historic();
-      if (!TheStore().LoadGeneration(dir, g_callGeneration, &g_historic.data, nullptr, err)) return false;
+      if (!kx::TheStore().LoadGeneration(dir, g_callGeneration, &g_historic.data, nullptr, err)) return false;
       g_historic.dir = dir;
       g_historic.generation = g_callGeneration;
     }
@@ -134,9 +115,9 @@ bool Config(const std::string &dir, const kx::ConfigData **d, std::string *err) 
   }
   // Bytes that are the base's file again are not parsed a second time.
   auto load = [&dir](std::shared_ptr<const kx::ConfigData> *out, std::string *why) {
-    return TheStore().LoadConfig(dir, Change().Base(dir), out, why);
+    return kx::TheStore().LoadConfig(dir, Change().Base(dir), out, why);
   };
-  if (!g_config.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kConfigFile, load, d, err)) return false;
+  if (!g_config.Get(kx::SystemFileSystem(), kx::TheStore(), dir, kx::kConfigFile, load, d, err)) return false;
   Change().Read(dir, g_config.Share());  // the first read is the base of this run's edits
   return true;
 }
@@ -200,9 +181,9 @@ const kx::Client *FindClient(const kx::Catalogue &c, const std::string &name) {
   static kx::NameIndex index;
   static unsigned long indexed = 0;
   auto nameOf = [&c](size_t i) { return std::string_view(c.clients[i].name); };
-  if (indexed != g_catalogue.Loads()) {
+  if (indexed != kx::CatalogueLoads()) {
     index.Build(c.clients.size(), nameOf);
-    indexed = g_catalogue.Loads();
+    indexed = kx::CatalogueLoads();
   }
   long at = index.Find(name, nameOf);
   return at < 0 ? nullptr : &c.clients[static_cast<size_t>(at)];
@@ -219,9 +200,9 @@ int KXAPI getCurrentLangAbrev(char *abbrev, char **err) {
   const kx::Catalogue *c = nullptr;
   if (kx::ProcessFaults().Hit("getCurrentLangAbrev", &why)) return Fail(err, why);
   if (!abbrev) return Fail(err, "no buffer for the language abbreviation");
-  if (!kx::StoreDirectory(Self(), &dir, &why) || !Catalogue(dir, &c, &why)) return Fail(err, why);
+  if (!kx::StoreDirectory(Self(), &dir, &why) || !kx::CachedCatalogue(dir, &c, &why)) return Fail(err, why);
   if (!c->language)
-    return Fail(err, TheStore().PathOf(dir, kx::kCatalogueFile) + ": the installation names no current language");
+    return Fail(err, kx::TheStore().PathOf(dir, kx::kCatalogueFile) + ": the installation names no current language");
   // The store keeps at most 99 bytes, which the caller's 100 hold.
   std::memcpy(abbrev, c->language->c_str(), c->language->size() + 1);
   return 0;
@@ -270,7 +251,7 @@ int KXAPI getConfiguration(char *ctx, const char *plat, const char *name, char *
       !Config(dir, &d, &why))
     return Fail(err, why);
   const kx::Configuration *c = d->Find(n);
-  if (!c) return Fail(err, "no configuration \"" + n + "\" in " + TheStore().PathOf(dir, kx::kConfigFile));
+  if (!c) return Fail(err, "no configuration \"" + n + "\" in " + kx::TheStore().PathOf(dir, kx::kConfigFile));
   if (!kx::SetNames(products, productCount, c->products, "products", &why)) return Fail(err, why);
   // Replace the empty texts set above: release them first.
   for (auto out : {std::make_pair(administrator, &c->words.administrator),
@@ -294,7 +275,7 @@ int KXAPI getConfigurationClients(char *ctx, const char *plat, const char *name,
       !Config(dir, &d, &why))
     return Fail(err, why);
   const kx::Configuration *c = d->Find(n);
-  if (!c) return Fail(err, "no configuration \"" + n + "\" in " + TheStore().PathOf(dir, kx::kConfigFile));
+  if (!c) return Fail(err, "no configuration \"" + n + "\" in " + kx::TheStore().PathOf(dir, kx::kConfigFile));
   return kx::SetNames(clients, count, c->clients, "clients", &why) ? 0 : Fail(err, why);
 }
 
@@ -388,7 +369,7 @@ int KXAPI makeTempFilesFrom(char *ctx, const char *plat, unsigned long long gene
   if (!Config(dir, &d, &why)) return Fail(err, why);
   if (d->generation == generation)
     base = *d;
-  else if (!TheStore().LoadGeneration(dir, generation, &base, nullptr, &why))
+  else if (!kx::TheStore().LoadGeneration(dir, generation, &base, nullptr, &why))
     return Fail(err, why);
   Change().BeginFrom(dir, base);
   return 0;
@@ -417,7 +398,7 @@ int KXAPI getAllClients(char *ctx, const char *plat, char ***names, KXCOUNT *cou
   kx::SetNone(names, count);
   std::string why, dir;
   const kx::Catalogue *c = nullptr;
-  if (!Begin("getAllClients", ctx, plat, &dir, &why) || !Catalogue(dir, &c, &why)) return Fail(err, why);
+  if (!Begin("getAllClients", ctx, plat, &dir, &why) || !kx::CachedCatalogue(dir, &c, &why)) return Fail(err, why);
   auto name = [c](size_t i) { return std::string_view(c->clients[i].name); };
   return kx::SetNames(names, count, c->clients.size(), name, "clients", &why) ? 0 : Fail(err, why);
 }
@@ -432,18 +413,18 @@ static int ClientField(const char *entry, char *ctx, const char *plat, const cha
   const kx::Catalogue *c = nullptr;
   const kx::Client *cl = nullptr;
   if (Begin(entry, ctx, plat, &dir, &why) && NameArg(client, "client", &n, &why) &&
-      Catalogue(dir, &c, &why, kItemQueryFreshMs)) {
+      kx::CachedCatalogue(dir, &c, &why, kx::kItemQueryFreshMs)) {
     cl = FindClient(*c, n);
     // Before saying no, make sure the answer does not come from an old read.
-    if (!cl && Catalogue(dir, &c, &why)) {
+    if (!cl && kx::CachedCatalogue(dir, &c, &why)) {
       cl = FindClient(*c, n);
-      if (!cl) why = "no client \"" + n + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile);
+      if (!cl) why = "no client \"" + n + "\" in " + kx::TheStore().PathOf(dir, kx::kCatalogueFile);
     }
   }
   const std::optional<std::string> *field = cl ? (os ? &cl->os : &cl->version) : nullptr;
   if (cl && !*field)
     why = "client \"" + n + "\" has no " + (os ? "OS" : "OS version") + " in " +
-          TheStore().PathOf(dir, kx::kCatalogueFile);
+          kx::TheStore().PathOf(dir, kx::kCatalogueFile);
   if (!cl || !*field) {
     kx::SetEmpty(out);
     return Fail(err, why);
@@ -470,7 +451,7 @@ int KXAPI getConflictResolution(char *ctx, const char *plat, char **administrato
   const kx::ConfigData *d = nullptr;
   if (!Begin("getConflictResolution", ctx, plat, &dir, &why) || !Config(dir, &d, &why)) return Fail(err, why);
   if (!d->resolution)
-    return Fail(err, TheStore().PathOf(dir, kx::kConfigFile) + ": the installation has no conflict resolution");
+    return Fail(err, kx::TheStore().PathOf(dir, kx::kConfigFile) + ": the installation has no conflict resolution");
   for (auto out : {std::make_pair(administrator, &d->resolution->administrator),
                    std::make_pair(location, &d->resolution->location),
                    std::make_pair(mandatory, &d->resolution->mandatory)}) {
@@ -523,7 +504,7 @@ int KXAPI replaceDamagedStore(char *ctx, const char *plat, unsigned long long ge
   std::string why, dir;
   if (!Begin("replaceDamagedStore", ctx, plat, &dir, &why) || !Writable(&why)) return Fail(err, why);
   if (!generation) return Fail(err, "generation 0 does not exist: generations count from 1");
-  bool replaced = TheStore().ReplaceDamaged(dir, generation, nullptr, &why);
+  bool replaced = kx::TheStore().ReplaceDamaged(dir, generation, nullptr, &why);
   g_config.Forget();
   return replaced ? 0 : Fail(err, why);
 }
@@ -544,7 +525,7 @@ int KXAPI getCommitHistory(char *ctx, const char *plat, char ***entries, KXCOUNT
   kx::SetNone(entries, count);
   std::string why, dir;
   std::vector<kx::AuditEntry> audit;
-  if (!Begin("getCommitHistory", ctx, plat, &dir, &why) || !TheStore().LoadAudit(dir, &audit, &why))
+  if (!Begin("getCommitHistory", ctx, plat, &dir, &why) || !kx::TheStore().LoadAudit(dir, &audit, &why))
     return Fail(err, why);
   // Tabs and line breaks of a host or user name would break the fields.
   auto field = [](std::string s) {

@@ -21,31 +21,12 @@ long g_opened = 0;
 
 HMODULE Self() { return kx::ModuleOf(reinterpret_cast<const void *>(&Self)); }
 
-kx::Store &TheStore() {
-  static kx::Store store(kx::SystemFileSystem(), kx::ProcessFaults());
-  return store;
-}
-
-kx::CachedFile<kx::Catalogue> g_catalogue;
-
-// The program asks for three fields of every product, one call each: a
-// catalogue looked at within this many milliseconds is not looked at again
-// for such a query (a list call always looks).
-const unsigned kItemQueryFreshMs = 20;
-
-bool Load(const std::string &dir, const kx::Catalogue **c, std::string *err, unsigned freshMs = 0) {
-  auto load = [&dir](std::shared_ptr<const kx::Catalogue> *out, std::string *why) {
-    return TheStore().LoadCatalogue(dir, out, why);
-  };
-  return g_catalogue.Get(kx::SystemFileSystem(), TheStore(), dir, kx::kCatalogueFile, load, c, err, freshMs);
-}
-
 bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::Catalogue **c, std::string *err,
                unsigned freshMs = 0) {
   if (kx::ProcessFaults().Hit(entry, err) || !kx::CheckPlatform(plat, err) ||
       !kx::StoreDirectory(Self(), dir, err))
     return false;
-  return Load(*dir, c, err, freshMs);
+  return kx::CachedCatalogue(*dir, c, err, freshMs);
 }
 
 // The first product of that name in a home of the current catalogue; an
@@ -54,9 +35,9 @@ bool Catalogue(const char *entry, const char *plat, std::string *dir, const kx::
 const kx::Product *FindProduct(const kx::Home &h, const char *name) {
   static std::unordered_map<const kx::Home *, kx::NameIndex> index;
   static unsigned long indexed = 0;
-  if (indexed != g_catalogue.Loads()) {
+  if (indexed != kx::CatalogueLoads()) {
     index.clear();
-    indexed = g_catalogue.Loads();
+    indexed = kx::CatalogueLoads();
   }
   auto nameOf = [&h](size_t i) { return std::string_view(h.products[i].name); };
   auto found = index.find(&h);
@@ -86,7 +67,7 @@ bool FindHome(const char *entry, const char *home, const char *plat, int zero, s
       *h = &candidate;
       return true;
     }
-  *err = std::string("no product home \"") + home + "\" in " + TheStore().PathOf(*dir, kx::kCatalogueFile);
+  *err = std::string("no product home \"") + home + "\" in " + kx::TheStore().PathOf(*dir, kx::kCatalogueFile);
   return false;
 }
 
@@ -98,18 +79,18 @@ int ProductField(const char *entry, Field field, const char *home, const char *p
   kx::SetEmpty(out);
   std::string why, dir;
   const kx::Home *h = nullptr;
-  if (!FindHome(entry, home, plat, zero, &dir, &h, &why, kItemQueryFreshMs)) return Fail(err, why);
+  if (!FindHome(entry, home, plat, zero, &dir, &h, &why, kx::kItemQueryFreshMs)) return Fail(err, why);
   if (!product) return Fail(err, "no product name given");
   static const char *const names[] = {"label", "version", "size"};
   const kx::Product *found = FindProduct(*h, product);
   // Before saying no, make sure the answer does not come from an old read.
   if (!found) {
     const kx::Catalogue *c = nullptr;
-    if (!Load(dir, &c, &why)) return Fail(err, why);
+    if (!kx::CachedCatalogue(dir, &c, &why)) return Fail(err, why);
     h = nullptr;
     for (const auto &candidate : c->homes)
       if (!h && candidate.name == home) h = &candidate;
-    if (!h) return Fail(err, std::string("no product home \"") + home + "\" in " + TheStore().PathOf(dir, kx::kCatalogueFile));
+    if (!h) return Fail(err, std::string("no product home \"") + home + "\" in " + kx::TheStore().PathOf(dir, kx::kCatalogueFile));
     found = FindProduct(*h, product);
   }
   if (found) {
@@ -117,7 +98,7 @@ int ProductField(const char *entry, Field field, const char *home, const char *p
     const std::optional<std::string> &value = field == kLabel ? p.label : field == kVersion ? p.version : p.size;
     if (!value)
       return Fail(err, "product \"" + p.name + "\" in home \"" + h->name + "\" has no " + names[field] + " (" +
-                           TheStore().PathOf(dir, kx::kCatalogueFile) + ")");
+                           kx::TheStore().PathOf(dir, kx::kCatalogueFile) + ")");
     if (out) {
       kx::HeapRelease(*out);
       *out = kx::HeapText(*value);

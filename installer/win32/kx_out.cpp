@@ -190,6 +190,24 @@ bool StoreDirectory(HMODULE self, std::string *dir, std::string *err) {
   return true;
 }
 
+Store &TheStore() {
+  static Store store(SystemFileSystem(), ProcessFaults());
+  return store;
+}
+
+namespace {
+CachedFile<Catalogue> g_catalogue;
+}
+
+bool CachedCatalogue(const std::string &dir, const Catalogue **c, std::string *err, unsigned freshMs) {
+  auto load = [&dir](std::shared_ptr<const Catalogue> *out, std::string *why) {
+    return TheStore().LoadCatalogue(dir, out, why);
+  };
+  return g_catalogue.Get(SystemFileSystem(), TheStore(), dir, kCatalogueFile, load, c, err, freshMs);
+}
+
+unsigned long CatalogueLoads() { return g_catalogue.Loads(); }
+
 bool CheckPlatform(const char *plat, std::string *err) {
   // The exact word first: every item query checks it.
   if (plat && (std::strcmp(plat, "win32") == 0 || lstrcmpiA(plat, "win32") == 0)) return true;

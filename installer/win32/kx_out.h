@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "installer_api.h"
+#include "store.h"
 
 namespace kx {
 
@@ -54,6 +55,20 @@ HMODULE ModuleOf(const void *address);
 
 // The platform argument: this installation serves "win32" only.
 bool CheckPlatform(const char *plat, std::string *err);
+
+// This DLL's store, and the installation's catalogue as it read it last
+// (each DLL links its own copy of these).
+Store &TheStore();
+// Parsed again only when the file changed; freshMs as CachedFile::Get.
+bool CachedCatalogue(const std::string &dir, const Catalogue **c, std::string *err, unsigned freshMs = 0);
+// Changes whenever CachedCatalogue parsed the file again: an index over it
+// is stale then.
+unsigned long CatalogueLoads();
+// The program asks for two fields of every client and three of every
+// product, one call each: a catalogue looked at within this many
+// milliseconds is not looked at again for such a query (a list call always
+// looks).
+const unsigned kItemQueryFreshMs = 20;
 
 // ---- list blocks -----------------------------------------------------------
 

@@ -258,15 +258,22 @@ inline std::string WindowText(HWND window)
     return text;
 }
 
-inline std::string ListText(HWND box, int index)
+// An item's text by the box's length and text messages; error names a
+// failed length (an index out of range).
+inline std::string ItemText(HWND box, UINT lengthMessage, UINT textMessage, int index, const char *error)
 {
-    LRESULT length = SendMessageA(box, LB_GETTEXTLEN, (WPARAM)index, 0);
+    LRESULT length = SendMessageA(box, lengthMessage, (WPARAM)index, 0);
     if (length < 0)
-        return "<LB_ERR>";
+        return error;
     std::string text((size_t)length + 1, '\0');
-    SendMessageA(box, LB_GETTEXT, (WPARAM)index, (LPARAM)&text[0]);
+    SendMessageA(box, textMessage, (WPARAM)index, (LPARAM)&text[0]);
     text.resize((size_t)length);
     return text;
+}
+
+inline std::string ListText(HWND box, int index)
+{
+    return ItemText(box, LB_GETTEXTLEN, LB_GETTEXT, index, "<LB_ERR>");
 }
 
 inline std::vector<std::string> ListTexts(HWND box)
@@ -280,13 +287,7 @@ inline std::vector<std::string> ListTexts(HWND box)
 
 inline std::string ComboText(HWND box, int index)
 {
-    LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, (WPARAM)index, 0);
-    if (length < 0)
-        return "<CB_ERR>";
-    std::string text((size_t)length + 1, '\0');
-    SendMessageA(box, CB_GETLBTEXT, (WPARAM)index, (LPARAM)&text[0]);
-    text.resize((size_t)length);
-    return text;
+    return ItemText(box, CB_GETLBTEXTLEN, CB_GETLBTEXT, index, "<CB_ERR>");
 }
 
 inline std::string ResourceString(UINT id)

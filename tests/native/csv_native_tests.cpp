@@ -15,6 +15,15 @@ std::string EveryByte() {
   return s;
 }
 
+// A case's "what" as a test name: letters and digits, '_' for the rest.
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case> &i) {
+  std::string n = i.param.what;
+  for (char &ch : n)
+    if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return n;
+}
+
 struct ParseCase {
   const char *what;
   std::string bytes;
@@ -49,12 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"bare CR", "a\rb\r\n", "line 1: a CR", 0},
                       ParseCase{"NUL", std::string("a\r\nb\0c\r\n", 7), "line 2: a NUL", 0},
                       ParseCase{"empty file", "", "", 0}),
-    [](const ::testing::TestParamInfo<ParseCase> &i) {
-      std::string n = i.param.what;
-      for (char &ch : n)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return n;
-    });
+    CaseName<ParseCase>);
 
 TEST(Csv, EveryByteRoundTripsAndOnlyWhatNeedsItIsQuoted) {
   std::vector<std::string> fields = {EveryByte(), "", " lead", "a,b", "q\"q", "plain", "\xE9\xFF"};
@@ -194,12 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"missing field", "Lab,Windows NT,user,local\r\n", "", "",
                     "D\\configurations.csv: line 2: 4 fields"},
         RefusalCase{"malformed csv", kLab, "Lab,\"Mail,1\r\n", "", "D\\products.csv: line 2: a quoted field"}),
-    [](const ::testing::TestParamInfo<RefusalCase> &i) {
-      std::string n = i.param.what;
-      for (char &ch : n)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return n;
-    });
+    CaseName<RefusalCase>);
 
 TEST(Import, ExportThenImportIsTheSameAndKeepsWhatTheStoreAlreadyHeld) {
   rvxcfg::Installation cur = Current(), out;

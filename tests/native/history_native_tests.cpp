@@ -7,25 +7,18 @@
 #include <string>
 
 #include "store.h"
+#include "temp_dir.h"
 
 namespace {
 
-class History : public ::testing::Test {
+class History : public TempDir {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kxhistory-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    unsetenv("KX_FAULT");
+    TempDir::SetUp();
     kx::ConfigData d;
     d.resolution = kx::Words{"user", "local", "optional"};
     std::string err;
     ASSERT_TRUE(store_.WriteLayout(dir_, kx::Catalogue(), d, &err)) << err;
-  }
-  void TearDown() override {
-    unsetenv("KX_FAULT");
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
   }
   kx::ConfigData Now() {
     kx::ConfigData d;
@@ -51,7 +44,6 @@ class History : public ::testing::Test {
     EXPECT_TRUE(store_.LoadAudit(dir_, &a, &err)) << err;
     return a;
   }
-  std::string dir_;
   kx::Store store_{kx::SystemFileSystem(), kx::ProcessFaults()};
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "store.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -30,22 +31,6 @@ kx::ConfigData Sample() {
   d.configs.push_back(c);
   return d;
 }
-
-class TempDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kxnative-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    unsetenv("KX_FAULT");
-  }
-  void TearDown() override {
-    unsetenv("KX_FAULT");
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
-  }
-  std::string dir_;
-};
 
 }  // namespace
 
