@@ -40,7 +40,8 @@ int LoadInstalledProducts()
             cache.productsFailed = cache.loadScopeDepth > 0;
             return ReportInstallerError(failure);
         }
-        OsCode win32 = OsCodeFromKeyword("win32");
+        // The registry lists the products of the platform it is asked for.
+        OsCode system = OsCodeFromKeyword(kxc::kPlatform);
         for (size_t i = 0; i < names.size(); i++) {
             const char *name = names[i];
             CString label, version, size;
@@ -50,7 +51,7 @@ int LoadInstalledProducts()
                 !QueryProductText(kxc::ProductVersion, home, name, version) ||
                 !QueryProductText(kxc::ProductSize, home, name, size))
                 continue;
-            cache.AppendProduct(new InstalledProduct((int)i, name, label, version, win32, size));
+            cache.AppendProduct(new InstalledProduct((int)i, name, label, version, system, size));
         }
     }
     cache.productsLoaded = 1;

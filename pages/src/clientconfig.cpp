@@ -63,7 +63,7 @@ void CClientConfig::InitPage()
         if (index >= 0)
             osBox.SetItemData(index, (DWORD_PTR)code);
     }
-    osBox.SelectString(-1, OsDisplayName(OsCodeFromKeyword("win32")));
+    osBox.SelectString(-1, OsDisplayName(OS_WIN32));
     OnSelendokOs();
 }
 
