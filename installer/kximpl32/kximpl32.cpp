@@ -55,9 +55,9 @@ HMODULE Self() { return kx::ModuleOf(reinterpret_cast<const void *>(&Self)); }
 bool DirectoryOf(const char *ctx, std::string *dir, std::string *err) {
   g_callGeneration = 0;
   if (ctx && std::memchr(ctx, 0, KX_CONTEXT_SIZE) && std::strncmp(ctx, kGenerationTag, 3) == 0) {
-    char *end = nullptr;
-    unsigned long long g = std::strtoull(ctx + 3, &end, 10);
-    if (g && end != ctx + 3 && (*end == ':' || *end == '*')) {
+    const char *end = ctx + 3 + std::strspn(ctx + 3, "0123456789");
+    uint64_t g = 0;
+    if (kx::ParseDecimal(std::string(ctx + 3, end), &g) && g && (*end == ':' || *end == '*')) {
       if (*end == ':' && end[1]) {
         *dir = end + 1;
         g_callGeneration = g;
