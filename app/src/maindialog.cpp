@@ -155,11 +155,9 @@ void CMainDialog::RebuildWorkingCopies()
     // From the records as loaded at start-up; nothing is read again.
     ConfigurationRefList refs;
     GetConfigurationRefs(refs);
-    POSITION pos = refs.GetHeadPosition();
-    while (pos) {
-        ConfigurationRef *ref = (ConfigurationRef *)refs.GetNext(pos);
+    for (const ConfigurationRef &ref : refs) {
         ConfigurationCopy *copy = new ConfigurationCopy;
-        copy->FillFromRecord(*ref);
+        copy->FillFromRecord(ref);
         workingCopies.AddTail(copy);
     }
 }

@@ -32,11 +32,10 @@ int LoadAll();
 // 1 at once when loaded; else loads, 1 on success, 0 on a failure (reported;
 // records appended before it stay, the flag stays clear).
 int LoadConfigurations();
-// list := one new reference per configuration record, in order. Returns list.
+// list := one reference per configuration record, in order. Returns list.
 inline ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
 {
-    list.Load(LoadConfigurations, DataCache::Get().configurations);
-    return list;
+    return RefsOf<ConfigurationRef, ConfigurationRecord>(list, LoadConfigurations, DataCache::Get().configurations);
 }
 
 // What OK hands down: the working copies to write (every live one, in the

@@ -1,7 +1,6 @@
 // workingcopy.h - the copy of one configuration that the pages edit until OK.
-// The main dialog owns the copies; a copy's lists share their reference
-// objects with the record they were filled from, and deleting a copy never
-// deletes those objects.
+// The main dialog owns the copies; a copy's lists share their arrays with
+// the record they were filled from until either changes.
 #pragma once
 
 #include "datacache.h"
@@ -14,8 +13,8 @@ public:
     ConfigurationCopy(const ConfigurationCopy &) = delete;
     ConfigurationCopy &operator=(const ConfigurationCopy &) = delete;
 
-    // record := ref; products and clients share the record's reference
-    // objects; resolution, osCode and name from the record; stored := 1.
+    // record := ref; products and clients share the record's arrays;
+    // resolution, osCode and name from the record; stored := 1.
     void FillFromRecord(const ConfigurationRef &ref);
 
     CString name;

@@ -56,3 +56,81 @@ int LoadInstalledProducts()
     cache.productsLoaded = 1;
     return 1;
 }
+
+// ---- the "Shareable" marks ---------------------------------------------------
+
+namespace {
+
+// Watches the registry key that holds the marks for any change below it.
+// Where that key does not exist yet, its nearest existing parent is watched,
+// so that the key's creation is noticed too. Without a watch (no key could be
+// opened) every refresh drops the marks, as if each action were the first.
+class MarkWatch
+{
+public:
+    ~MarkWatch() { Close(); }
+
+    // 1 when the registry may have changed since the last call (and on the
+    // first), 0 when the watch says it has not; the watch is armed again
+    // before the marks are read anew, so no change made meanwhile is missed.
+    int Changed()
+    {
+        if (key && WaitForSingleObject(event, 0) == WAIT_TIMEOUT)
+            return 0;
+        Arm();
+        return 1;
+    }
+
+private:
+    void Close()
+    {
+        if (key)
+            RegCloseKey(key);
+        key = NULL;
+    }
+
+    void Arm()
+    {
+        static const char *const paths[] = {"SOFTWARE\\VELKAN\\BACKUP", "SOFTWARE\\VELKAN", "SOFTWARE"};
+        Close();
+        if (!event && !(event = CreateEventA(NULL, TRUE, FALSE, NULL)))
+            return;
+        ResetEvent(event);
+        for (const char *path : paths) {
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
+                key = NULL;
+                continue;
+            }
+            if (RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event,
+                                        TRUE) == ERROR_SUCCESS)
+                return;
+            Close();
+        }
+    }
+
+    HKEY key = NULL;
+    HANDLE event = NULL;   // manual reset; lives as long as the process
+};
+
+// The marks read with markRead equal to this are current; 0 is never current.
+unsigned marksGeneration = 0;
+
+}  // namespace
+
+void RefreshShareableMarks()
+{
+    static MarkWatch watch;
+    if (watch.Changed())
+        ++marksGeneration;
+}
+
+int ProductIsShareable(const InstalledProduct &product)
+{
+    if (marksGeneration == 0)
+        RefreshShareableMarks();
+    if (product.markRead != marksGeneration) {
+        product.mark = IsShareable(product.name);
+        product.markRead = marksGeneration;
+    }
+    return product.mark;
+}

@@ -43,10 +43,7 @@ const char *CClientConfig::ShownText(const InstalledProduct *product)
 {
     if (!product)
         return NULL;
-    auto mark = shareable.find(product->key);
-    if (mark == shareable.end())
-        mark = shareable.emplace(product->key, IsShareable(product->name)).first;
-    if (!mark->second)
+    if (!ProductIsShareable(*product))
         return NULL;
     auto text = texts.find(product->key);
     if (text == texts.end())

@@ -99,9 +99,9 @@ void PagesTest::RebuildCopies()
     FreeCopies();
     ConfigurationRefList refs;
     GetConfigurationRefs(refs);
-    for (POSITION pos = refs.GetHeadPosition(); pos != NULL;) {
+    for (const ConfigurationRef &ref : refs) {
         ConfigurationCopy *copy = new ConfigurationCopy;
-        copy->FillFromRecord(*refs.GetNext(pos));
+        copy->FillFromRecord(ref);
         copies.AddTail(copy);
     }
 }
