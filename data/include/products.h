@@ -22,3 +22,9 @@ ProductRefList &GetProductRefs(ProductRefList &out);
 int ProductIsShareable(const InstalledProduct &product);
 // Called as a page action begins.
 void RefreshShareableMarks();
+// Two thousand products are six thousand registry calls: start-up has every
+// loaded product's mark read on a thread of its own while it goes on loading.
+// The first refresh (or ResetForTests) waits for it; the watch is armed
+// before it reads, so a change made meanwhile is still seen.
+void ReadShareableMarksAhead();
+void WaitForShareableMarks();

@@ -88,7 +88,11 @@ int LoadAll()
     cache.configurationsLoaded = 0;
     cache.clientsLoaded = 0;
     cache.productsLoaded = 0;
-    return LoadInstalledProducts() && LoadConfigurations() && LoadClients();
+    WaitForShareableMarks();
+    if (!LoadInstalledProducts())
+        return 0;
+    ReadShareableMarksAhead();
+    return LoadConfigurations() && LoadClients();
 }
 
 int LoadConfigurations()

@@ -46,6 +46,7 @@ CatalogueLoadScope::~CatalogueLoadScope()
 
 void DataCache::ResetForTests()
 {
+    WaitForShareableMarks();
     for (POSITION pos = configurations.GetHeadPosition(); pos != NULL;)
         delete (ConfigurationRecord *)configurations.GetNext(pos);
     for (POSITION pos = installedProducts.GetHeadPosition(); pos != NULL;)

@@ -114,18 +114,49 @@ private:
 
 // The marks read with markRead equal to this are current; 0 is never current.
 unsigned marksGeneration = 0;
+// Reads every loaded product's mark ahead (ReadShareableMarksAhead).
+HANDLE aheadThread = NULL;
+
+DWORD WINAPI ReadMarks(void *generation)
+{
+    const CPtrList &products = DataCache::Get().installedProducts;
+    for (POSITION pos = products.GetHeadPosition(); pos != NULL;) {
+        const InstalledProduct *product = (const InstalledProduct *)products.GetNext(pos);
+        product->mark = IsShareable(product->name);
+        product->markRead = (unsigned)(UINT_PTR)generation;
+    }
+    return 0;
+}
 
 }  // namespace
+
+void ReadShareableMarksAhead()
+{
+    RefreshShareableMarks();
+    // Without a thread the marks are read as they are needed.
+    aheadThread = CreateThread(NULL, 0, ReadMarks, (void *)(UINT_PTR)marksGeneration, 0, NULL);
+}
+
+void WaitForShareableMarks()
+{
+    if (!aheadThread)
+        return;
+    WaitForSingleObject(aheadThread, INFINITE);
+    CloseHandle(aheadThread);
+    aheadThread = NULL;
+}
 
 void RefreshShareableMarks()
 {
     static MarkWatch watch;
+    WaitForShareableMarks();
     if (watch.Changed())
         ++marksGeneration;
 }
 
 int ProductIsShareable(const InstalledProduct &product)
 {
+    WaitForShareableMarks();
     if (marksGeneration == 0)
         RefreshShareableMarks();
     if (product.markRead != marksGeneration) {

@@ -27,8 +27,8 @@ std::vector<ListEntry> CClientAssignments::Catalogue(const std::unordered_set<in
 
 void CClientAssignments::InitPage()
 {
+    // The ShowCurrent that follows fills both lists.
     SetupLists();
-    left.SetEntries(Catalogue({}));
 }
 
 void CClientAssignments::ShowCurrent()

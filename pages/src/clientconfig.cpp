@@ -53,7 +53,6 @@ const char *CClientConfig::ShownText(const InstalledProduct *product)
 
 void CClientConfig::InitPage()
 {
-    Action action(*this);
     SetupLists();
     for (int code = 1; code <= 7; code++) {
         int index = osBox.AddString(OsDisplayName(code));
@@ -61,7 +60,8 @@ void CClientConfig::InitPage()
             osBox.SetItemData(index, (DWORD_PTR)code);
     }
     osBox.SelectString(-1, OsDisplayName(OsCodeFromKeyword("win32")));
-    OnSelendokOs();
+    // The ShowCurrent that follows fills both lists.
+    selectedOsCode = SelectedOsItemCode();
 }
 
 int CClientConfig::SelectedOsItemCode() const
