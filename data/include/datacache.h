@@ -11,6 +11,9 @@
 #include "afxcoll.h"
 #include "installer_errors.h"
 
+#include <string.h>
+
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -276,11 +279,17 @@ template <class Record>
 class RecordIndex
 {
 public:
-    // emplace keeps an existing entry: the index answers the first record.
+    // An existing entry stays: the index answers the first record.
     void Add(Record *r)
     {
         byKey.emplace(r->key, r);
-        byName.emplace(std::string_view(r->name), r);
+        if (2 * (named + 1) > slots.size())
+            Grow();
+        Slot &slot = SlotOf(r->name);
+        if (!slot.record) {
+            slot = Slot{Hash(r->name), r};
+            named++;
+        }
     }
     Record *Find(int key) const
     {
@@ -289,8 +298,7 @@ public:
     }
     Record *Find(const char *name) const
     {
-        auto it = byName.find(name ? name : "");
-        return it == byName.end() ? nullptr : it->second;
+        return slots.empty() ? nullptr : const_cast<RecordIndex *>(this)->SlotOf(name ? name : "").record;
     }
     // The record, else the stand-in (made on first demand).
     RefTarget *Target(int key)
@@ -316,14 +324,49 @@ public:
     void Clear()
     {
         byKey.clear();
-        byName.clear();
+        slots.clear();
+        named = 0;
         missingKeys.clear();
         missingNames.clear();
     }
 
 private:
+    // Names to records by open addressing over a table of hashes and
+    // records: looking up a million names touches a slot and a name each,
+    // where a node-based map walks a chain of heap nodes.
+    struct Slot
+    {
+        size_t hash;
+        Record *record;   // null: free
+    };
+    static size_t Hash(const char *name)
+    {
+        size_t hash = 14695981039346656037ull;   // FNV-1a
+        for (; *name; name++)
+            hash = (hash ^ (unsigned char)*name) * 1099511628211ull;
+        return hash ^ (hash >> 32);
+    }
+    // The slot holding name, or the free one where it would go.
+    Slot &SlotOf(const char *name)
+    {
+        size_t hash = Hash(name), mask = slots.size() - 1;
+        size_t i = hash & mask;
+        while (slots[i].record && (slots[i].hash != hash || strcmp(slots[i].record->name, name) != 0))
+            i = (i + 1) & mask;
+        return slots[i];
+    }
+    void Grow()
+    {
+        std::vector<Slot> old(std::max<size_t>(64, 2 * slots.size()), Slot{0, nullptr});
+        old.swap(slots);
+        for (const Slot &slot : old)
+            if (slot.record)
+                SlotOf(slot.record->name) = slot;
+    }
+
     std::unordered_map<int, Record *> byKey;
-    std::unordered_map<std::string_view, Record *> byName;
+    std::vector<Slot> slots;   // a power of two, at most half full
+    size_t named = 0;
     std::unordered_map<int, std::unique_ptr<RefTarget>> missingKeys;
     std::unordered_map<std::string_view, std::unique_ptr<RefTarget>> missingNames;
 };
