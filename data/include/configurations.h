@@ -33,10 +33,7 @@ int LoadAll();
 // records appended before it stay, the flag stays clear).
 int LoadConfigurations();
 // list := one reference per configuration record, in order. Returns list.
-inline ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
-{
-    return RefsOf<ConfigurationRef, ConfigurationRecord>(list, LoadConfigurations, DataCache::Get().configurations);
-}
+ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list);
 
 // What OK hands down: the working copies to write (every live one, in the
 // order the pages list them), the stored ones to remove, and the

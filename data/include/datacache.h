@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -243,20 +244,6 @@ class ConfigurationRefList : public RefList<ConfigurationRef> {};
 class ProductRefList : public RefList<ProductRef> {};
 class ClientRefList : public RefList<ClientRef> {};
 
-// list := one reference per record of a catalogue (records), in order, after
-// its load has run (a failed one leaves its records as they are). Returns
-// list.
-template <class Ref, class Record, class List>
-List &RefsOf(List &list, int (*load)(), const CPtrList &records)
-{
-    load();
-    list.RemoveAll();
-    list.Reserve((size_t)records.GetCount());
-    for (POSITION pos = records.GetHeadPosition(); pos != NULL;)
-        list.Append(Ref((Record *)records.GetNext(pos)));
-    return list;
-}
-
 // ---------------------------------------------------------------------------
 // One load, or one later operation, as the user sees it. Within it a
 // catalogue whose load failed is reported once: every reference made by name
@@ -279,10 +266,14 @@ template <class Record>
 class RecordIndex
 {
 public:
-    // An existing entry stays: the index answers the first record.
+    // An existing entry stays: the index answers the first record. Keys are
+    // list positions, at most 65,535.
     void Add(Record *r)
     {
-        byKey.emplace(r->key, r);
+        if (r->key >= 0 && (size_t)r->key >= byKey.size())
+            byKey.resize((size_t)r->key + 1, nullptr);
+        if (r->key >= 0 && !byKey[(size_t)r->key])
+            byKey[(size_t)r->key] = r;
         if (2 * (named + 1) > slots.size())
             Grow();
         Slot &slot = SlotOf(r->name);
@@ -293,8 +284,7 @@ public:
     }
     Record *Find(int key) const
     {
-        auto it = byKey.find(key);
-        return it == byKey.end() ? nullptr : it->second;
+        return key >= 0 && (size_t)key < byKey.size() ? byKey[(size_t)key] : nullptr;
     }
     Record *Find(const char *name) const
     {
@@ -364,7 +354,7 @@ private:
                 SlotOf(slot.record->name) = slot;
     }
 
-    std::unordered_map<int, Record *> byKey;
+    std::vector<Record *> byKey;
     std::vector<Slot> slots;   // a power of two, at most half full
     size_t named = 0;
     std::unordered_map<int, std::unique_ptr<RefTarget>> missingKeys;
@@ -382,9 +372,9 @@ class DataCache
 public:
     static DataCache &Get();
 
-    CPtrList configurations;      // ConfigurationRecord*
-    CPtrList installedProducts;   // InstalledProduct*
-    CPtrList clients;             // ClientRecord*
+    CPtrList configurations;                        // ConfigurationRecord*
+    std::deque<InstalledProduct> installedProducts;   // a deque keeps its
+    std::deque<ClientRecord> clients;                 // elements in place
     int configurationsLoaded = 0;
     int clientsLoaded = 0;
     int productsLoaded = 0;
@@ -401,8 +391,8 @@ public:
     static int Known(int loaded, int failed) { return loaded ? 1 : failed ? 0 : -1; }
 
     void AppendConfiguration(ConfigurationRecord *r);
-    void AppendProduct(InstalledProduct *r);
-    void AppendClient(ClientRecord *r);
+    void AppendProduct(const InstalledProduct &r);
+    void AppendClient(const ClientRecord &r);
 
     // Every text of the records and stand-ins.
     TextPool texts;

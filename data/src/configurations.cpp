@@ -141,6 +141,17 @@ int LoadConfigurations()
     return 1;
 }
 
+ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
+{
+    LoadConfigurations();
+    const CPtrList &records = DataCache::Get().configurations;
+    list.RemoveAll();
+    list.Reserve((size_t)records.GetCount());
+    for (POSITION pos = records.GetHeadPosition(); pos != NULL;)
+        list.Append(ConfigurationRef((ConfigurationRecord *)records.GetNext(pos)));
+    return list;
+}
+
 ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
                                            const ConflictResolution &resolution, int key)
 {

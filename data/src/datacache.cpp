@@ -20,16 +20,16 @@ void DataCache::AppendConfiguration(ConfigurationRecord *r)
     configurations.AddTail(r);
 }
 
-void DataCache::AppendProduct(InstalledProduct *r)
+void DataCache::AppendProduct(const InstalledProduct &r)
 {
-    installedProducts.AddTail(r);
-    productIndex.Add(r);
+    installedProducts.push_back(r);
+    productIndex.Add(&installedProducts.back());
 }
 
-void DataCache::AppendClient(ClientRecord *r)
+void DataCache::AppendClient(const ClientRecord &r)
 {
-    clients.AddTail(r);
-    clientIndex.Add(r);
+    clients.push_back(r);
+    clientIndex.Add(&clients.back());
 }
 
 CatalogueLoadScope::CatalogueLoadScope()
@@ -49,13 +49,9 @@ void DataCache::ResetForTests()
     WaitForShareableMarks();
     for (POSITION pos = configurations.GetHeadPosition(); pos != NULL;)
         delete (ConfigurationRecord *)configurations.GetNext(pos);
-    for (POSITION pos = installedProducts.GetHeadPosition(); pos != NULL;)
-        delete (InstalledProduct *)installedProducts.GetNext(pos);
-    for (POSITION pos = clients.GetHeadPosition(); pos != NULL;)
-        delete (ClientRecord *)clients.GetNext(pos);
     configurations.RemoveAll();
-    installedProducts.RemoveAll();
-    clients.RemoveAll();
+    installedProducts.clear();
+    clients.clear();
     productIndex.Clear();
     clientIndex.Clear();
     texts.Clear();
@@ -182,12 +178,29 @@ ClientRef::ClientRef(const char *name)
     target = cache.clientIndex.Target(name, cache.texts);
 }
 
+namespace {
+
+// list := one reference per record of a catalogue, in order, after its load
+// has run (a failed one leaves its records as they are).
+template <class Ref, class List, class Records>
+List &RefsOf(List &list, int (*load)(), Records &records)
+{
+    load();
+    list.RemoveAll();
+    list.Reserve(records.size());
+    for (auto &record : records)
+        list.Append(Ref(&record));
+    return list;
+}
+
+}  // namespace
+
 ProductRefList &GetProductRefs(ProductRefList &out)
 {
-    return RefsOf<ProductRef, InstalledProduct>(out, LoadInstalledProducts, DataCache::Get().installedProducts);
+    return RefsOf<ProductRef>(out, LoadInstalledProducts, DataCache::Get().installedProducts);
 }
 
 ClientRefList &GetClientRefs(ClientRefList &out)
 {
-    return RefsOf<ClientRef, ClientRecord>(out, LoadClients, DataCache::Get().clients);
+    return RefsOf<ClientRef>(out, LoadClients, DataCache::Get().clients);
 }

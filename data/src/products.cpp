@@ -50,7 +50,7 @@ int LoadInstalledProducts()
                 !QueryProductText(kxc::ProductVersion, home, name, version) ||
                 !QueryProductText(kxc::ProductSize, home, name, size))
                 continue;
-            cache.AppendProduct(new InstalledProduct((int)i, name, label, version, win32, size));
+            cache.AppendProduct(InstalledProduct((int)i, name, label, version, win32, size));
         }
     }
     cache.productsLoaded = 1;
@@ -119,11 +119,9 @@ HANDLE aheadThread = NULL;
 
 DWORD WINAPI ReadMarks(void *generation)
 {
-    const CPtrList &products = DataCache::Get().installedProducts;
-    for (POSITION pos = products.GetHeadPosition(); pos != NULL;) {
-        const InstalledProduct *product = (const InstalledProduct *)products.GetNext(pos);
-        product->mark = IsShareable(product->name);
-        product->markRead = (unsigned)(UINT_PTR)generation;
+    for (const InstalledProduct &product : DataCache::Get().installedProducts) {
+        product.mark = IsShareable(product.name);
+        product.markRead = (unsigned)(UINT_PTR)generation;
     }
     return 0;
 }
@@ -133,8 +131,11 @@ DWORD WINAPI ReadMarks(void *generation)
 void ReadShareableMarksAhead()
 {
     RefreshShareableMarks();
+    if (DataCache::Get().installedProducts.empty())
+        return;
     // Without a thread the marks are read as they are needed.
-    aheadThread = CreateThread(NULL, 0, ReadMarks, (void *)(UINT_PTR)marksGeneration, 0, NULL);
+    aheadThread = CreateThread(NULL, 256 * 1024, ReadMarks, (void *)(UINT_PTR)marksGeneration,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, NULL);
 }
 
 void WaitForShareableMarks()

@@ -76,14 +76,12 @@ void CClientConfig::ApplyOsFilter(int code)
     selectedOsCode = code;
     LoadInstalledProducts();
     std::unordered_set<int> chosen = KeysOf(right.Entries());
-    const CPtrList &products = DataCache::Get().installedProducts;
     std::vector<ListEntry> offered;
-    for (POSITION pos = products.GetHeadPosition(); pos != NULL;) {
-        const InstalledProduct *product = (const InstalledProduct *)products.GetNext(pos);
-        if ((code != 0 && product->osCode != code) || chosen.count(product->key))
+    for (const InstalledProduct &product : DataCache::Get().installedProducts) {
+        if ((code != 0 && product.osCode != code) || chosen.count(product.key))
             continue;
-        if (const char *text = ShownText(product))
-            offered.push_back(ListEntry{product->key, NULL, text});
+        if (const char *text = ShownText(&product))
+            offered.push_back(ListEntry{product.key, NULL, text});
     }
     left.SetEntries(std::move(offered));
 }

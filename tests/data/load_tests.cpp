@@ -76,7 +76,7 @@ TEST_F(Products, NoHomeIsAnEmptyCatalogueWithoutMessage)
     Lay("client C1 | os=DOS | version=6\n");
     EXPECT_EQ(1, LoadInstalledProducts());
     EXPECT_EQ(1, DataCache::Get().productsLoaded);
-    EXPECT_EQ(0, DataCache::Get().installedProducts.GetCount());
+    EXPECT_EQ(0, DataCache::Get().installedProducts.size());
     EXPECT_TRUE(boxes.calls.empty());
 }
 
@@ -144,7 +144,7 @@ TEST_F(Clients, EmptyListIsLoadedWithoutMessage)
     Lay("home C:\\H1\n");
     EXPECT_EQ(1, LoadClients());
     EXPECT_EQ(1, DataCache::Get().clientsLoaded);
-    EXPECT_EQ(0, DataCache::Get().clients.GetCount());
+    EXPECT_EQ(0, DataCache::Get().clients.size());
     EXPECT_TRUE(boxes.calls.empty());
 }
 
@@ -296,8 +296,8 @@ TEST_F(Configurations, DuplicateNamesBindTheLowerKey)
     Lay("client Same | os=DOS | version=1\n");
     DataCache &cache = DataCache::Get();
     ASSERT_EQ(1, LoadClients());
-    cache.AppendClient(new ClientRecord(9, "Same", 0, ""));
-    cache.AppendClient(new ClientRecord(9, "Other", 0, ""));
+    cache.AppendClient(ClientRecord(9, "Same", 0, ""));
+    cache.AppendClient(ClientRecord(9, "Other", 0, ""));
     EXPECT_EQ(0, ClientRef("Same").GetKey());
     EXPECT_EQ("Same", std::string(ClientRef(9).GetName()));   // first with key 9
 }
