@@ -152,14 +152,7 @@ void CMainDialog::ClearWorkingCopies()
 void CMainDialog::RebuildWorkingCopies()
 {
     ClearWorkingCopies();
-    // From the records as loaded at start-up; nothing is read again.
-    ConfigurationRefList refs;
-    GetConfigurationRefs(refs);
-    for (const ConfigurationRef &ref : refs) {
-        ConfigurationCopy *copy = new ConfigurationCopy;
-        copy->FillFromRecord(ref);
-        workingCopies.AddTail(copy);
-    }
+    AppendCopiesOfRecords(workingCopies);
 }
 
 void CMainDialog::OnResetAll()

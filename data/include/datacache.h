@@ -132,6 +132,11 @@ class CatalogueRef
 public:
     CatalogueRef() {}
     explicit CatalogueRef(RefTarget *target_) : target(target_) {}
+    // Both load the catalogue first. By key: keeps the key, bound to the
+    // first record with it if any. By name: exact, case-sensitive; unbound
+    // with key -1 when nothing matches.
+    explicit CatalogueRef(int key);
+    explicit CatalogueRef(const char *name);
 
     int GetKey() const { return target ? target->key : -1; }
     int IsBound() const { return target && target->listed ? 1 : 0; }
@@ -146,30 +151,17 @@ protected:
     RefTarget *target = nullptr;
 };
 
-// Both load the catalogue first. By key: keeps the key, bound to the first
-// record with it if any. By name: exact, case-sensitive; unbound with key -1
-// when nothing matches.
 class ProductRef : public CatalogueRef<InstalledProduct>
 {
 public:
     using CatalogueRef::CatalogueRef;
-    ProductRef() {}
-    explicit ProductRef(int key_);
-    explicit ProductRef(const char *name);
 
     const char *GetLabel() const { return GetRecord()->label; }
     const char *GetVersion() const { return GetRecord()->version; }
     OsCode GetOsCode() const { return GetRecord()->osCode; }
 };
 
-class ClientRef : public CatalogueRef<ClientRecord>
-{
-public:
-    using CatalogueRef::CatalogueRef;
-    ClientRef() {}
-    explicit ClientRef(int key_);
-    explicit ClientRef(const char *name);
-};
+using ClientRef = CatalogueRef<ClientRecord>;
 
 // ---------------------------------------------------------------------------
 // ConfigurationRef. Its record accessors stand in configurations.h's

@@ -26,3 +26,8 @@ public:
     int stored = 0;                // filled from a record that is in the store
     int removed = 0;               // deleted by the user; skipped everywhere
 };
+
+// Appends to copies a new copy (ConfigurationCopy*, the caller's to delete)
+// of every configuration record, in order: the records as loaded at
+// start-up, nothing is read again.
+void AppendCopiesOfRecords(CPtrList &copies);

@@ -152,31 +152,36 @@ ClientRecord::ClientRecord(int key_, const char *name_, OsCode osCode_, const ch
     osVersion = texts.Intern(osVersion_ ? osVersion_ : "");
 }
 
-ProductRef::ProductRef(int key_)
+namespace {
+
+// The index a reference of a kind looks in, its catalogue loaded first.
+RecordIndex<InstalledProduct> &LoadedIndex(InstalledProduct *)
 {
     LoadInstalledProducts();
-    target = DataCache::Get().productIndex.Target(key_);
+    return DataCache::Get().productIndex;
 }
 
-ProductRef::ProductRef(const char *name)
-{
-    LoadInstalledProducts();
-    DataCache &cache = DataCache::Get();
-    target = cache.productIndex.Target(name, cache.texts);
-}
-
-ClientRef::ClientRef(int key_)
+RecordIndex<ClientRecord> &LoadedIndex(ClientRecord *)
 {
     LoadClients();
-    target = DataCache::Get().clientIndex.Target(key_);
+    return DataCache::Get().clientIndex;
 }
 
-ClientRef::ClientRef(const char *name)
+}  // namespace
+
+template <class Record>
+CatalogueRef<Record>::CatalogueRef(int key) : target(LoadedIndex((Record *)nullptr).Target(key))
 {
-    LoadClients();
-    DataCache &cache = DataCache::Get();
-    target = cache.clientIndex.Target(name, cache.texts);
 }
+
+template <class Record>
+CatalogueRef<Record>::CatalogueRef(const char *name)
+    : target(LoadedIndex((Record *)nullptr).Target(name, DataCache::Get().texts))
+{
+}
+
+template class CatalogueRef<InstalledProduct>;
+template class CatalogueRef<ClientRecord>;
 
 namespace {
 

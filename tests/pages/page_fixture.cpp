@@ -97,13 +97,7 @@ void PagesTest::FreeCopies()
 void PagesTest::RebuildCopies()
 {
     FreeCopies();
-    ConfigurationRefList refs;
-    GetConfigurationRefs(refs);
-    for (const ConfigurationRef &ref : refs) {
-        ConfigurationCopy *copy = new ConfigurationCopy;
-        copy->FillFromRecord(ref);
-        copies.AddTail(copy);
-    }
+    AppendCopiesOfRecords(copies);
 }
 
 void PagesTest::ResetAll(bool rebuild)
