@@ -26,8 +26,9 @@ public:
 };
 
 // Clears the three loaded flags, then loads products, configurations and
-// clients in this order, stopping at the first failure. 1 only if all three
-// loaded.
+// clients in this order, stopping at the first failure, the products'
+// "Shareable" marks read meanwhile (ReadShareableMarksAhead). 1 only if all
+// three loaded.
 int LoadAll();
 // 1 at once when loaded; else loads, 1 on success, 0 on a failure (reported;
 // records appended before it stay, the flag stays clear).

@@ -88,7 +88,6 @@ int LoadAll()
     cache.configurationsLoaded = 0;
     cache.clientsLoaded = 0;
     cache.productsLoaded = 0;
-    WaitForShareableMarks();
     if (!LoadInstalledProducts())
         return 0;
     ReadShareableMarksAhead();

@@ -24,6 +24,8 @@ int LoadInstalledProducts()
     DataCache &cache = DataCache::Get();
     if (int known = cache.Known(cache.productsLoaded, cache.productsFailed); known >= 0)
         return known;
+    // The thread reading marks walks the records this load appends to.
+    WaitForShareableMarks();
 
     kxc::NameList homes;
     kxc::Failure failure;
