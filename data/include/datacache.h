@@ -87,11 +87,27 @@ private:
 // has, a product no longer installed or a client no longer listed. The
 // stand-in keeps the name, so that saving the configuration that names it
 // writes it back unchanged.
+//
+// Every target is numbered in one process-wide table (0 is no target), so
+// that a reference is that number: 4 bytes where a pointer takes 8.
 struct RefTarget
 {
     int key = -1;
-    int listed = 1;            // 0 for a stand-in
+    unsigned listed : 1;       // 0 for a stand-in
+    unsigned number : 31;      // in table, once numbered (Number)
     const char *name = "";     // kept by the cache's text pool
+
+    RefTarget(int key_ = -1, unsigned listed_ = 1, const char *name_ = "")
+        : key(key_), listed(listed_), number(0), name(name_) {}
+    // Gives the target its number, when it has none yet.
+    void Number()
+    {
+        if (number == 0) {
+            number = (unsigned)table.size();
+            table.push_back(this);
+        }
+    }
+    static inline std::vector<RefTarget *> table{nullptr};
 };
 
 class InstalledProduct : public RefTarget
@@ -123,32 +139,32 @@ public:
 };
 
 // ---------------------------------------------------------------------------
-// A product or client reference: a pointer to its target, so a
-// configuration's list of a million clients is one array of pointers. Two
-// references are the same when their keys are.
+// A product or client reference: its target's number, so a configuration's
+// list of a million clients is one array of 4 MB. Two references are the
+// same when their keys are.
 template <class Record>
 class CatalogueRef
 {
 public:
     CatalogueRef() {}
-    explicit CatalogueRef(RefTarget *target_) : target(target_) {}
+    explicit CatalogueRef(RefTarget *target) : number(target ? target->number : 0) {}
     // Both load the catalogue first. By key: keeps the key, bound to the
     // first record with it if any. By name: exact, case-sensitive; unbound
     // with key -1 when nothing matches.
     explicit CatalogueRef(int key);
     explicit CatalogueRef(const char *name);
 
-    int GetKey() const { return target ? target->key : -1; }
-    int IsBound() const { return target && target->listed ? 1 : 0; }
+    int GetKey() const { return number ? Target()->key : -1; }
+    int IsBound() const { return number && Target()->listed ? 1 : 0; }
     // Null when unbound.
-    Record *GetRecord() const { return IsBound() ? static_cast<Record *>(target) : nullptr; }
+    Record *GetRecord() const { return IsBound() ? static_cast<Record *>(Target()) : nullptr; }
     // The record's name, or the one an unbound reference was made by ("" when
     // it was made empty or by a key that no record has).
-    const char *GetName() const { return target ? target->name : ""; }
-    RefTarget *Target() const { return target; }
+    const char *GetName() const { return number ? Target()->name : ""; }
+    RefTarget *Target() const { return RefTarget::table[number]; }
 
-protected:
-    RefTarget *target = nullptr;
+private:
+    unsigned number = 0;
 };
 
 class ProductRef : public CatalogueRef<InstalledProduct>
@@ -262,6 +278,7 @@ public:
     // list positions, at most 65,535.
     void Add(Record *r)
     {
+        r->Number();
         if (r->key >= 0 && (size_t)r->key >= byKey.size())
             byKey.resize((size_t)r->key + 1, nullptr);
         if (r->key >= 0 && !byKey[(size_t)r->key])
@@ -288,8 +305,10 @@ public:
         if (Record *r = Find(key))
             return r;
         std::unique_ptr<RefTarget> &standIn = missingKeys[key];
-        if (!standIn)
-            standIn.reset(new RefTarget{key, 0, ""});
+        if (!standIn) {
+            standIn.reset(new RefTarget(key, 0, ""));
+            standIn->Number();
+        }
         return standIn.get();
     }
     RefTarget *Target(const char *name, TextPool &texts)
@@ -299,7 +318,8 @@ public:
         auto it = missingNames.find(name ? name : "");
         if (it == missingNames.end()) {
             const char *kept = texts.Keep(name ? name : "");
-            it = missingNames.emplace(kept, std::unique_ptr<RefTarget>(new RefTarget{-1, 0, kept})).first;
+            it = missingNames.emplace(kept, std::unique_ptr<RefTarget>(new RefTarget(-1, 0, kept))).first;
+            it->second->Number();
         }
         return it->second.get();
     }

@@ -54,6 +54,7 @@ void DataCache::ResetForTests()
     clients.clear();
     productIndex.Clear();
     clientIndex.Clear();
+    RefTarget::table.assign(1, nullptr);
     texts.Clear();
     configurationsLoaded = clientsLoaded = productsLoaded = 0;
     productsFailed = clientsFailed = loadScopeDepth = 0;
@@ -170,13 +171,13 @@ RecordIndex<ClientRecord> &LoadedIndex(ClientRecord *)
 }  // namespace
 
 template <class Record>
-CatalogueRef<Record>::CatalogueRef(int key) : target(LoadedIndex((Record *)nullptr).Target(key))
+CatalogueRef<Record>::CatalogueRef(int key) : number(LoadedIndex((Record *)nullptr).Target(key)->number)
 {
 }
 
 template <class Record>
 CatalogueRef<Record>::CatalogueRef(const char *name)
-    : target(LoadedIndex((Record *)nullptr).Target(name, DataCache::Get().texts))
+    : number(LoadedIndex((Record *)nullptr).Target(name, DataCache::Get().texts)->number)
 {
 }
 
