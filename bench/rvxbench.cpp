@@ -3,7 +3,8 @@
 // where named) on one line.
 //
 //   rvxbench read           everything start-up reads, through the installer
-//                           libraries alone (the store named by VELKAN_INSTALL)
+//                           libraries alone (the store named by VELKAN_INSTALL),
+//                           and the process's peak working set
 //   rvxbench write          every configuration and the default saved and
 //                           committed through the libraries alone (timed from
 //                           makeTempFiles to the end of the commit)
@@ -19,6 +20,7 @@
 //
 // Nothing here checks the program: these are the costs it cannot avoid.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,8 +82,13 @@ int Read()
     ctx.ReadResolution(&words);
     kxc::CloseProductRegistry();
     double all = Now() - start;
-    std::printf("ms %.1f clients %u products-ms %.1f configurations-ms %.1f clients-ms %.1f\n", all,
-                (unsigned)names.size(), products, read, all - products - read);
+    // The peak includes the process's own start (an empty store's peak).
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    std::printf("ms %.1f clients %u products-ms %.1f configurations-ms %.1f clients-ms %.1f peak-working-set %llu\n",
+                all, (unsigned)names.size(), products, read, all - products - read,
+                (unsigned long long)memory.PeakWorkingSetSize);
     return 0;
 }
 

@@ -152,16 +152,7 @@ void CMainDialog::ClearWorkingCopies()
 void CMainDialog::RebuildWorkingCopies()
 {
     ClearWorkingCopies();
-    // From the records as loaded at start-up; nothing is read again.
-    ConfigurationRefList refs;
-    GetConfigurationRefs(refs);
-    POSITION pos = refs.GetHeadPosition();
-    while (pos) {
-        ConfigurationRef *ref = (ConfigurationRef *)refs.GetNext(pos);
-        ConfigurationCopy *copy = new ConfigurationCopy;
-        copy->FillFromRecord(*ref);
-        workingCopies.AddTail(copy);
-    }
+    AppendCopiesOfRecords(workingCopies);
 }
 
 void CMainDialog::OnResetAll()

@@ -26,18 +26,15 @@ public:
 };
 
 // Clears the three loaded flags, then loads products, configurations and
-// clients in this order, stopping at the first failure. 1 only if all three
-// loaded.
+// clients in this order, stopping at the first failure, the products'
+// "Shareable" marks read meanwhile (ReadShareableMarksAhead). 1 only if all
+// three loaded.
 int LoadAll();
 // 1 at once when loaded; else loads, 1 on success, 0 on a failure (reported;
 // records appended before it stay, the flag stays clear).
 int LoadConfigurations();
-// list := one new reference per configuration record, in order. Returns list.
-inline ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
-{
-    list.Load(LoadConfigurations, DataCache::Get().configurations);
-    return list;
-}
+// list := one reference per configuration record, in order. Returns list.
+ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list);
 
 // What OK hands down: the working copies to write (every live one, in the
 // order the pages list them), the stored ones to remove, and the

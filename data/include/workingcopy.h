@@ -1,7 +1,6 @@
 // workingcopy.h - the copy of one configuration that the pages edit until OK.
-// The main dialog owns the copies; a copy's lists share their reference
-// objects with the record they were filled from, and deleting a copy never
-// deletes those objects.
+// The main dialog owns the copies; a copy's lists share their arrays with
+// the record they were filled from until either changes.
 #pragma once
 
 #include "datacache.h"
@@ -14,8 +13,8 @@ public:
     ConfigurationCopy(const ConfigurationCopy &) = delete;
     ConfigurationCopy &operator=(const ConfigurationCopy &) = delete;
 
-    // record := ref; products and clients share the record's reference
-    // objects; resolution, osCode and name from the record; stored := 1.
+    // record := ref; products and clients share the record's arrays;
+    // resolution, osCode and name from the record; stored := 1.
     void FillFromRecord(const ConfigurationRef &ref);
 
     CString name;
@@ -27,3 +26,8 @@ public:
     int stored = 0;                // filled from a record that is in the store
     int removed = 0;               // deleted by the user; skipped everywhere
 };
+
+// Appends to copies a new copy (ConfigurationCopy*, the caller's to delete)
+// of every configuration record, in order: the records as loaded at
+// start-up, nothing is read again.
+void AppendCopiesOfRecords(CPtrList &copies);

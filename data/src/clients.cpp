@@ -34,7 +34,7 @@ int LoadClients()
             if (!display[c - 1].IsEmpty() && SameText(display[c - 1], os.c_str()))
                 code = c;
         context.ClientOSVersion(name, version);
-        cache.AppendClient(new ClientRecord((int)i, name, code, version.c_str()));
+        cache.AppendClient(ClientRecord((int)i, name, code, version.c_str()));
     }
     cache.clientsLoaded = 1;
     return 1;

@@ -24,10 +24,8 @@ int CollectNames(const List &list, const char *what, const char *context, const 
         return 0;
     }
     names.reserve((size_t)list.GetCount());
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        const char *name = ref->IsBound() ? (const char *)ref->GetRecord()->name
-                                          : (const char *)ref->GetUnboundName();
+    for (const auto &ref : list) {
+        const char *name = ref.GetName();
         if (*name == '\0') {
             // Only a reference made from a key that no record has: nothing
             // to store it under. Refuse rather than drop it unseen.
@@ -90,7 +88,10 @@ int LoadAll()
     cache.configurationsLoaded = 0;
     cache.clientsLoaded = 0;
     cache.productsLoaded = 0;
-    return LoadInstalledProducts() && LoadConfigurations() && LoadClients();
+    if (!LoadInstalledProducts())
+        return 0;
+    ReadShareableMarksAhead();
+    return LoadConfigurations() && LoadClients();
 }
 
 int LoadConfigurations()
@@ -121,20 +122,33 @@ int LoadConfigurations()
         resolution.FromWords(administratorWord.c_str(), locationWord.c_str(), mandatoryWord.c_str());
         ConfigurationRecord *record =
             new ConfigurationRecord(name, OsCodeFromDisplayName(os.c_str()), resolution, (int)i);
+        record->products.Reserve(products.size());
         for (size_t p = 0; p < products.size(); p++)
-            record->products.AppendCopy(ProductRef(products[p]));
+            record->products.Append(ProductRef(products[p]));
 
         if (!context.ConfigurationClients(name, clients, &failure)) {
             // Records appended before stay; this one never entered the cache.
             delete record;
             return ReportInstallerError(failure);
         }
+        record->clients.Reserve(clients.size());
         for (size_t c = 0; c < clients.size(); c++)
-            record->clients.AppendCopy(ClientRef(clients[c]));
+            record->clients.Append(ClientRef(clients[c]));
         cache.AppendConfiguration(record);
     }
     cache.configurationsLoaded = 1;
     return 1;
+}
+
+ConfigurationRefList &GetConfigurationRefs(ConfigurationRefList &list)
+{
+    LoadConfigurations();
+    const CPtrList &records = DataCache::Get().configurations;
+    list.RemoveAll();
+    list.Reserve((size_t)records.GetCount());
+    for (POSITION pos = records.GetHeadPosition(); pos != NULL;)
+        list.Append(ConfigurationRef((ConfigurationRecord *)records.GetNext(pos)));
+    return list;
 }
 
 ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
@@ -169,6 +183,7 @@ int StoreChanges(const ChangeSet &changes)
 
 // ---- ConfigurationRef accessors ---------------------------------------------
 
+int ConfigurationRef::GetKey() const { return record ? record->key : -1; }
 CString ConfigurationRef::GetName() const { return GetRecord()->name; }
 OsCode ConfigurationRef::GetOsCode() const { return GetRecord()->osCode; }
 void ConfigurationRef::SetOsCode(OsCode code) { GetRecord()->osCode = code; }
@@ -182,7 +197,7 @@ void ConfigurationRef::SetResolution(int administrator, int mandatory, int locat
     r.location = location;
 }
 
-void ConfigurationRef::GetProducts(ProductRefList &list) const { list.AssignShared(GetRecord()->products); }
-void ConfigurationRef::SetProducts(const ProductRefList &list) { GetRecord()->products.AssignShared(list); }
-void ConfigurationRef::GetClients(ClientRefList &list) const { list.AssignShared(GetRecord()->clients); }
-void ConfigurationRef::SetClients(const ClientRefList &list) { GetRecord()->clients.AssignShared(list); }
+void ConfigurationRef::GetProducts(ProductRefList &list) const { list = record->products; }
+void ConfigurationRef::SetProducts(const ProductRefList &list) { record->products = list; }
+void ConfigurationRef::GetClients(ClientRefList &list) const { list = record->clients; }
+void ConfigurationRef::SetClients(const ClientRefList &list) { record->clients = list; }

@@ -5,6 +5,10 @@
 #include "products.h"
 #include "clients.h"
 
+#include <string.h>
+
+#include <algorithm>
+
 DataCache &DataCache::Get()
 {
     static DataCache cache;
@@ -16,43 +20,16 @@ void DataCache::AppendConfiguration(ConfigurationRecord *r)
     configurations.AddTail(r);
 }
 
-void DataCache::AppendProduct(InstalledProduct *r)
+void DataCache::AppendProduct(const InstalledProduct &r)
 {
-    installedProducts.AddTail(r);
-    // emplace keeps an existing entry: the index answers the first record.
-    productByKey.emplace(r->key, r);
-    productByName.emplace(std::string((const char *)r->name, (size_t)r->name.GetLength()), r);
+    installedProducts.push_back(r);
+    productIndex.Add(&installedProducts.back());
 }
 
-void DataCache::AppendClient(ClientRecord *r)
+void DataCache::AppendClient(const ClientRecord &r)
 {
-    clients.AddTail(r);
-    clientByKey.emplace(r->key, r);
-    clientByName.emplace(std::string((const char *)r->name, (size_t)r->name.GetLength()), r);
-}
-
-InstalledProduct *DataCache::FindProductByKey(int key) const
-{
-    auto it = productByKey.find(key);
-    return it == productByKey.end() ? nullptr : it->second;
-}
-
-InstalledProduct *DataCache::FindProductByName(const char *name) const
-{
-    auto it = productByName.find(name ? name : "");
-    return it == productByName.end() ? nullptr : it->second;
-}
-
-ClientRecord *DataCache::FindClientByKey(int key) const
-{
-    auto it = clientByKey.find(key);
-    return it == clientByKey.end() ? nullptr : it->second;
-}
-
-ClientRecord *DataCache::FindClientByName(const char *name) const
-{
-    auto it = clientByName.find(name ? name : "");
-    return it == clientByName.end() ? nullptr : it->second;
+    clients.push_back(r);
+    clientIndex.Add(&clients.back());
 }
 
 CatalogueLoadScope::CatalogueLoadScope()
@@ -69,19 +46,16 @@ CatalogueLoadScope::~CatalogueLoadScope()
 
 void DataCache::ResetForTests()
 {
+    WaitForShareableMarks();
     for (POSITION pos = configurations.GetHeadPosition(); pos != NULL;)
         delete (ConfigurationRecord *)configurations.GetNext(pos);
-    for (POSITION pos = installedProducts.GetHeadPosition(); pos != NULL;)
-        delete (InstalledProduct *)installedProducts.GetNext(pos);
-    for (POSITION pos = clients.GetHeadPosition(); pos != NULL;)
-        delete (ClientRecord *)clients.GetNext(pos);
     configurations.RemoveAll();
-    installedProducts.RemoveAll();
-    clients.RemoveAll();
-    productByKey.clear();
-    productByName.clear();
-    clientByKey.clear();
-    clientByName.clear();
+    installedProducts.clear();
+    clients.clear();
+    productIndex.Clear();
+    clientIndex.Clear();
+    RefTarget::table.assign(1, nullptr);
+    texts.Clear();
     configurationsLoaded = clientsLoaded = productsLoaded = 0;
     productsFailed = clientsFailed = loadScopeDepth = 0;
 }
@@ -120,53 +94,119 @@ const char *ConflictResolution::MandatoryWord() const
     return mandatory ? "mandatory" : "optional";
 }
 
-// ---- references ------------------------------------------------------------
+// ---- texts ------------------------------------------------------------------
 
-void RecordRef::BindByName(void *found, int foundKey, const char *name)
+const char *TextPool::Keep(std::string_view text)
 {
-    key = foundKey;
-    record = found;
-    if (!found)
-        unboundName = name;
+    size_t need = text.size() + 1;
+    if (need > left) {
+        // What is left of the block goes unused.
+        size_t size = std::max<size_t>(need, 64 * 1024);
+        blocks.emplace_back(new char[size]);
+        next = blocks.back().get();
+        left = size;
+    }
+    char *kept = next;
+    memcpy(kept, text.data(), text.size());
+    kept[text.size()] = '\0';
+    next += need;
+    left -= need;
+    return kept;
 }
 
-ConfigurationRef::ConfigurationRef(ConfigurationRecord *r) : RecordRef(r ? r->key : -1, r) {}
+const char *TextPool::Intern(std::string_view text)
+{
+    auto it = interned.find(text);
+    if (it == interned.end())
+        it = interned.insert(std::string_view(Keep(text), text.size())).first;
+    return it->data();
+}
 
-ProductRef::ProductRef(InstalledProduct *r) : RecordRef(r ? r->key : -1, r) {}
+void TextPool::Clear()
+{
+    interned.clear();
+    blocks.clear();
+    next = nullptr;
+    left = 0;
+}
 
-ProductRef::ProductRef(int key_)
+// ---- records and references -------------------------------------------------
+
+InstalledProduct::InstalledProduct(int key_, const char *name_, const char *label_, const char *version_,
+                                   OsCode osCode_, const char *size_)
+    : osCode(osCode_)
+{
+    TextPool &texts = DataCache::Get().texts;
+    key = key_;
+    name = texts.Keep(name_);
+    label = texts.Keep(label_);
+    version = texts.Intern(version_);
+    size = texts.Intern(size_);
+}
+
+ClientRecord::ClientRecord(int key_, const char *name_, OsCode osCode_, const char *osVersion_)
+    : osCode(osCode_)
+{
+    TextPool &texts = DataCache::Get().texts;
+    key = key_;
+    name = texts.Keep(name_);
+    osVersion = texts.Intern(osVersion_ ? osVersion_ : "");
+}
+
+namespace {
+
+// The index a reference of a kind looks in, its catalogue loaded first.
+RecordIndex<InstalledProduct> &LoadedIndex(InstalledProduct *)
 {
     LoadInstalledProducts();
-    key = key_;
-    record = DataCache::Get().FindProductByKey(key_);
+    return DataCache::Get().productIndex;
 }
 
-ProductRef::ProductRef(const char *name)
-{
-    LoadInstalledProducts();
-    InstalledProduct *r = DataCache::Get().FindProductByName(name);
-    BindByName(r, r ? r->key : -1, name);
-}
-
-CString ProductRef::GetName() const { return GetRecord()->name; }
-CString ProductRef::GetLabel() const { return GetRecord()->label; }
-CString ProductRef::GetVersion() const { return GetRecord()->version; }
-OsCode ProductRef::GetOsCode() const { return GetRecord()->osCode; }
-
-ClientRef::ClientRef(ClientRecord *r) : RecordRef(r ? r->key : -1, r) {}
-
-ClientRef::ClientRef(int key_)
+RecordIndex<ClientRecord> &LoadedIndex(ClientRecord *)
 {
     LoadClients();
-    key = key_;
-    record = DataCache::Get().FindClientByKey(key_);
+    return DataCache::Get().clientIndex;
 }
 
-ClientRef::ClientRef(const char *name)
+}  // namespace
+
+template <class Record>
+CatalogueRef<Record>::CatalogueRef(int key) : number(LoadedIndex((Record *)nullptr).Target(key)->number)
 {
-    LoadClients();
-    ClientRecord *r = DataCache::Get().FindClientByName(name);
-    BindByName(r, r ? r->key : -1, name);
 }
 
-CString ClientRef::GetName() const { return GetRecord()->name; }
+template <class Record>
+CatalogueRef<Record>::CatalogueRef(const char *name)
+    : number(LoadedIndex((Record *)nullptr).Target(name, DataCache::Get().texts)->number)
+{
+}
+
+template class CatalogueRef<InstalledProduct>;
+template class CatalogueRef<ClientRecord>;
+
+namespace {
+
+// list := one reference per record of a catalogue, in order, after its load
+// has run (a failed one leaves its records as they are).
+template <class Ref, class List, class Records>
+List &RefsOf(List &list, int (*load)(), Records &records)
+{
+    load();
+    list.RemoveAll();
+    list.Reserve(records.size());
+    for (auto &record : records)
+        list.Append(Ref(&record));
+    return list;
+}
+
+}  // namespace
+
+ProductRefList &GetProductRefs(ProductRefList &out)
+{
+    return RefsOf<ProductRef>(out, LoadInstalledProducts, DataCache::Get().installedProducts);
+}
+
+ClientRefList &GetClientRefs(ClientRefList &out)
+{
+    return RefsOf<ClientRef>(out, LoadClients, DataCache::Get().clients);
+}

@@ -12,3 +12,13 @@ void ConfigurationCopy::FillFromRecord(const ConfigurationRef &ref)
     name = record.GetName();
     stored = 1;
 }
+
+void AppendCopiesOfRecords(CPtrList &copies)
+{
+    ConfigurationRefList refs;
+    for (const ConfigurationRef &ref : GetConfigurationRefs(refs)) {
+        ConfigurationCopy *copy = new ConfigurationCopy;
+        copy->FillFromRecord(ref);
+        copies.AddTail(copy);
+    }
+}

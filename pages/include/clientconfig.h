@@ -56,17 +56,18 @@ private:
     // a product that is not installed or not shareable.
     const char *ShownText(const InstalledProduct *product);
 
-    // One page action (showing a configuration, choosing a system) reads
-    // each product's registry mark once, however often it lists products.
+    // One page action (showing a configuration, choosing a system) begins
+    // by asking whether the registry's "Shareable" marks changed since they
+    // were read: the products are then judged again.
     class Action
     {
     public:
-        explicit Action(CClientConfig &page) : page(page) { ++page.actionDepth; }
-        ~Action()
+        explicit Action(CClientConfig &page) : page(page)
         {
-            if (--page.actionDepth == 0)
-                page.shareable.clear();
+            if (page.actionDepth++ == 0)
+                RefreshShareableMarks();
         }
+        ~Action() { --page.actionDepth; }
         Action(const Action &) = delete;
         Action &operator=(const Action &) = delete;
 
@@ -74,7 +75,6 @@ private:
         CClientConfig &page;
     };
     int actionDepth = 0;
-    std::unordered_map<int, int> shareable;       // key -> mark, within an action
     std::unordered_map<int, std::string> texts;   // key -> "label (version)"
 
     DECLARE_MESSAGE_MAP()

@@ -86,6 +86,9 @@ protected:
     int modified;
 
 private:
+    // Fills the combobox from the shared list, nothing selected.
+    void FillConfigurationBox();
+
     int localIndex;   // stands in for the host's index when there is no host
 
     DECLARE_MESSAGE_MAP()

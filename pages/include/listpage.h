@@ -14,6 +14,7 @@
 #include "listtransfer.h"
 #include "recordlistbox.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -41,24 +42,26 @@ protected:
         std::vector<ListEntry> out;
         out.reserve((size_t)list.GetCount());
         std::unordered_set<int> seen;
-        for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-            auto *ref = list.GetNext(pos);
-            const char *text = ref->IsBound() && seen.insert(ref->GetKey()).second ? textOf(*ref) : NULL;
-            out.push_back(ListEntry{ref->GetKey(), ref, text});
+        for (const auto &ref : list) {
+            const char *text = ref.IsBound() && seen.insert(ref.GetKey()).second ? textOf(ref) : NULL;
+            out.push_back(ListEntry{ref.GetKey(), ref.Target(), text});
         }
         return out;
     }
     // The copy's list := the right-hand entries, in their order. Entries
-    // that came from the catalogue get a reference object of their own.
+    // that came from the catalogue are looked up by key.
     template <class Ref, class List> void StoreRight(List &list)
     {
-        // The list may share its objects with the record: drop, not delete.
+        // Unchanged, the list keeps sharing its array with the record.
+        const std::vector<ListEntry> &entries = right.Entries();
+        if ((size_t)list.GetCount() == entries.size() &&
+            std::equal(list.begin(), list.end(), entries.begin(),
+                       [](const Ref &ref, const ListEntry &entry) { return entry.ref == ref.Target(); }))
+            return;
         list.RemoveAll();
-        for (ListEntry &entry : right.Entries()) {
-            if (!entry.ref)
-                entry.ref = new Ref(entry.key);
-            list.AddShared(static_cast<Ref *>(entry.ref));
-        }
+        list.Reserve(entries.size());
+        for (const ListEntry &entry : entries)
+            list.Append(entry.ref ? Ref(entry.ref) : Ref(entry.key));
     }
     static std::unordered_set<int> KeysOf(const std::vector<ListEntry> &entries);
     // Both lists anew, nothing selected, both buttons disabled.

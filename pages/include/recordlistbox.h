@@ -1,7 +1,7 @@
 // recordlistbox.h - a list box drawn from a page's ordered entries.
 //
-// A page keeps each of its lists as entries: the record's key, the reference
-// object the configuration holds, and the text to show. The box shows, in
+// A page keeps each of its lists as entries: the record's key, the target of
+// the reference the configuration holds, and the text to show. The box shows, in
 // the entries' order, those that have a text and pass the filter; it is
 // never read back for what the list holds. Item data is the record's key.
 // The box must not sort: item order is entry order.
@@ -17,8 +17,8 @@ class ListFilter;
 struct ListEntry
 {
     int key;            // the record's key
-    RecordRef *ref;     // the configuration's reference object; null for a
-                        // catalogue item that no configuration handed in
+    RefTarget *ref;     // what the configuration's reference points at; null
+                        // for a catalogue item that no configuration handed in
     const char *text;   // null: the page cannot show it (a product not
                         // installed or not shareable, a client no longer
                         // listed); it keeps its place in the list

@@ -14,21 +14,19 @@ CClientAssignments::CClientAssignments() : CListPage(IDD_PAGE_ASSIGN)
 std::vector<ListEntry> CClientAssignments::Catalogue(const std::unordered_set<int> &keys)
 {
     LoadClients();
-    const CPtrList &records = DataCache::Get().clients;
+    const std::deque<ClientRecord> &records = DataCache::Get().clients;
     std::vector<ListEntry> entries;
-    entries.reserve((size_t)records.GetCount());
-    for (POSITION pos = records.GetHeadPosition(); pos != NULL;) {
-        const ClientRecord *record = (const ClientRecord *)records.GetNext(pos);
-        if (!keys.count(record->key))
-            entries.push_back(ListEntry{record->key, NULL, record->name});
-    }
+    entries.reserve(records.size());
+    for (const ClientRecord &record : records)
+        if (!keys.count(record.key))
+            entries.push_back(ListEntry{record.key, NULL, record.name});
     return entries;
 }
 
 void CClientAssignments::InitPage()
 {
+    // The ShowCurrent that follows fills both lists.
     SetupLists();
-    left.SetEntries(Catalogue({}));
 }
 
 void CClientAssignments::ShowCurrent()

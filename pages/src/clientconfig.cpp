@@ -43,10 +43,7 @@ const char *CClientConfig::ShownText(const InstalledProduct *product)
 {
     if (!product)
         return NULL;
-    auto mark = shareable.find(product->key);
-    if (mark == shareable.end())
-        mark = shareable.emplace(product->key, IsShareable(product->name)).first;
-    if (!mark->second)
+    if (!ProductIsShareable(*product))
         return NULL;
     auto text = texts.find(product->key);
     if (text == texts.end())
@@ -56,7 +53,6 @@ const char *CClientConfig::ShownText(const InstalledProduct *product)
 
 void CClientConfig::InitPage()
 {
-    Action action(*this);
     SetupLists();
     for (int code = 1; code <= 7; code++) {
         int index = osBox.AddString(OsDisplayName(code));
@@ -64,7 +60,8 @@ void CClientConfig::InitPage()
             osBox.SetItemData(index, (DWORD_PTR)code);
     }
     osBox.SelectString(-1, OsDisplayName(OS_WIN32));
-    OnSelendokOs();
+    // The ShowCurrent that follows fills both lists.
+    selectedOsCode = SelectedOsItemCode();
 }
 
 int CClientConfig::SelectedOsItemCode() const
@@ -79,14 +76,12 @@ void CClientConfig::ApplyOsFilter(int code)
     selectedOsCode = code;
     LoadInstalledProducts();
     std::unordered_set<int> chosen = KeysOf(right.Entries());
-    const CPtrList &products = DataCache::Get().installedProducts;
     std::vector<ListEntry> offered;
-    for (POSITION pos = products.GetHeadPosition(); pos != NULL;) {
-        const InstalledProduct *product = (const InstalledProduct *)products.GetNext(pos);
-        if ((code != 0 && product->osCode != code) || chosen.count(product->key))
+    for (const InstalledProduct &product : DataCache::Get().installedProducts) {
+        if ((code != 0 && product.osCode != code) || chosen.count(product.key))
             continue;
-        if (const char *text = ShownText(product))
-            offered.push_back(ListEntry{product->key, NULL, text});
+        if (const char *text = ShownText(&product))
+            offered.push_back(ListEntry{product.key, NULL, text});
     }
     left.SetEntries(std::move(offered));
 }

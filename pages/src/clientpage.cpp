@@ -60,6 +60,13 @@ ConfigurationCopy *CClientPage::CopyOfItem(int index) const
 
 void CClientPage::FillConfigurations()
 {
+    FillConfigurationBox();
+    configurationBox.SetCurSel(configurationBox.GetCount() > 0 ? 0 : -1);
+    OnSelectConfiguration();
+}
+
+void CClientPage::FillConfigurationBox()
+{
     configurationBox.ResetContent();
     if (configurations) {
         for (POSITION pos = configurations->GetHeadPosition(); pos != NULL;) {
@@ -73,8 +80,6 @@ void CClientPage::FillConfigurations()
                 configurationBox.SetItemData(index, (DWORD_PTR)node);
         }
     }
-    configurationBox.SetCurSel(configurationBox.GetCount() > 0 ? 0 : -1);
-    OnSelectConfiguration();
 }
 
 void CClientPage::CollectChanges(ChangeSet &)
@@ -103,9 +108,12 @@ void CClientPage::Refresh()
     if (selected >= 0)
         configurationBox.GetLBText(selected, previous);
     ResetContents();
-    FillConfigurations();
-    if (!previous.IsEmpty() && configurationBox.SelectString(-1, previous) != CB_ERR)
-        OnSelectConfiguration();
+    // The configuration of that name (the box's prefix match), else the
+    // first, shown once: a list of 65,535 clients is drawn once, not twice.
+    FillConfigurationBox();
+    int index = previous.IsEmpty() ? CB_ERR : configurationBox.FindString(-1, previous);
+    configurationBox.SetCurSel(index != CB_ERR ? index : configurationBox.GetCount() > 0 ? 0 : -1);
+    OnSelectConfiguration();
     modified = 0;
 }
 

@@ -33,12 +33,72 @@ void RecordListBox::AddItem(size_t entryIndex)
     shown.push_back((int)entryIndex);
 }
 
-void RecordListBox::Widen(const std::vector<size_t> &entryIndexes)
+namespace {
+
+// Measures texts in a window's own font (the DC as GetDC hands it out
+// carries the system font). Where the code page has one byte a character, a
+// text's extent is the sum of its characters' widths (extents know no
+// kerning), so the 256 widths are asked for once and a text costs a lookup a
+// byte; otherwise each text is measured.
+class TextMeter
 {
-    // Measured once a key, with the box's own font (the DC as GetDC hands it
-    // out carries the system font).
+public:
+    explicit TextMeter(HWND window_) : window(window_) {}
+    ~TextMeter()
+    {
+        if (!dc)
+            return;
+        if (previousFont)
+            SelectObject(dc, previousFont);
+        ::ReleaseDC(window, dc);
+    }
+    TextMeter(const TextMeter &) = delete;
+    TextMeter &operator=(const TextMeter &) = delete;
+
+    // -1 when the window gives no DC.
+    int Width(const char *text)
+    {
+        if (!dc && !Open())
+            return -1;
+        int length = lstrlenA(text);
+        if (byByte) {
+            int width = 0;
+            for (int i = 0; i < length; i++)
+                width += charWidths[(unsigned char)text[i]];
+            return width;
+        }
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, text, length, &size);
+        return size.cx;
+    }
+
+private:
+    bool Open()
+    {
+        dc = ::GetDC(window);
+        if (!dc)
+            return false;
+        HFONT font = (HFONT)::SendMessage(window, WM_GETFONT, 0, 0);
+        if (font)
+            previousFont = SelectObject(dc, font);
+        CPINFO code = {};
+        byByte = GetCPInfo(CP_ACP, &code) && code.MaxCharSize == 1 && GetCharWidth32A(dc, 0, 255, charWidths);
+        return true;
+    }
+
+    HWND window;
     HDC dc = NULL;
     HGDIOBJ previousFont = NULL;
+    bool byByte = false;
+    INT charWidths[256];
+};
+
+}  // namespace
+
+void RecordListBox::Widen(const std::vector<size_t> &entryIndexes)
+{
+    // Measured once a key.
+    TextMeter meter(m_hWnd);
     int widest = GetHorizontalExtent();
     for (size_t i : entryIndexes) {
         const ListEntry &entry = entries[i];
@@ -47,26 +107,10 @@ void RecordListBox::Widen(const std::vector<size_t> &entryIndexes)
         if ((size_t)entry.key >= widths.size())
             widths.resize((size_t)entry.key + 1, -1);
         int &width = widths[(size_t)entry.key];
-        if (width < 0) {
-            if (!dc) {
-                dc = ::GetDC(m_hWnd);
-                if (!dc)
-                    return;
-                HFONT font = (HFONT)SendMessage(WM_GETFONT);
-                if (font)
-                    previousFont = SelectObject(dc, font);
-            }
-            SIZE size = {0, 0};
-            GetTextExtentPoint32A(dc, entry.text, lstrlenA(entry.text), &size);
-            width = size.cx;
-        }
+        if (width < 0 && (width = meter.Width(entry.text)) < 0)
+            return;
         if (width > widest)
             widest = width;
-    }
-    if (dc) {
-        if (previousFont)
-            SelectObject(dc, previousFont);
-        ::ReleaseDC(m_hWnd, dc);
     }
     if (widest > GetHorizontalExtent())
         SetHorizontalExtent(widest);

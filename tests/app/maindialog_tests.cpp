@@ -711,10 +711,8 @@ template <class List>
 std::string NamesText(const List &list)
 {
     std::string t;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        t += " " + std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName()));
-    }
+    for (const auto &ref : list)
+        t += " " + std::string(ref.GetName());
     return t;
 }
 

@@ -101,8 +101,8 @@ template <class List>
 std::vector<int> KeysOf(const List &list)
 {
     std::vector<int> keys;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;)
-        keys.push_back(list.GetNext(pos)->GetKey());
+    for (const auto &ref : list)
+        keys.push_back(ref.GetKey());
     return keys;
 }
 

@@ -76,7 +76,7 @@ TEST_F(Products, NoHomeIsAnEmptyCatalogueWithoutMessage)
     Lay("client C1 | os=DOS | version=6\n");
     EXPECT_EQ(1, LoadInstalledProducts());
     EXPECT_EQ(1, DataCache::Get().productsLoaded);
-    EXPECT_EQ(0, DataCache::Get().installedProducts.GetCount());
+    EXPECT_EQ(0, DataCache::Get().installedProducts.size());
     EXPECT_TRUE(boxes.calls.empty());
 }
 
@@ -89,13 +89,12 @@ TEST_F(Products, NameLookupIsExactAndKeyLookupKeepsTheKey)
     ProductRef otherCase("p1");
     EXPECT_FALSE(otherCase.IsBound());
     EXPECT_EQ(-1, otherCase.GetKey());
-    EXPECT_EQ("p1", std::string(otherCase.GetUnboundName()));
+    EXPECT_EQ("p1", std::string(otherCase.GetName()));
     ProductRef seven(7);
     EXPECT_FALSE(seven.IsBound());
     EXPECT_EQ(7, seven.GetKey());
     ProductRef copy(byName);
     EXPECT_EQ(byName.GetRecord(), copy.GetRecord());
-    EXPECT_EQ(1, copy.SameKey(byName));
 }
 
 TEST_F(Products, AFailedHomeListIsReportedAgainAtTheNextDemand)
@@ -145,7 +144,7 @@ TEST_F(Clients, EmptyListIsLoadedWithoutMessage)
     Lay("home C:\\H1\n");
     EXPECT_EQ(1, LoadClients());
     EXPECT_EQ(1, DataCache::Get().clientsLoaded);
-    EXPECT_EQ(0, DataCache::Get().clients.GetCount());
+    EXPECT_EQ(0, DataCache::Get().clients.size());
     EXPECT_TRUE(boxes.calls.empty());
 }
 
@@ -205,10 +204,8 @@ TEST_F(Configurations, KeysOrderAndReferencesFromTheStore)
     ConfigurationRefList refs;
     GetConfigurationRefs(refs);
     ASSERT_EQ((std::vector<int>{ 0, 1, 2 }), KeysOf(refs));
-    POSITION pos = refs.GetHeadPosition();
-    refs.GetNext(pos);
-    ConfigurationRef second = *refs.GetNext(pos);
-    ConfigurationRef third = *refs.GetNext(pos);
+    ConfigurationRef second = refs[1];
+    ConfigurationRef third = refs[2];
     EXPECT_EQ("Second", std::string(second.GetName()));
     EXPECT_EQ(3, second.GetOsCode());
     ConflictResolution r = second.GetResolution();
@@ -224,11 +221,8 @@ TEST_F(Configurations, KeysOrderAndReferencesFromTheStore)
     // Library order kept; the missing and the wrong-case names stay,
     // unbound, under the names they were stored with.
     EXPECT_EQ((std::vector<int>{ 2, -1, 0, -1 }), KeysOf(products));
-    POSITION p = products.GetHeadPosition();
-    products.GetNext(p);
-    EXPECT_EQ("Gone Product", std::string(products.GetNext(p)->GetUnboundName()));
-    products.GetNext(p);
-    EXPECT_EQ("p1", std::string(products.GetNext(p)->GetUnboundName()));
+    EXPECT_EQ("Gone Product", std::string(products[1].GetName()));
+    EXPECT_EQ("p1", std::string(products[3].GetName()));
     ClientRefList clients;
     third.GetClients(clients);
     EXPECT_EQ((std::vector<int>{ 1, -1, 0 }), KeysOf(clients));
@@ -243,7 +237,7 @@ TEST_F(Configurations, LoadedOnceAndRefsRebuiltFromTheCache)
     EXPECT_EQ(1, LoadConfigurations());
     CreateConfigurationRecord("Made", 2, ConflictResolution(), 7);
     ConfigurationRefList refs;
-    refs.AppendCopy(ConfigurationRef());
+    refs.Append(ConfigurationRef());
     GetConfigurationRefs(refs);
     EXPECT_EQ((std::vector<int>{ 0, 7 }), KeysOf(refs));
     EXPECT_TRUE(boxes.calls.empty());
@@ -302,8 +296,8 @@ TEST_F(Configurations, DuplicateNamesBindTheLowerKey)
     Lay("client Same | os=DOS | version=1\n");
     DataCache &cache = DataCache::Get();
     ASSERT_EQ(1, LoadClients());
-    cache.AppendClient(new ClientRecord(9, "Same", 0, ""));
-    cache.AppendClient(new ClientRecord(9, "Other", 0, ""));
+    cache.AppendClient(ClientRecord(9, "Same", 0, ""));
+    cache.AppendClient(ClientRecord(9, "Other", 0, ""));
     EXPECT_EQ(0, ClientRef("Same").GetKey());
     EXPECT_EQ("Same", std::string(ClientRef(9).GetName()));   // first with key 9
 }
@@ -327,10 +321,8 @@ TEST_F(Configurations, WorkingCopySharesTheRecordsReferences)
     EXPECT_EQ(2, empty.resolution.location);
     EXPECT_EQ(0, empty.record.GetKey());
 
-    POSITION pos = refs.GetHeadPosition();
-    refs.GetNext(pos);
     ConfigurationCopy full;
-    full.FillFromRecord(*refs.GetNext(pos));
+    full.FillFromRecord(refs[1]);
     ASSERT_EQ(1, full.products.GetCount());
     EXPECT_EQ(full.record.GetRecord()->products.GetHead(), full.products.GetHead());
 

@@ -33,9 +33,9 @@ protected:
         ASSERT_EQ(1, LoadAll());
         ConfigurationRefList refs;
         GetConfigurationRefs(refs);
-        for (POSITION pos = refs.GetHeadPosition(); pos != NULL;) {
+        for (const ConfigurationRef &ref : refs) {
             copies.emplace_back(new ConfigurationCopy);
-            copies.back()->FillFromRecord(*refs.GetNext(pos));
+            copies.back()->FillFromRecord(ref);
         }
     }
     ConfigurationCopy &Copy(size_t i) { return *copies[i]; }
@@ -75,8 +75,8 @@ TEST_F(Store, EditedNewAndRemovedConfigurationsReachTheStoreAndThenTheRecords)
     Load();
     ConfigurationCopy &office = Copy(1);
     office.products.RemoveAll();
-    office.products.AppendCopy(ProductRef("P2"));
-    office.products.AppendCopy(ProductRef("P0"));
+    office.products.Append(ProductRef("P2"));
+    office.products.Append(ProductRef("P0"));
     GetClientRefs(office.clients);
     office.osCode = 7;
     office.resolution = ConflictResolution(0, 1, 5);   // a location of 5 goes out as "local"
@@ -126,9 +126,9 @@ TEST_F(Store, MoreThan65535NamesAreRefusedNotTruncated)
     ClientRef c1("C1");
     ConfigurationCopy big("Big"), crowd("Crowd");
     for (int i = 0; i < 65536; i++)
-        big.products.AppendCopy(p0);
+        big.products.Append(p0);
     for (int i = 0; i < 70000; i++)
-        crowd.clients.AppendCopy(c1);
+        crowd.clients.Append(c1);
     const struct
     {
         ConfigurationCopy *copy;

@@ -2,6 +2,8 @@
 // system across switches, and what OK writes into the records.
 #include "page_fixture.h"
 
+#include <functional>
+
 using Names = std::vector<std::string>;
 
 namespace {
@@ -298,5 +300,33 @@ TEST_F(PagesTest, TheSystemShownIsTheSystemSaved)
         Collect();
         ASSERT_NE(config.GetCurrent(), nullptr);
         EXPECT_EQ(config.GetCurrent()->osCode, step.shown) << step.what;
+    }
+}
+
+TEST_F(PagesTest, AShareableMarkChangedWhileTheProgramRunsIsSeenByTheNextAction)
+{
+    // The marks as the layout tool, another process, sets them: a is A's
+    // mark, b is B's.
+    auto layout = [](bool a, bool b) {
+        return std::string("home C:\\POOL\n") + "product KMarkA | label=A | version=1 | size=1" + (a ? " | shareable" : "") +
+               "\nproduct KMarkB | label=B | version=1 | size=1" + (b ? " | shareable" : "") +
+               "\nconfig One | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n"
+               "config Two | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n";
+    };
+    Open(layout(true, false).c_str());
+    EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{ProductText("A", "1")}));
+    struct Step { bool a, b; std::function<void()> action; Names left; };
+    const Step steps[] = {
+        {false, true, [&] { SelectOs(config, OS_WIN32); }, {ProductText("B", "1")}},
+        {true, true, [&] { SelectConfiguration(config, "Two"); }, {ProductText("A", "1"), ProductText("B", "1")}},
+    };
+    for (const Step &step : steps) {
+        {
+            layout::Installation other;
+            ASSERT_TRUE(other.Create(layout(step.a, step.b))) << other.Error();
+        }
+        ASSERT_TRUE(install.Use());
+        step.action();
+        EXPECT_EQ(Items(config, IDC_LEFT_LIST), step.left);
     }
 }

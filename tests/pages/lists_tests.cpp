@@ -84,3 +84,30 @@ INSTANTIATE_TEST_SUITE_P(
                    {"C1", "GONE", "C3"}},
         PlacesCase{"a client removed around it", false, {"GONE", "C1", "C3"}, "C1", nullptr, {"GONE", "C3"}},
         PlacesCase{"a client added after it", false, {"C1", "GONE"}, nullptr, "C2", {"C1", "GONE", "C2"}}));
+
+TEST_F(PagesTest, AListScrollsAsFarAsItsWidestTextInItsOwnFont)
+{
+    Open("home C:\\POOL\n"
+         "product KWide | label=WWWW MMMM | version=1 | size=1 | shareable\n"
+         "product KThin | label=iiii llll iiii llll | version=1 | size=1 | shareable\n"
+         "product KAccent | label=\xc4\xd6\xdc \xe4\xf6\xfc \xdf\xe9 | version=1 | size=1 | shareable\n"
+         "client C1 | os=DOS | version=1\nclient WIDE-CLIENT-WWW | os=DOS | version=1\n"
+         "config One | admin=user | location=shared | mandatory=optional | os=Windows (32-bit) | value=0\n"
+         "uses KThin\nassign C1\n");
+    for (CWnd *page : {(CWnd *)&config, (CWnd *)&assignments})
+        for (int id : {IDC_LEFT_LIST, IDC_RIGHT_LIST}) {
+            HWND box = Item(*page, id);
+            HDC dc = GetDC(box);
+            HGDIOBJ font = SelectObject(dc, (HFONT)SendMessageA(box, WM_GETFONT, 0, 0));
+            LONG widest = 0;
+            for (const std::string &text : Items(*page, id)) {
+                SIZE size = {0, 0};
+                GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+                widest = std::max(widest, size.cx);
+            }
+            SelectObject(dc, font);
+            ReleaseDC(box, dc);
+            EXPECT_GT(widest, 0);
+            EXPECT_EQ(SendMessageA(box, LB_GETHORIZONTALEXTENT, 0, 0), widest) << id;
+        }
+}

@@ -97,13 +97,7 @@ void PagesTest::FreeCopies()
 void PagesTest::RebuildCopies()
 {
     FreeCopies();
-    ConfigurationRefList refs;
-    GetConfigurationRefs(refs);
-    for (POSITION pos = refs.GetHeadPosition(); pos != NULL;) {
-        ConfigurationCopy *copy = new ConfigurationCopy;
-        copy->FillFromRecord(*refs.GetNext(pos));
-        copies.AddTail(copy);
-    }
+    AppendCopiesOfRecords(copies);
 }
 
 void PagesTest::ResetAll(bool rebuild)

@@ -106,10 +106,8 @@ std::vector<std::string> Sorted(std::vector<std::string> texts);
 template <class List> std::vector<std::string> NamesOf(const List &list)
 {
     std::vector<std::string> names;
-    for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        names.push_back(std::string((LPCSTR)(ref->IsBound() ? ref->GetName() : ref->GetUnboundName())));
-    }
+    for (const auto &ref : list)
+        names.push_back(ref.GetName());
     return names;
 }
 
