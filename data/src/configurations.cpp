@@ -1,10 +1,43 @@
 // Configuration records, loading them, and storing a change set.
 #include "configurations.h"
+
+#include <algorithm>
+#include <cstring>
+
 #include "products.h"
 #include "clients.h"
 #include "workingcopy.h"
 
 namespace {
+
+// The name an entry is stored under: a bound entry its record's, an unbound
+// one the name it was loaded with.
+template <class Ref> const char *StoredName(const Ref &ref)
+{
+    return ref.IsBound() ? (const char *)ref.GetRecord()->name : (const char *)ref.GetUnboundName();
+}
+
+template <class List> bool SameNames(const List &a, const List &b)
+{
+    if (a.GetCount() != b.GetCount())
+        return false;
+    for (POSITION pa = a.GetHeadPosition(), pb = b.GetHeadPosition(); pa != NULL;) {
+        auto *x = a.GetNext(pa);
+        auto *y = b.GetNext(pb);
+        if (x != y && strcmp(StoredName(*x), StoredName(*y)) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The copy would go back exactly as its record holds it.
+bool AsRecorded(const ConfigurationCopy &copy)
+{
+    const ConfigurationRecord *record = copy.stored ? copy.record.GetRecord() : NULL;
+    return record && copy.name == record->name && copy.osCode == record->osCode &&
+           copy.resolution == record->resolution && SameNames(copy.products, record->products) &&
+           SameNames(copy.clients, record->clients);
+}
 
 // The names of a reference list for the library, or a refusal (reported)
 // when one has no name to be saved under or the list is too long for a
@@ -25,9 +58,7 @@ int CollectNames(const List &list, const char *what, const char *context, const 
     }
     names.reserve((size_t)list.GetCount());
     for (POSITION pos = list.GetHeadPosition(); pos != NULL;) {
-        auto *ref = list.GetNext(pos);
-        const char *name = ref->IsBound() ? (const char *)ref->GetRecord()->name
-                                          : (const char *)ref->GetUnboundName();
+        const char *name = StoredName(*list.GetNext(pos));
         if (*name == '\0') {
             // Only a reference made from a key that no record has: nothing
             // to store it under. Refuse rather than drop it unseen.
@@ -148,6 +179,12 @@ ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
 int StoreChanges(const ChangeSet &changes)
 {
     LoadConfigurations();
+    // Nothing differs from what the store holds: a commit would only add an
+    // empty generation and push a real one out of the kept history.
+    if (changes.remove.empty() && !changes.writeDefault &&
+        std::all_of(changes.write.begin(), changes.write.end(),
+                    [](const ConfigurationCopy *copy) { return AsRecorded(*copy); }))
+        return 1;
     if (!WriteChanges(changes))
         return 0;
     // The store took everything: now the records follow.

@@ -214,21 +214,31 @@ TEST_F(StartupTest, ATraversingLanguageStartsInEnglishAndRunsNothingOfTheStores)
     EXPECT_FALSE(ran);
 }
 
-TEST_F(StartupTest, NoCurrentLanguageSaysSoUnderTheDefaultTitle)
+// Without a language the message keeps its first line and adds the
+// library's own text: which store, where, what failed.
+TEST_F(StartupTest, NoCurrentLanguageSaysSoUnderTheDefaultTitleAndWhy)
 {
-    appstore::Installation store(
-        "home C:\\VELKAN\\POOL\n"
-        "client PC-01 | os=Windows NT | version=4.0\n");
-    ui::MessageBoxRecorder boxes;
-    EXPECT_FALSE(app->InitInstance());
+    std::string empty = appstore::Scratch("nostore");
+    for (int missingStore = 0; missingStore < 2; missingStore++) {
+        appstore::Installation store("home C:\\VELKAN\\POOL\nclient PC-01 | os=Windows NT | version=4.0\n");
+        if (missingStore)
+            SetEnvironmentVariableA("VELKAN_INSTALL", empty.c_str());
+        ui::MessageBoxRecorder boxes;
+        EXPECT_FALSE(app->InitInstance());
 
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, "Could not get current language");
-    EXPECT_EQ(boxes.calls[0].type, (UINT)(MB_OK | MB_ICONEXCLAMATION));
-    EXPECT_EQ(boxes.calls[0].helpContext, 0u);
-    EXPECT_EQ(Lower(boxes.calls[0].caption), ProgramBaseName());
-    EXPECT_TRUE(app->resourceLibrary == NULL);
-    EXPECT_TRUE(AfxGetMainWnd() == NULL);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        const std::string &text = boxes.calls[0].text;
+        const std::string why = missingStore ? "no installation store at " + empty : "names no current language";
+        EXPECT_EQ(text.substr(0, text.find('\n')), "Could not get current language");
+        EXPECT_NE(text.find("\n\n"), std::string::npos) << text;
+        EXPECT_NE(text.find(why, text.find("\n\n")), std::string::npos) << text;
+        EXPECT_EQ(boxes.calls[0].type, (UINT)(MB_OK | MB_ICONEXCLAMATION));
+        EXPECT_EQ(boxes.calls[0].helpContext, 0u);
+        EXPECT_EQ(Lower(boxes.calls[0].caption), ProgramBaseName());
+        EXPECT_TRUE(app->resourceLibrary == NULL);
+        EXPECT_TRUE(AfxGetMainWnd() == NULL);
+    }
+    appstore::RemoveTree(empty);
 }
 
 TEST_F(StartupTest, AFailedLoadEndsStartUpAfterItsOwnMessage)

@@ -17,6 +17,7 @@
 //   uidrive items CAPTION ID          print a list box's items, one a line
 //   uidrive key   CAPTION ID KEY      press a key (F1..F12 or a virtual-key number) in
 //                                     control ID (0: the control that has the focus)
+//   uidrive focus CAPTION ID          move the keyboard focus to control ID, as Tab would
 //   uidrive window CLASS [ms]         wait for a visible top-level window of that class,
 //                                     of any program (the help engine's, say); print its caption
 //   uidrive closewindow CLASS         close the top-level windows of that class
@@ -73,10 +74,11 @@ HWND FindDialog(const char *caption) {
   return NULL;
 }
 
-// A message box has the tool's caption too; it is the one with an owner.
+// A message box has the tool's caption too; it is the one with an owner, or
+// (at start-up, before any window) the one with the message's static 0xFFFF.
 HWND FindMessageBox(const char *caption) {
   for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
-    if (GetWindow(h, GW_OWNER) && IsWindowVisible(h) && OfProgram(h)) return h;
+    if ((GetWindow(h, GW_OWNER) || GetDlgItem(h, 0xFFFF)) && IsWindowVisible(h) && OfProgram(h)) return h;
   return NULL;
 }
 
@@ -186,7 +188,7 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|message|answer|"
+  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|focus|message|answer|"
         "memory CAPTION [ARG...]\n"
         "       uidrive window|closewindow CLASS [ms]\n"
         "       uidrive launch CAPTION PROGRAM [ms]\n"
@@ -418,6 +420,14 @@ int Run(int argc, char **argv) {
     PostMessageA(target, WM_KEYDOWN, vk, 1 | scan);
     PostMessageA(target, WM_KEYUP, vk, 1 | scan | (3UL << 30));
     Sync(dlg);
+    return 0;
+  }
+  if (!strcmp(cmd, "focus") && argc > 3) {
+    HWND ctl = FindControl(dlg, atoi(argv[3]));
+    if (!ctl) return 1;
+    // The dialog moves its focus itself (and makes a push button its
+    // default), as it does for Tab.
+    Send(dlg, WM_NEXTDLGCTL, (WPARAM)ctl, TRUE);
     return 0;
   }
   if (!strcmp(cmd, "close")) {
