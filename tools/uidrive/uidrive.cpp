@@ -7,7 +7,8 @@
 //   uidrive gone  CAPTION [ms]        wait until it has closed
 //   uidrive view  CAPTION TEXT        choose a view in combobox 1021 by its text
 //                                     (or "#N": the Nth item, from 0, for any language)
-//   uidrive choose CAPTION ID TEXT    choose a combobox item by its text (CBN_SELENDOK)
+//   uidrive choose CAPTION ID TEXT    choose a combobox item by its text (CBN_SELENDOK),
+//                                     or "#N": the Nth item
 //   uidrive click CAPTION ID          press a button (BN_CLICKED) of the dialog or a page
 //   uidrive close CAPTION             the window's Close command (as Cancel)
 //   uidrive text  CAPTION ID          print a control's window text
@@ -24,6 +25,7 @@
 //   uidrive message CAPTION [ms]      wait for the tool's message box, print its text
 //   uidrive answer CAPTION ID         press a button of the tool's message box (IDOK 1, IDYES 6)
 //   uidrive warmup                    create and destroy a window and a dialog
+//   uidrive pointer X Y               move the mouse pointer (out of a screenshot's way)
 //   uidrive time COMMAND CAPTION ...  run COMMAND and print "ms N": how long the tool took
 //                                     to handle it and wait for input again
 //   uidrive launch CAPTION PROGRAM [ms]  start PROGRAM; print "ms N" once its dialog
@@ -192,7 +194,7 @@ int Usage() {
         "memory CAPTION [ARG...]\n"
         "       uidrive window|closewindow CLASS [ms]\n"
         "       uidrive launch CAPTION PROGRAM [ms]\n"
-        "       uidrive warmup\n", stderr);
+        "       uidrive warmup | pointer X Y\n", stderr);
   return 2;
 }
 
@@ -292,6 +294,7 @@ int main(int argc, char **argv) {
 
 int Run(int argc, char **argv) {
   if (argc == 2 && !strcmp(argv[1], "warmup")) return Warmup();
+  if (argc == 4 && !strcmp(argv[1], "pointer")) return SetCursorPos(atoi(argv[2]), atoi(argv[3])) ? 0 : 1;
   if (argc < 3) return Usage();
   if (!strcmp(argv[1], "launch") && argc > 3) return Launch(argv[2], argv[3], argc > 4 ? strtoul(argv[4], 0, 10) : 120000);
   const char *cmd = argv[1], *caption = argv[2];
@@ -349,7 +352,7 @@ int Run(int argc, char **argv) {
     const char *text = view ? argv[3] : argv[4];
     if (!box) return 1;
     std::wstring want = Wide(text);
-    LRESULT i = view && text[0] == '#' ? (LRESULT)atoi(text + 1)
+    LRESULT i = text[0] == '#' ? (LRESULT)atoi(text + 1)
                                        : SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)want.c_str());
     if (i >= SendMessageW(box, CB_GETCOUNT, 0, 0)) i = CB_ERR;
     if (i == CB_ERR) { fprintf(stderr, "uidrive: no item \"%s\"\n", text); return 1; }
