@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Keystrokes posted from outside, as the keyboard posts them, to the real
-# program on the demo installation: Enter on a focused Add adds; Escape asks
-# the discard question, whose Escape and Enter (No, its default) keep the
-# dialog and the edit; a drop-down of the configuration box moved two items
-# down and cancelled names the configuration still shown; OK stores the edit
-# there. A second run that only looks closes on OK without a new generation;
-# start-up on a directory without a store says so, naming it.
+# Keys posted from outside, as the keyboard posts them, to the real program:
+# Enter on a focused Add; Escape, then Escape or Enter on the discard
+# question; F4, Down, Down, Escape in the configuration box. Then OK, OK
+# after only looking, and start-up where no store is.
 . "$(dirname "$0")/e2e.sh"
 title="Network Installation Administrator"
 drive() { timeout 30 "$WINE" "$bin/uidrive.exe" "$@"; }
