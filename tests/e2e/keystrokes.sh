@@ -39,13 +39,21 @@ print >"$work/after.txt"
 check "OK stored the product there" "uses Velkan Forms" \
   "$(sed -n '/^config Engineering /,/^config /p' "$work/after.txt" | grep '^uses' | tail -n 1)"
 
-start "$store"
-drive wait "$title" 30000
-drive view "$title" "#2"
-drive choose "$title" 1019 "Office"
-drive click "$title" 1
-drive gone "$title" 20000
-check "OK after only looking writes no generation" "$(head -n 1 "$work/after.txt")" "$(print | head -n 1)"
+catalogue=$(grep '^client ' "$SRC/tools/demo-install.txt" | cut -d' ' -f2 | grep -vx 'ACCOUNTS-0[12]\|RECEPTION' | tr '\n' ' ')
+for button in 2 1; do   # Cancel, OK
+  start "$store"
+  drive wait "$title" 30000
+  drive view "$title" "#1"
+  drive choose "$title" 1019 "Engineering"
+  drive choose "$title" 1019 "Office"
+  check "the available clients in catalogue order" "$catalogue" "$(drive items "$title" 1018 | tr -d '\r' | tr '\n' ' ')"
+  drive view "$title" "#2"
+  drive choose "$title" 1019 "Field Sales"
+  drive click "$title" "$button"
+  check "button $button after only looking asks nothing" "not asked" "$(asked 500)"
+  drive gone "$title" 20000
+done
+check "nor writes a generation" "$(head -n 1 "$work/after.txt")" "$(print | head -n 1)"
 
 mkdir "$work/nostore"
 start "$(winpath "$work/nostore")"

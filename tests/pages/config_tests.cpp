@@ -104,6 +104,11 @@ TEST_F(PagesTest, RemovingTheOnlyConfigurationLeavesNothingSelected)
     EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_REMOVE_CONFIGURATION));
     EXPECT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
     EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail}));
+    // Nothing to add to: Add stays disabled, a double click moves nothing.
+    SelectItems(config, IDC_LEFT_LIST, {kMail});
+    EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_ADD));
+    ui::Notify(config.m_hWnd, IDC_LEFT_LIST, LBN_DBLCLK);
+    EXPECT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
     EXPECT_EQ(static_cast<ConfigurationCopy *>(copies.GetHead())->removed, 1);
     EXPECT_EQ(config.IsModified(), 1);
     EXPECT_EQ(host.changedCalls, 1);
