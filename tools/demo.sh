@@ -2,15 +2,19 @@
 # Installs what is missing, builds, lays out the demo installation and starts
 # the tool on it under Wine.
 #
-#   tools/demo.sh [us|de|DESCRIPTION]
+#   tools/demo.sh [us|de|large|DESCRIPTION]
 #
 # In your X display when there is one: the tool on the demo installation,
 # English (tools/demo-install.txt) unless told "de" (tools/demo-install-de.txt,
-# whose installer language makes the program German) or given another
-# description file. Without a display: under Xvfb, in English and then in
-# German, it takes screenshots of the three pages and of the help window
-# (opened with F1 in English, with the Help button in German) into
-# build/screenshots/, closes the tool as Cancel would, and ends.
+# whose installer language makes the program German), "large" (10,000
+# clients, 76 configurations of 2,000, 305 products, four of the
+# configurations with long names) or given another description file. Without
+# a display: under Xvfb, in English and then in German, it takes screenshots
+# of the three pages and of the help window (opened with F1 in English, with
+# the Help button in German) into build/screenshots/, closes the tool as
+# Cancel would, and ends; with "large", of the large installation's
+# configurations page with the configuration box dropped down and of its
+# assignments page instead.
 set -euo pipefail
 trap 'echo "demo.sh: line $LINENO failed" >&2' ERR
 cd "$(dirname "$0")/.."
@@ -19,7 +23,7 @@ case "${1:-us}" in
   de) description=tools/demo-install-de.txt ;;
   *)  description="$1" ;;
 esac
-[ -f "$description" ] || { echo "demo.sh: no description file $description" >&2; exit 2; }
+[ "$description" = large ] || [ -f "$description" ] || { echo "demo.sh: no description file $description" >&2; exit 2; }
 tools/deps.sh demo
 export BUILD_DIR="$PWD/build"
 mkdir -p "$BUILD_DIR"
@@ -62,7 +66,25 @@ lay_out() {
   echo "demo installation: $demo ($1)"
 }
 
+# lay_out_large LANGUAGE NAME: the large installation in that installer
+# language, configurations 1 to 4 renamed NAME 1 to NAME 4 (code page 1252
+# bytes, as the store keeps names).
+lay_out_large() {
+  rm -rf "$demo"
+  "$WINE" "$bin/rvxlayout.exe" generate "$(winpath "$demo")" --clients 10000 --configs 76 --per-config 2000 --products 305
+  "$WINE" "$bin/rvxlayout.exe" print "$(winpath "$demo")" | tr -d '\r' |
+    LC_ALL=C sed -e "s/^language .*/language $1/" -e "s/^config Bench Config 000\([1-4]\) |/config $2 \1 |/" >"$BUILD_DIR/large.txt"
+  lay_out "${BUILD_DIR#$PWD/}/large.txt"
+}
+long_us="Configuration for the field sales staff of the region"
+long_de=$'Konfiguration f\xfcr die Au\xdfendienstmitarbeiter der Region'
+
 if [ -z "$own_x" ]; then
+  if [ "$description" = large ]; then
+    lay_out_large us "$long_us"
+    "$WINE" "$bin/rvxadmin.exe"
+    exit 0
+  fi
   lay_out "$description"
   echo "starting the tool on $DISPLAY"
   "$WINE" "$bin/rvxadmin.exe"
@@ -107,5 +129,32 @@ tour() {
   echo "closed the tool (Cancel): nothing was written"
 }
 
+# large_tour PREFIX LANGUAGE TITLE NAME: a long-named configuration's whole
+# name in the drop-down, and the assignments page, at 10,000 clients.
+large_tour() {
+  local prefix="$1" title="$3"
+  lay_out_large "$2" "$4"
+  "$WINE" "$bin/rvxadmin.exe" &
+  local tool=$!
+  drive wait "$title" 120000
+  # The other 72 configurations sort first; the pointer would pick an item
+  # of the drop-down it lies on.
+  drive choose "$title" 1019 "#72"
+  drive focus "$title" 1019
+  "$WINE" "$bin/uidrive.exe" pointer 0 0
+  drive key "$title" 0 115   # F4
+  shot "${prefix}large-configurations"
+  drive key "$title" 0 27
+  drive view "$title" "#1"; shot "${prefix}large-assignments"
+  drive close "$title"
+  drive gone "$title" 20000 || { echo "demo.sh: the tool did not close" >&2; exit 1; }
+  wait "$tool" || true
+}
+
+if [ "$description" = large ]; then
+  large_tour "" us "Network Installation Administrator" "$long_us"
+  large_tour "de-" de "Netzwerkinstallations-Administrator" "$long_de"
+  exit 0
+fi
 tour "" tools/demo-install.txt "Network Installation Administrator" key
 tour "de-" tools/demo-install-de.txt "Netzwerkinstallations-Administrator" button

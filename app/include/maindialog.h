@@ -47,6 +47,9 @@ protected:
     void OnCancel() override;
 
     void SwitchView();        // CBN_SELENDOK of 1021, and once at start
+    void ShowViewAgain();     // CBN_SELENDCANCEL of 1021: back on the page shown
+    void OnViewClosedUp();    // CBN_CLOSEUP of 1021
+    LRESULT OnViewChecked(WPARAM, LPARAM);
     void OnResetAll();        // 1005
     void OnRevertPage();      // 1002
     void OnHelpContents();    // 1007
@@ -72,6 +75,7 @@ protected:
     int configViewIndex;
     int assignViewIndex;
     int conflictViewIndex;
+    int shownView;            // the index of the page shown in 1021
 
     DECLARE_MESSAGE_MAP()
 };

@@ -24,10 +24,15 @@ BOOL CAdminApp::InitInstance()
     // Both literal messages below go out under the framework's default title
     // (the program file's name): the real title lives in the library that
     // could not be had.
-    // The library's text is not shown: the message says all the user can act on.
     std::string abbrev;
-    if (!kxc::CurrentLanguage(&abbrev)) {
-        AfxMessageBox("Could not get current language", MB_OK, 0);
+    kxc::Failure failure;
+    if (!kxc::CurrentLanguage(&abbrev, &failure)) {
+        // The library's own text follows: which store, where, what failed,
+        // so that the administrator can set VELKAN_INSTALL or mend the share.
+        CString text("Could not get current language");
+        if (failure.gaveReason)
+            text += ("\n\n" + failure.reason).c_str();
+        AfxMessageBox(text, MB_OK, 0);
         return FALSE;
     }
 

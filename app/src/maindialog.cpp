@@ -6,6 +6,9 @@
 
 // The border query that the old 3-D control drawing sends its dialogs.
 #define WM_QUERY3DBORDER (WM_USER + 3567)   // 0x11EF
+// Posted on CBN_CLOSEUP of the view box, checked once the drop-down's other
+// notifications (whose order is not fixed) have been handled.
+#define WM_VIEWCLOSEDUP (WM_APP + 1)
 
 void ComputeMainPlacement(int screenWidth, int screenHeight, int windowWidth, int windowHeight,
                           int *x, int *y)
@@ -22,7 +25,8 @@ CMainDialog::CMainDialog(CWnd *parent)
       currentConfiguration(-1),
       configViewIndex(-1),
       assignViewIndex(-1),
-      conflictViewIndex(-1)
+      conflictViewIndex(-1),
+      shownView(-1)
 {
     // A shared icon of the language library: never destroyed by us.
     appIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDI_APP)
@@ -46,6 +50,9 @@ BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
     ON_BN_CLICKED(IDC_REVERT_PAGE, OnRevertPage)
     ON_BN_CLICKED(IDC_HELP_CONTENTS, OnHelpContents)
     ON_CBN_SELENDOK(IDC_VIEW, SwitchView)
+    ON_CONTROL(CBN_SELENDCANCEL, IDC_VIEW, ShowViewAgain)
+    ON_CONTROL(CBN_CLOSEUP, IDC_VIEW, OnViewClosedUp)
+    ON_MESSAGE(WM_VIEWCLOSEDUP, OnViewChecked)
     ON_WM_SYSCOMMAND()
     ON_WM_ERASEBKGND()
     ON_WM_QUERYDRAGICON()
@@ -131,6 +138,9 @@ void CMainDialog::SwitchView()
 {
     int v = viewBox.GetCurSel();
     if (configPage.GetConfigurationCombo().GetCount() >= 1 || v == configViewIndex) {
+        // Set first: a page shown moves the focus, and a combobox that loses
+        // it reports its drop-down cancelled.
+        shownView = v;
         assignmentsPage.ShowWindow(v == assignViewIndex ? SW_SHOW : SW_HIDE);
         configPage.ShowWindow(v == configViewIndex ? SW_SHOW : SW_HIDE);
         conflictsPage.ShowWindow(v == conflictViewIndex ? SW_SHOW : SW_HIDE);
@@ -139,6 +149,25 @@ void CMainDialog::SwitchView()
         AfxMessageBox(IDS_CREATE_FIRST, MB_OK, 0);
         viewBox.SetCurSel(configViewIndex);
     }
+}
+
+void CMainDialog::ShowViewAgain()
+{
+    // A drop-down closed without a choice names the page shown again, so
+    // that Revert Page reverts the page the box names.
+    if (viewBox.GetCurSel() != shownView)
+        viewBox.SetCurSel(shownView);
+}
+
+void CMainDialog::OnViewClosedUp()
+{
+    PostMessage(WM_VIEWCLOSEDUP);
+}
+
+LRESULT CMainDialog::OnViewChecked(WPARAM, LPARAM)
+{
+    ShowViewAgain();
+    return 0;
 }
 
 void CMainDialog::ClearWorkingCopies()
@@ -209,10 +238,11 @@ void CMainDialog::OnOK()
 
 void CMainDialog::OnCancel()
 {
-    if (configPage.IsModified() || assignmentsPage.IsModified() || conflictsPage.IsModified()) {
-        if (AfxMessageBox(IDS_CONFIRM_DISCARD, MB_YESNO | MB_ICONSTOP, (UINT)-1) == IDNO)
-            return;
-    }
+    // Only an explicit Yes discards: No is the default button (Enter), and
+    // Escape or closing the box, which answer Cancel, keep every edit too.
+    if ((configPage.IsModified() || assignmentsPage.IsModified() || conflictsPage.IsModified()) &&
+        AfxMessageBox(IDS_CONFIRM_DISCARD, MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON2, (UINT)-1) != IDYES)
+        return;
     kxc::CloseProductRegistry();
     CDialog::OnCancel();
 }

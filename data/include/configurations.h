@@ -48,7 +48,8 @@ struct ChangeSet
 };
 
 // One pending change, committed: temporary files, the default, the
-// removals, every configuration to write, the commit. Stops at the first
+// removals, every configuration to write, the commit. A change set that
+// equals what the records hold writes nothing and succeeds. Stops at the first
 // step that fails (reported) and returns 0 with the cache and the copies as
 // they were. On success the records take the copies' contents (a new copy
 // gets a record keyed by its place in write), and 1 is returned.

@@ -1,10 +1,38 @@
 // Configuration records, loading them, and storing a change set.
 #include "configurations.h"
+
+#include <algorithm>
+#include <cstring>
+
 #include "products.h"
 #include "clients.h"
 #include "workingcopy.h"
 
 namespace {
+
+// Both lists name the same entries in the same order, by the names they are
+// stored under (a bound entry its record's, an unbound one the name it was
+// loaded with).
+template <class List> bool SameNames(const List &a, const List &b)
+{
+    if (a.GetCount() != b.GetCount())
+        return false;
+    if (a.begin() == b.begin())
+        return true;   // one shared array
+    for (int i = 0; i < a.GetCount(); i++)
+        if (strcmp(a[i].GetName(), b[i].GetName()) != 0)
+            return false;
+    return true;
+}
+
+// The copy would go back exactly as its record holds it.
+bool AsRecorded(const ConfigurationCopy &copy)
+{
+    const ConfigurationRecord *record = copy.stored ? copy.record.GetRecord() : NULL;
+    return record && copy.name == record->name && copy.osCode == record->osCode &&
+           copy.resolution == record->resolution && SameNames(copy.products, record->products) &&
+           SameNames(copy.clients, record->clients);
+}
 
 // The names of a reference list for the library, or a refusal (reported)
 // when one has no name to be saved under or the list is too long for a
@@ -162,6 +190,12 @@ ConfigurationRef CreateConfigurationRecord(const char *name, OsCode osCode,
 int StoreChanges(const ChangeSet &changes)
 {
     LoadConfigurations();
+    // Nothing differs from what the store holds: a commit would only add an
+    // empty generation and push a real one out of the kept history.
+    if (changes.remove.empty() && !changes.writeDefault &&
+        std::all_of(changes.write.begin(), changes.write.end(),
+                    [](const ConfigurationCopy *copy) { return AsRecorded(*copy); }))
+        return 1;
     if (!WriteChanges(changes))
         return 0;
     // The store took everything: now the records follow.

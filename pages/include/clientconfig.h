@@ -45,6 +45,7 @@ protected:
     // The code of the item selected in 1034, 0 when none is.
     int SelectedOsItemCode() const;
     void EnableRemoveConfiguration();
+    void ShowChoicesAgain() override;
 
     CComboBox osBox;    // 1034
     CString noteText;   // 1037, shown only

@@ -56,6 +56,10 @@ protected:
 
 private:
     bool OnGroupClicked(const Group &group, int id);
+    ConflictResolution &ShownValue(const Group &group)
+    {
+        return &group == &defaultGroup ? shownDefault : shownConfiguration;
+    }
     void EnableLocations(const Group &group);
     void ShowDefaults();
 
@@ -65,4 +69,7 @@ private:
     // touched one of its controls.
     int defaultsUnread = 0;
     int defaultsTouched = 0;
+    // What each group was last shown with; a click that changes it marks
+    // the page modified, showing never does.
+    ConflictResolution shownDefault, shownConfiguration;
 };

@@ -65,10 +65,23 @@ public:
     CComboBox &GetConfigurationCombo() { return configurationBox; }
     ConfigurationCopy *GetCurrent() const { return current; }
 
+    // Enter on a push button of the page presses it.
+    BOOL PreTranslateMessage(MSG *pMsg) override;
+
 protected:
     void DoDataExchange(CDataExchange *pDX) override;
     BOOL OnInitDialog() override;
     void OnShowWindow(BOOL bShow, UINT nStatus);
+    // A drop-down cancelled or closed without a choice leaves its combobox
+    // on an item the page does not show: ShowChoicesAgain puts it back.
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnClosedUp(WPARAM, LPARAM);
+    // Every combobox of the page back on what the page shows: 1019 on the
+    // current configuration.
+    virtual void ShowChoicesAgain();
+    // The drop-down of 1019 as wide as its longest name, up to the screen's
+    // width (the box itself stays as laid out).
+    void FitDropDown();
 
     // The hosting main dialog, NULL when the parent is no CPageHost (then
     // the shared index is this page's own).

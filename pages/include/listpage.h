@@ -64,11 +64,12 @@ protected:
             list.Append(entry.ref ? Ref(entry.ref) : Ref(entry.key));
     }
     static std::unordered_set<int> KeysOf(const std::vector<ListEntry> &entries);
-    // Both lists anew, nothing selected, both buttons disabled.
+    // Both lists anew, nothing selected, both buttons disabled (and kept so
+    // until a selection, only while a configuration is shown).
     void ShowLists(std::vector<ListEntry> leftEntries, std::vector<ListEntry> rightEntries);
 
-    // Add is refused (and says why) unless this holds.
-    virtual bool MayAdd() { return true; }
+    // Add is refused unless this holds: a configuration is shown.
+    virtual bool MayAdd() { return current != NULL; }
     void OnAdd();      // 1030, double click in 1018
     void OnRemove();   // 1032, double click in 1020
     void OnSelChangeLeft();

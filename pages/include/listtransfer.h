@@ -1,11 +1,11 @@
 // listtransfer.h - moves the selected entries between a page's two lists.
 //
 // The left list holds what may be added, the right one what has been chosen.
-// A move takes the selected entries out of one list and appends them to the
-// other (the last selected first, as they have always arrived), updating
-// both boxes in place; the moved items arrive selected. Add and Remove are
-// enabled only when they can act. The transfer owns nothing: lists and
-// buttons are the page's.
+// A move takes the selected entries out of one list and adds them to the
+// other, keeping their order among themselves, updating both boxes in
+// place; the moved items arrive selected. Add and Remove are enabled only
+// while a configuration is shown and their list has a selection. The
+// transfer owns nothing: lists and buttons are the page's.
 #pragma once
 
 #include "recordlistbox.h"
@@ -17,8 +17,13 @@ public:
     // start disabled.
     void Setup(RecordListBox *left, RecordListBox *right, CWnd *addButton, CWnd *removeButton);
 
-    void AddSelected();
-    void RemoveSelected();
+    // Whether the lists belong to a configuration; without one neither
+    // button is enabled.
+    void SetActive(bool active) { this->active = active; }
+
+    // Each returns how many entries moved.
+    size_t AddSelected();
+    size_t RemoveSelected();
 
     // The page forwards LBN_SELCHANGE of either box here. Afterwards at most
     // one box has a selection and only that box's button can be enabled.
@@ -26,10 +31,11 @@ public:
     void SelectionChanged(CListBox *box);
 
 private:
-    void Move(RecordListBox *source, RecordListBox *target, CWnd *sourceButton, CWnd *targetButton);
+    size_t Move(RecordListBox *source, RecordListBox *target);
 
     RecordListBox *left = NULL;
     RecordListBox *right = NULL;
     CWnd *addButton = NULL;
     CWnd *removeButton = NULL;
+    bool active = false;
 };

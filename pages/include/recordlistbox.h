@@ -24,6 +24,27 @@ struct ListEntry
                         // listed); it keeps its place in the list
 };
 
+// Measures texts as a control draws them, in the control's own font (the
+// DC GetDC hands out carries the system font). The DC is taken at the first
+// text and given back with the object.
+class ControlText
+{
+public:
+    explicit ControlText(HWND control) : control(control) {}
+    ~ControlText();
+    ControlText(const ControlText &) = delete;
+    ControlText &operator=(const ControlText &) = delete;
+    // The text's width in pixels; -1 when no DC could be had.
+    int Width(const char *text);
+
+private:
+    HWND control;
+    HDC dc = NULL;
+    HGDIOBJ previousFont = NULL;
+    bool byByte = false;
+    INT charWidths[256];
+};
+
 class RecordListBox : public CListBox
 {
 public:
@@ -44,6 +65,9 @@ public:
 
     // The filter that narrows what is shown (none: everything with a text).
     void SetFilter(const ListFilter *filter) { this->filter = filter; }
+    // The list stays in key order, which is catalogue order (keys are the
+    // catalogue's places): entries added go to their places, not to the end.
+    void KeepKeyOrder() { keyOrder = true; }
 
     // The list; after changing it, Redraw.
     std::vector<ListEntry> &Entries() { return entries; }
@@ -51,16 +75,17 @@ public:
     // Replaces the list and draws it, nothing selected.
     void SetEntries(std::vector<ListEntry> list);
     // Draws the list again (the filter changed): entries still shown keep
-    // their selection.
+    // their selection. A box drawn anew starts at its first item, scrolled
+    // fully left.
     void Redraw();
 
-    // Takes the selected entries out of the list and the box, the last one
-    // first; the box loses them in place.
+    // Takes the selected entries out of the list and the box, in list
+    // order; the box loses them in place.
     std::vector<ListEntry> TakeSelected();
-    // Appends entries to the list; those shown go to the end of the box,
-    // selected (anchor and caret on the last), and widen its horizontal
-    // extent to fit them. The extent never shrinks.
-    void Append(const std::vector<ListEntry> &added);
+    // Adds entries, keeping their order among themselves: at their key
+    // places, or at the end. Those shown arrive selected (anchor and caret
+    // on the last).
+    void Add(const std::vector<ListEntry> &added);
 
     void ClearSelection() { SetSel(-1, FALSE); }
     // The entry of item index (it must be shown).
@@ -68,14 +93,20 @@ public:
 
 private:
     bool Shows(const ListEntry &entry) const;
-    // Adds the entry's item (item data = key) at the end of the box.
-    void AddItem(size_t entryIndex);
-    // Widens the horizontal extent to the widest of the texts of keys.
-    void Widen(const std::vector<size_t> &entryIndexes);
+    // Adds the entry's item (item data = key) at item index at; false when
+    // the box refused it.
+    bool InsertItem(int at, size_t entryIndex);
+    // Empties the box and adds an item for every entry shown.
+    void Fill();
+    // The horizontal extent: the widest text shown plus the margins the box
+    // draws its text with, so that no scroll bar appears while every item
+    // fits. Texts are measured once a key, with the box's own font.
+    void FitExtent();
 
     std::vector<ListEntry> entries;
     std::vector<int> shown;         // the entry index of each item
     const ListFilter *filter = NULL;
+    bool keyOrder = false;
     std::vector<int> widths;        // by key: the text's width, -1 unmeasured
     int redrawHolds = 0;
 };

@@ -53,7 +53,7 @@ void CClientAssignments::ResetContents()
 
 bool CClientAssignments::MayAdd()
 {
-    if (configurationBox.GetCurSel() != CB_ERR)
+    if (current)
         return true;
     AfxMessageBox(IDS_NO_CONFIGURATION, MB_OK, 0);
     return false;

@@ -70,6 +70,20 @@ int CClientConfig::SelectedOsItemCode() const
     return index == CB_ERR ? 0 : (int)osBox.GetItemData(index);
 }
 
+void CClientConfig::ShowChoicesAgain()
+{
+    CClientPage::ShowChoicesAgain();
+    // 1034 on the system the list below is drawn for (none for 0), which
+    // the next store saves.
+    if (SelectedOsItemCode() == selectedOsCode)
+        return;
+    int shown = -1;
+    for (int i = 0; i < osBox.GetCount(); i++)
+        if ((int)osBox.GetItemData(i) == selectedOsCode)
+            shown = i;
+    osBox.SetCurSel(shown);
+}
+
 void CClientConfig::ApplyOsFilter(int code)
 {
     Action action(*this);
@@ -84,12 +98,18 @@ void CClientConfig::ApplyOsFilter(int code)
             offered.push_back(ListEntry{product.key, NULL, text});
     }
     left.SetEntries(std::move(offered));
+    // Drawn anew, nothing is selected there.
+    addButton.EnableWindow(FALSE);
 }
 
 void CClientConfig::OnSelendokOs()
 {
+    int previous = selectedOsCode;
     ApplyOsFilter(SelectedOsItemCode());
-    modified = 1;
+    // Another system for the configuration shown is an edit; the same one
+    // chosen again, or a system chosen with none shown, is not.
+    if (current && selectedOsCode != previous)
+        modified = 1;
 }
 
 void CClientConfig::StoreCurrent()
@@ -131,6 +151,7 @@ void CClientConfig::ShowCurrent()
     else
         osText.Empty();
 
+    transfer.SetActive(current != NULL);
     transfer.SelectionChanged(&right);
     UpdateData(FALSE);
     // The exchange selects the first item for an empty text.
@@ -203,6 +224,7 @@ void CClientConfig::OnNewConfiguration()
     POSITION node = configurations->AddTail(copy);
     configurationBox.SetItemData(index, (DWORD_PTR)node);
     configurationBox.SetCurSel(index);
+    FitDropDown();
     OnSelectConfiguration();
     if (CPageHost *host = GetHost())
         host->ConfigurationsChanged();
@@ -216,7 +238,8 @@ void CClientConfig::OnRemoveConfiguration()
         EnableRemoveConfiguration();
         return;
     }
-    if (AfxMessageBox(IDS_CONFIRM_REMOVE, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    // A question that destroys defaults to the safe answer; only Yes removes.
+    if (AfxMessageBox(IDS_CONFIRM_REMOVE, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     int selected = configurationBox.GetCurSel();
     ConfigurationCopy *copy = current ? current : CopyOfItem(selected);

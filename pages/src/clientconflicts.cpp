@@ -30,6 +30,8 @@ void CClientConflicts::WriteGroup(const Group &group, const ConflictResolution &
     for (int i = 0; i < 3; i++)
         CheckDlgButton(group.location[i], value.location == i ? BST_CHECKED : BST_UNCHECKED);
     EnableLocations(group);
+    // As the group reads now: a location outside 0..2 checks none.
+    ShownValue(group) = ReadGroup(group);
 }
 
 void CClientConflicts::EnableLocations(const Group &group)
@@ -56,7 +58,10 @@ bool CClientConflicts::OnGroupClicked(const Group &group, int id)
     }
     if (&group == &defaultGroup)
         defaultsTouched = 1;
-    modified = 1;
+    // Only a click that leaves the group other than it was shown is an edit
+    // (a location button clicked again is none).
+    if (!(ReadGroup(group) == ShownValue(group)))
+        modified = 1;
     return true;
 }
 
@@ -68,19 +73,15 @@ BOOL CClientConflicts::OnCommand(WPARAM wParam, LPARAM lParam)
     return CClientPage::OnCommand(wParam, lParam);
 }
 
-// Showing a group marks the page modified, as a click on its administrator
-// box would.
 void CClientConflicts::ShowDefaults()
 {
     WriteGroup(defaultGroup, defaults);
-    modified = 1;
 }
 
 void CClientConflicts::ShowCurrent()
 {
     // Without a configuration: user, optional, shared.
     WriteGroup(configurationGroup, current ? current->resolution : ConflictResolution());
-    modified = 1;
 }
 
 void CClientConflicts::InitPage()
@@ -119,10 +120,13 @@ void CClientConflicts::CollectChanges(ChangeSet &changes)
     if (!initialised)
         return;
     StoreCurrent();
-    if (defaultsUnread && !defaultsTouched)
-        return;   // would overwrite the stored default with the zeros shown
+    ConflictResolution shown = ReadGroup(defaultGroup);
+    // Unread, the zeros shown would overwrite the stored default; read, the
+    // value as read needs no writing.
+    if (defaultsUnread ? !defaultsTouched : shown == defaults)
+        return;
     changes.writeDefault = 1;
-    changes.defaults = ReadGroup(defaultGroup);
+    changes.defaults = shown;
 }
 
 void CClientConflicts::ChangesStored(const ChangeSet &changes)

@@ -4,11 +4,24 @@
 
 #include "data.h"
 #include "pagehost.h"
+#include "recordlistbox.h"
 #include "resource.h"
+
+#include <algorithm>
+
+namespace {
+
+// Posted on CBN_CLOSEUP: the order of a drop-down's notifications is not
+// fixed (a choice's CBN_SELENDOK may come after CBN_CLOSEUP), so the box is
+// checked once all of them have been handled.
+const UINT WM_CLOSEDUP = WM_APP + 1;
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CClientPage, CDialog)
     ON_CBN_SELENDOK(IDC_CONFIGURATION, OnSelectConfiguration)
     ON_WM_SHOWWINDOW()
+    ON_MESSAGE(WM_CLOSEDUP, OnClosedUp)
 END_MESSAGE_MAP()
 
 CClientPage::CClientPage(UINT nIDTemplate)
@@ -80,6 +93,71 @@ void CClientPage::FillConfigurationBox()
                 configurationBox.SetItemData(index, (DWORD_PTR)node);
         }
     }
+    FitDropDown();
+}
+
+void CClientPage::FitDropDown()
+{
+    // The names come from the copies the box lists: Wine hands a combobox
+    // item's text over through a buffer of 512 characters.
+    ControlText measure(configurationBox.m_hWnd);
+    int widest = 0;
+    for (POSITION pos = configurations ? configurations->GetHeadPosition() : NULL; pos != NULL;) {
+        const ConfigurationCopy *copy = static_cast<const ConfigurationCopy *>(configurations->GetNext(pos));
+        if (copy && !copy->removed)
+            widest = std::max(widest, measure.Width(copy->name));
+    }
+    // The list's text margins and borders, and its scroll bar.
+    int width = widest + 2 * ::GetSystemMetrics(SM_CXEDGE) + 2 * ::GetSystemMetrics(SM_CXBORDER) +
+                ::GetSystemMetrics(SM_CXVSCROLL);
+    CRect box;
+    configurationBox.GetWindowRect(&box);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    int screen = ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)
+                     ? monitor.rcMonitor.right - monitor.rcMonitor.left
+                     : ::GetSystemMetrics(SM_CXSCREEN);
+    width = std::min(std::max(width, box.Width()), screen);
+    configurationBox.SendMessage(CB_SETDROPPEDWIDTH, (WPARAM)width);
+}
+
+BOOL CClientPage::PreTranslateMessage(MSG *pMsg)
+{
+    // The dialog manager sends Enter on a focused push button to the main
+    // dialog, which does not know the page's buttons: the page presses it.
+    HWND control = pMsg->hwnd;
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && ::GetParent(control) == m_hWnd &&
+        (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) &&
+        ::IsWindowEnabled(control)) {
+        SendMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED), (LPARAM)control);
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+BOOL CClientPage::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) == CBN_SELENDCANCEL)
+        ShowChoicesAgain();
+    else if (HIWORD(wParam) == CBN_CLOSEUP)
+        PostMessage(WM_CLOSEDUP);
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+LRESULT CClientPage::OnClosedUp(WPARAM, LPARAM)
+{
+    ShowChoicesAgain();
+    return 0;
+}
+
+void CClientPage::ShowChoicesAgain()
+{
+    int shown = -1;
+    for (int i = 0; i < configurationBox.GetCount() && current; i++)
+        if (CopyOfItem(i) == current)
+            shown = i;
+    if (configurationBox.GetCurSel() != shown)
+        configurationBox.SetCurSel(shown);
 }
 
 void CClientPage::CollectChanges(ChangeSet &)

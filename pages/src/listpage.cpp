@@ -32,6 +32,8 @@ void CListPage::SetupLists()
 {
     transfer.Setup(&left, &right, &addButton, &removeButton);
     filter.Setup(&filterBox, &left);
+    // What may be added is shown in catalogue order whatever comes back.
+    left.KeepKeyOrder();
 }
 
 std::unordered_set<int> CListPage::KeysOf(const std::vector<ListEntry> &entries)
@@ -47,6 +49,7 @@ void CListPage::ShowLists(std::vector<ListEntry> leftEntries, std::vector<ListEn
 {
     left.SetEntries(std::move(leftEntries));
     right.SetEntries(std::move(rightEntries));
+    transfer.SetActive(current != NULL);
     transfer.SelectionChanged(&right);
 }
 
@@ -54,15 +57,15 @@ void CListPage::OnAdd()
 {
     if (!MayAdd())
         return;
-    transfer.AddSelected();
-    modified = 1;
+    if (transfer.AddSelected())
+        modified = 1;
     right.SetFocus();
 }
 
 void CListPage::OnRemove()
 {
-    transfer.RemoveSelected();
-    modified = 1;
+    if (transfer.RemoveSelected())
+        modified = 1;
     left.SetFocus();
 }
 

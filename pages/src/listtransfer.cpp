@@ -12,24 +12,24 @@ void ListTransfer::Setup(RecordListBox *leftBox, RecordListBox *rightBox, CWnd *
     removeButton->EnableWindow(FALSE);
 }
 
-void ListTransfer::AddSelected()
+size_t ListTransfer::AddSelected()
 {
-    if (left)
-        Move(left, right, addButton, removeButton);
+    return left ? Move(left, right) : 0;
 }
 
-void ListTransfer::RemoveSelected()
+size_t ListTransfer::RemoveSelected()
 {
-    if (left)
-        Move(right, left, removeButton, addButton);
+    return left ? Move(right, left) : 0;
 }
 
-void ListTransfer::Move(RecordListBox *source, RecordListBox *target, CWnd *sourceButton, CWnd *targetButton)
+size_t ListTransfer::Move(RecordListBox *source, RecordListBox *target)
 {
     RecordListBox::RedrawOff holdSource(*source), holdTarget(*target);
-    target->Append(source->TakeSelected());
-    sourceButton->EnableWindow(FALSE);
-    targetButton->EnableWindow(TRUE);
+    std::vector<ListEntry> moved = source->TakeSelected();
+    target->Add(moved);
+    // The moved items are the target's selection now.
+    SelectionChanged(target);
+    return moved.size();
 }
 
 void ListTransfer::SelectionChanged(CListBox *box)
@@ -37,11 +37,11 @@ void ListTransfer::SelectionChanged(CListBox *box)
     if (!left)
         return;
     if (box == right) {
-        removeButton->EnableWindow(right->GetSelCount() > 0);
+        removeButton->EnableWindow(active && right->GetSelCount() > 0);
         left->ClearSelection();
         addButton->EnableWindow(FALSE);
     } else if (box == left) {
-        addButton->EnableWindow(left->GetSelCount() > 0);
+        addButton->EnableWindow(active && left->GetSelCount() > 0);
         right->ClearSelection();
         removeButton->EnableWindow(FALSE);
     }

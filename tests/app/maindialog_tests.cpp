@@ -305,7 +305,9 @@ TEST_F(MainDialogTest, CancelAsksOnlyWhenSomethingChanged)
         bool stayedOpen = false;
         INT_PTR result = Run([&](CMainDialog &d) {
             CreateConfiguration(d, "Lab");
-            boxes.Answer(IDNO);
+            // Cancel (Escape on the box, or the box closed) keeps every edit,
+            // as No does; only Yes discards.
+            boxes.Answer(IDCANCEL);
             ui::Click(d.m_hWnd, IDCANCEL);
             stayedOpen = ui::Visible(d.m_hWnd);
             EXPECT_EQ(d.GetConfigPage().GetConfigurationCombo().GetCount(), 2);
@@ -316,7 +318,7 @@ TEST_F(MainDialogTest, CancelAsksOnlyWhenSomethingChanged)
         EXPECT_TRUE(stayedOpen);
         ASSERT_EQ(boxes.calls.size(), 2u);
         EXPECT_EQ(boxes.calls[0].text, ui::ResourceString(IDS_CONFIRM_DISCARD));
-        EXPECT_EQ(boxes.calls[0].type, (UINT)(MB_YESNO | MB_ICONSTOP));
+        EXPECT_EQ(boxes.calls[0].type, (UINT)(MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON2));
         EXPECT_EQ(boxes.calls[0].helpContext, 0x30000u + IDS_CONFIRM_DISCARD);
     }
     EXPECT_EQ(store->Print(), before);
@@ -546,6 +548,9 @@ TEST_F(MainDialogTest, RevertPageRevertsOnlyTheVisiblePage)
         EXPECT_EQ(SendMessageA(configRight, LB_GETCOUNT, 0, 0), productsShown);
 
         ChooseView(d, d.GetAssignViewIndex());
+        // A view drop-down ended without a choice names the page shown again.
+        SendMessageA(GetDlgItem(d.m_hWnd, IDC_VIEW), CB_SETCURSEL, d.GetConflictViewIndex(), 0);
+        ui::Notify(d.m_hWnd, IDC_VIEW, CBN_SELENDCANCEL);
         ui::Click(d.m_hWnd, IDC_REVERT_PAGE);
         EXPECT_EQ(SendMessageA(assignRight, LB_GETCOUNT, 0, 0), 1);   // back to PC-01 only
         EXPECT_EQ(SendMessageA(configRight, LB_GETCOUNT, 0, 0), productsShown);

@@ -106,6 +106,11 @@ TEST_F(PagesTest, RemovingTheOnlyConfigurationLeavesNothingSelected)
     EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_REMOVE_CONFIGURATION));
     EXPECT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
     EXPECT_EQ(Items(config, IDC_LEFT_LIST), (Names{kMail}));
+    // Nothing to add to: Add stays disabled, a double click moves nothing.
+    SelectItems(config, IDC_LEFT_LIST, {kMail});
+    EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_ADD));
+    ui::Notify(config.m_hWnd, IDC_LEFT_LIST, LBN_DBLCLK);
+    EXPECT_TRUE(Items(config, IDC_RIGHT_LIST).empty());
     EXPECT_EQ(static_cast<ConfigurationCopy *>(copies.GetHead())->removed, 1);
     EXPECT_EQ(config.IsModified(), 1);
     EXPECT_EQ(host.changedCalls, 1);
@@ -135,12 +140,12 @@ TEST_F(PagesTest, ProductsStayWithTheirConfigurationAcrossSwitches)
     SelectConfiguration(config, "Alpha");
     EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kMail}));
     SelectConfiguration(config, "Beta");
-    EXPECT_EQ(Sorted(Items(config, IDC_RIGHT_LIST)), (Names{kCalendar, kForms}));
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar, kForms}));
 
     // Through another view and back.
     ShowPage(assignments);
     ShowPage(config);
-    EXPECT_EQ(Sorted(Items(config, IDC_RIGHT_LIST)), (Names{kCalendar, kForms}));
+    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kCalendar, kForms}));
     EXPECT_EQ(SelectedItems(config, IDC_RIGHT_LIST), Names{});
     EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_ADD));
     EXPECT_FALSE(ui::Enabled(config.m_hWnd, IDC_REMOVE));
@@ -220,7 +225,7 @@ TEST_F(PagesTest, OkHandsDownTheLiveConfigurationsAndOnlyTheStoreMakesRecords)
     ConfigurationCopy *lab = CopyNamed("Lab");
     ASSERT_TRUE(lab->record.IsBound());
     EXPECT_EQ(lab->record.GetOsCode(), OS_WIN32);
-    EXPECT_EQ(NamesOf(lab->record.GetRecord()->products), (Names{"PForms", "PMail"}));
+    EXPECT_EQ(NamesOf(lab->record.GetRecord()->products), (Names{"PMail", "PForms"}));
     // Another OK finds Lab's record and makes none again.
     ASSERT_EQ(StoreAll(), 1);
     EXPECT_EQ(DataCache::Get().configurations.GetCount(), records + 1);

@@ -108,6 +108,31 @@ TEST_F(PagesTest, AListScrollsAsFarAsItsWidestTextInItsOwnFont)
             SelectObject(dc, font);
             ReleaseDC(box, dc);
             EXPECT_GT(widest, 0);
-            EXPECT_EQ(SendMessageA(box, LB_GETHORIZONTALEXTENT, 0, 0), widest) << id;
+            // The box's own margins: two edges' width.
+            EXPECT_EQ(SendMessageA(box, LB_GETHORIZONTALEXTENT, 0, 0), widest + 2 * GetSystemMetrics(SM_CXEDGE)) << id;
         }
+}
+
+// A list drawn anew starts scrolled fully left, and scrolls sideways only
+// while its widest item does not fit; an empty list never does.
+TEST_F(PagesTest, ListsScrollSidewaysOnlyForWhatDoesNotFit)
+{
+    std::string layout = kStandardLayout;
+    for (const char *name : {"Gamma", "Delta"}) {
+        layout.insert(layout.find("client "), std::string("product P") + name + " | label=" + std::string(60, name[0]) +
+                                                  " | version=1 | size=1 | shareable\n");
+        layout += std::string("config ") + name + " | admin=user | location=shared | mandatory=optional | os=DOS | value=0\nuses P" + name + "\n";
+    }
+    Open(layout.c_str());
+    HWND products = Item(config, IDC_RIGHT_LIST);
+    auto sideways = [](HWND box) { return (GetWindowLongA(box, GWL_STYLE) & WS_HSCROLL) != 0; };
+    EXPECT_FALSE(sideways(products));   // Alpha: Mail
+    SelectConfiguration(config, "Gamma");
+    SendMessageA(products, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), 0);
+    ASSERT_GT(GetScrollPos(products, SB_HORZ), 0);
+    SelectConfiguration(config, "Delta");
+    EXPECT_EQ(GetScrollPos(products, SB_HORZ), 0);
+    SelectItems(config, IDC_RIGHT_LIST, {std::string(60, 'D') + " (1)"});
+    ui::Click(config.m_hWnd, IDC_REMOVE);
+    EXPECT_FALSE(sideways(products)) << "empty";
 }

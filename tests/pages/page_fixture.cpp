@@ -1,7 +1,6 @@
 // page_fixture.cpp - the host dialog, the store and the page helpers.
 #include "page_fixture.h"
 
-#include <algorithm>
 #include <functional>
 
 // The framework's own application object: help and the message box go
@@ -34,12 +33,6 @@ const char *const kStandardLayout =
 std::string ProductText(const char *label, const char *version)
 {
     return std::string(label) + " (" + version + ")";
-}
-
-std::vector<std::string> Sorted(std::vector<std::string> texts)
-{
-    std::sort(texts.begin(), texts.end());
-    return texts;
 }
 
 void TestHost::ConfigurationsChanged()

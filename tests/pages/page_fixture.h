@@ -97,10 +97,6 @@ protected:
     CClientConflicts conflicts;
 };
 
-// The texts in ascending order, where the order of a list is not the point
-// (unsorted boxes receive moved items in reverse).
-std::vector<std::string> Sorted(std::vector<std::string> texts);
-
 // The names a configuration's list holds, in order; an entry no longer in
 // the catalogue by the name it was loaded with.
 template <class List> std::vector<std::string> NamesOf(const List &list)

@@ -7,7 +7,8 @@
 //   uidrive gone  CAPTION [ms]        wait until it has closed
 //   uidrive view  CAPTION TEXT        choose a view in combobox 1021 by its text
 //                                     (or "#N": the Nth item, from 0, for any language)
-//   uidrive choose CAPTION ID TEXT    choose a combobox item by its text (CBN_SELENDOK)
+//   uidrive choose CAPTION ID TEXT    choose a combobox item by its text (CBN_SELENDOK),
+//                                     or "#N": the Nth item
 //   uidrive click CAPTION ID          press a button (BN_CLICKED) of the dialog or a page
 //   uidrive close CAPTION             the window's Close command (as Cancel)
 //   uidrive text  CAPTION ID          print a control's window text
@@ -17,12 +18,14 @@
 //   uidrive items CAPTION ID          print a list box's items, one a line
 //   uidrive key   CAPTION ID KEY      press a key (F1..F12 or a virtual-key number) in
 //                                     control ID (0: the control that has the focus)
+//   uidrive focus CAPTION ID          move the keyboard focus to control ID, as Tab would
 //   uidrive window CLASS [ms]         wait for a visible top-level window of that class,
 //                                     of any program (the help engine's, say); print its caption
 //   uidrive closewindow CLASS         close the top-level windows of that class
 //   uidrive message CAPTION [ms]      wait for the tool's message box, print its text
 //   uidrive answer CAPTION ID         press a button of the tool's message box (IDOK 1, IDYES 6)
 //   uidrive warmup                    create and destroy a window and a dialog
+//   uidrive pointer X Y               move the mouse pointer (out of a screenshot's way)
 //   uidrive time COMMAND CAPTION ...  run COMMAND and print "ms N": how long the tool took
 //                                     to handle it and wait for input again
 //   uidrive launch CAPTION PROGRAM [ms]  start PROGRAM; print "ms N" once its dialog
@@ -73,10 +76,11 @@ HWND FindDialog(const char *caption) {
   return NULL;
 }
 
-// A message box has the tool's caption too; it is the one with an owner.
+// A message box has the tool's caption too; it is the one with an owner, or
+// (at start-up, before any window) the one with the message's static 0xFFFF.
 HWND FindMessageBox(const char *caption) {
   for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
-    if (GetWindow(h, GW_OWNER) && IsWindowVisible(h) && OfProgram(h)) return h;
+    if ((GetWindow(h, GW_OWNER) || GetDlgItem(h, 0xFFFF)) && IsWindowVisible(h) && OfProgram(h)) return h;
   return NULL;
 }
 
@@ -186,11 +190,11 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|message|answer|"
+  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|focus|message|answer|"
         "memory CAPTION [ARG...]\n"
         "       uidrive window|closewindow CLASS [ms]\n"
         "       uidrive launch CAPTION PROGRAM [ms]\n"
-        "       uidrive warmup\n", stderr);
+        "       uidrive warmup | pointer X Y\n", stderr);
   return 2;
 }
 
@@ -290,6 +294,7 @@ int main(int argc, char **argv) {
 
 int Run(int argc, char **argv) {
   if (argc == 2 && !strcmp(argv[1], "warmup")) return Warmup();
+  if (argc == 4 && !strcmp(argv[1], "pointer")) return SetCursorPos(atoi(argv[2]), atoi(argv[3])) ? 0 : 1;
   if (argc < 3) return Usage();
   if (!strcmp(argv[1], "launch") && argc > 3) return Launch(argv[2], argv[3], argc > 4 ? strtoul(argv[4], 0, 10) : 120000);
   const char *cmd = argv[1], *caption = argv[2];
@@ -347,7 +352,7 @@ int Run(int argc, char **argv) {
     const char *text = view ? argv[3] : argv[4];
     if (!box) return 1;
     std::wstring want = Wide(text);
-    LRESULT i = view && text[0] == '#' ? (LRESULT)atoi(text + 1)
+    LRESULT i = text[0] == '#' ? (LRESULT)atoi(text + 1)
                                        : SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)want.c_str());
     if (i >= SendMessageW(box, CB_GETCOUNT, 0, 0)) i = CB_ERR;
     if (i == CB_ERR) { fprintf(stderr, "uidrive: no item \"%s\"\n", text); return 1; }
@@ -418,6 +423,14 @@ int Run(int argc, char **argv) {
     PostMessageA(target, WM_KEYDOWN, vk, 1 | scan);
     PostMessageA(target, WM_KEYUP, vk, 1 | scan | (3UL << 30));
     Sync(dlg);
+    return 0;
+  }
+  if (!strcmp(cmd, "focus") && argc > 3) {
+    HWND ctl = FindControl(dlg, atoi(argv[3]));
+    if (!ctl) return 1;
+    // The dialog moves its focus itself (and makes a push button its
+    // default), as it does for Tab.
+    Send(dlg, WM_NEXTDLGCTL, (WPARAM)ctl, TRUE);
     return 0;
   }
   if (!strcmp(cmd, "close")) {

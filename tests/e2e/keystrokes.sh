@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Keys posted from outside, as the keyboard posts them, to the real program:
+# Enter on a focused Add; Escape, then Escape or Enter on the discard
+# question; F4, Down, Down, Escape in the configuration box. Then OK, OK
+# after only looking, and start-up where no store is.
+. "$(dirname "$0")/e2e.sh"
+title="Network Installation Administrator"
+drive() { timeout 30 "$WINE" "$bin/uidrive.exe" "$@"; }
+store="$(winpath "$work/inst")"
+print() { timeout 60 "$WINE" "$bin/rvxlayout.exe" print "$store" | tr -d '\r'; }
+start() { VELKAN_INSTALL="$1" timeout 120 "$WINE" "$bin/rvxadmin.exe" & pids+=($!); }
+failed=0
+check() {  # check WHAT EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAILED: $1: expected \"$2\", got \"$3\""; failed=$((failed + 1)); fi
+}
+last() { drive items "$title" 1020 | tr -d '\r' | tail -n 1; }
+asked() { drive message "$title" "$1" >/dev/null 2>&1 && echo asked || echo "not asked"; }
+
+timeout 60 "$WINE" "$bin/rvxlayout.exe" create "$store" "$(winpath "$SRC/tools/demo-install.txt")"
+start "$store"
+drive wait "$title" 30000
+forms="Velkan Forms Designer (3.1)"
+drive select "$title" 1018 "$forms"
+drive focus "$title" 1030
+drive key "$title" 0 13
+check "Enter on the focused Add adds" "$forms" "$(last)"
+for answer in 27 13; do   # Escape, Enter
+  drive key "$title" 0 27
+  check "Escape asks" asked "$(asked 5000)"
+  drive key "$title" 0 "$answer"
+  check "key $answer on the question keeps the dialog and the edit" "not asked $forms" "$(asked 500) $(last)"
+done
+drive focus "$title" 1019
+for key in 115 40 40 27; do drive key "$title" 0 "$key"; done   # F4, Down, Down, Escape
+check "a cancelled drop-down names the configuration shown" "Engineering" "$(drive text "$title" 1019 | tr -d '\r')"
+drive click "$title" 1
+drive gone "$title" 20000
+print >"$work/after.txt"
+check "OK stored the product there" "uses Velkan Forms" \
+  "$(sed -n '/^config Engineering /,/^config /p' "$work/after.txt" | grep '^uses' | tail -n 1)"
+
+catalogue=$(grep '^client ' "$SRC/tools/demo-install.txt" | cut -d' ' -f2 | grep -vx 'ACCOUNTS-0[12]\|RECEPTION' | tr '\n' ' ')
+for button in 2 1; do   # Cancel, OK
+  start "$store"
+  drive wait "$title" 30000
+  drive view "$title" "#1"
+  drive choose "$title" 1019 "Engineering"
+  drive choose "$title" 1019 "Office"
+  check "the available clients in catalogue order" "$catalogue" "$(drive items "$title" 1018 | tr -d '\r' | tr '\n' ' ')"
+  drive view "$title" "#2"
+  drive choose "$title" 1019 "Field Sales"
+  drive click "$title" "$button"
+  check "button $button after only looking asks nothing" "not asked" "$(asked 500)"
+  drive gone "$title" 20000
+done
+check "nor writes a generation" "$(head -n 1 "$work/after.txt")" "$(print | head -n 1)"
+
+mkdir "$work/nostore"
+start "$(winpath "$work/nostore")"
+message=$(drive message rvxadmin 30000 | tr -d '\r' | tr '\n' '|')
+check "start-up without a store says why, naming the directory" \
+  "Could not get current language||no installation store at $(winpath "$work/nostore")" "${message%%: *}"
+drive answer rvxadmin 1
+wait
+pids=()
+if [ "$failed" -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
