@@ -48,6 +48,7 @@ void CListPage::ShowLists(std::vector<ListEntry> leftEntries, std::vector<ListEn
     left.SetEntries(std::move(leftEntries));
     right.SetEntries(std::move(rightEntries));
     transfer.SelectionChanged(&right);
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnAdd()
@@ -57,6 +58,7 @@ void CListPage::OnAdd()
     transfer.AddSelected();
     modified = 1;
     right.SetFocus();
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnRemove()
@@ -64,16 +66,19 @@ void CListPage::OnRemove()
     transfer.RemoveSelected();
     modified = 1;
     left.SetFocus();
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnSelChangeRight()
 {
     transfer.SelectionChanged(&right);
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnSelChangeLeft()
 {
     transfer.SelectionChanged(&left);
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnFilterChange()
@@ -84,4 +89,5 @@ void CListPage::OnFilterChange()
         transfer.SelectionChanged(&left);
     else
         addButton.EnableWindow(FALSE);
+    SelectionMayHaveChanged();
 }

@@ -659,10 +659,11 @@ TEST_P(TabOrderTest, TabRunsFromTheViewBoxThroughThePageToTheButtons)
         };
         const View views[] = {
             {d.GetConfigViewIndex(), &d.GetConfigPage(),
-             {{IDC_CONFIGURATION}, {IDC_NEW_CONFIGURATION}, {IDC_REMOVE_CONFIGURATION}, {IDC_OS},
-              {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+             {{IDC_CONFIGURATION}, {IDC_NEW_CONFIGURATION}, {IDC_REMOVE_CONFIGURATION}, {IDC_COPY_CONFIGURATION},
+              {IDC_OS}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
             {d.GetAssignViewIndex(), &d.GetAssignmentsPage(),
-             {{IDC_CONFIGURATION}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+             {{IDC_CONFIGURATION}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST},
+              {IDC_CLIENT_PLACES}}},
             {d.GetConflictViewIndex(), &d.GetConflictsPage(),
              {{IDC_CONFIGURATION}, {IDC_DEF_ADMINISTRATOR}, {IDC_DEF_MANDATORY},
               {IDC_DEF_SHARED, IDC_DEF_LOCAL, IDC_DEF_DOWNLOAD}, {IDC_CFG_ADMINISTRATOR}, {IDC_CFG_MANDATORY},
