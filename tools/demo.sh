@@ -8,9 +8,10 @@
 # English (tools/demo-install.txt) unless told "de" (tools/demo-install-de.txt,
 # whose installer language makes the program German) or given another
 # description file. Without a display: under Xvfb, in English and then in
-# German, it takes screenshots of the three pages and of the help window
-# (opened with F1 in English, with the Help button in German) into
-# build/screenshots/, closes the tool as Cancel would, and ends.
+# German, it takes screenshots of the three pages (one client selected on
+# the assignments page, so that its line names the client's configurations)
+# and of the help window (opened with F1 in English, with the Help button in
+# German) into build/screenshots/, closes the tool as Cancel would, and ends.
 set -euo pipefail
 trap 'echo "demo.sh: line $LINENO failed" >&2' ERR
 cd "$(dirname "$0")/.."
@@ -86,7 +87,10 @@ tour() {
   local tool=$!
   drive wait "$title" 30000
   shot "${prefix}configurations"
-  drive view "$title" "#1"; shot "${prefix}assignments"
+  drive view "$title" "#1"
+  # One client selected: the line below the lists names its configurations.
+  drive select "$title" 1020 TRAINING-01 2>/dev/null || drive select "$title" 1018 TRAINING-01
+  shot "${prefix}assignments"
   drive view "$title" "#2"; shot "${prefix}conflicts"
   drive view "$title" "#0"
   # The real help engine on the help files beside the program: HTML Help

@@ -32,13 +32,21 @@ protected:
     // Every listed client not in keys, in catalogue order.
     static std::vector<ListEntry> Catalogue(const std::unordered_set<int> &keys);
 
+    // The index is built while the page is shown, so that the first
+    // selection does not wait for it.
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+
 private:
+    void BuildIndex();
     // The names of the configurations holding the one selected client;
     // false unless exactly one client is selected.
     bool PlacesOfSelected(std::vector<std::string> &names);
     // names joined, cut with "and N more" where they do not fit the line.
     std::string FitLine(const std::vector<std::string> &names);
 
-    // Built at the first question, dropped with the copies (Reset All).
+    // Built when the page is shown (or first asked), dropped with the
+    // copies (Reset All).
     ClientPlaces places;
+
+    DECLARE_MESSAGE_MAP()
 };

@@ -9,8 +9,25 @@
 
 #include "resource.h"
 
+BEGIN_MESSAGE_MAP(CClientAssignments, CListPage)
+    ON_WM_SHOWWINDOW()
+END_MESSAGE_MAP()
+
 CClientAssignments::CClientAssignments() : CListPage(IDD_PAGE_ASSIGN)
 {
+}
+
+void CClientAssignments::BuildIndex()
+{
+    if (!places.IsBuilt() && configurations)
+        places.Build(*configurations);
+}
+
+void CClientAssignments::OnShowWindow(BOOL bShow, UINT nStatus)
+{
+    CListPage::OnShowWindow(bShow, nStatus);
+    if (bShow)
+        BuildIndex();
 }
 
 std::vector<ListEntry> CClientAssignments::Catalogue(const std::unordered_set<int> &keys)
@@ -40,6 +57,9 @@ void CClientAssignments::ShowCurrent()
         assigned = EntriesOf(current->clients, [](const ClientRef &ref) { return (const char *)ref.GetRecord()->name; });
     std::vector<ListEntry> available = Catalogue(KeysOf(assigned));
     ShowLists(std::move(available), std::move(assigned));
+    // After Reset All the copies are new.
+    if (IsWindowVisible())
+        BuildIndex();
 }
 
 void CClientAssignments::StoreCurrent()
@@ -71,7 +91,7 @@ bool CClientAssignments::MayAdd()
 bool CClientAssignments::PlacesOfSelected(std::vector<std::string> &names)
 {
     int onLeft = left.GetSelCount(), onRight = right.GetSelCount();
-    if (onLeft + onRight != 1 || !configurations)
+    if (onLeft + onRight != 1)
         return false;
     RecordListBox &box = onLeft == 1 ? left : right;
     int item = -1;
@@ -79,8 +99,7 @@ bool CClientAssignments::PlacesOfSelected(std::vector<std::string> &names)
         return false;
     // The copies' lists as last stored; the current one's is what the page
     // shows, where the client stands on the right exactly when it holds it.
-    if (!places.IsBuilt())
-        places.Build(*configurations);
+    BuildIndex();
     const std::vector<ConfigurationCopy *> &stored = places.CopiesHolding(box.EntryAt(item).key);
     std::unordered_set<const ConfigurationCopy *> holders(stored.begin(), stored.end());
     holders.erase(current);

@@ -3,13 +3,16 @@
 // are read back through the installer libraries afterwards.
 #include "maindialog.h"
 
+#include <htmlhelp.h>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app_store.h"
 #include "data.h"
 #include "data_reset.h"
+#include "helptopics.h"
 #include "installerreport.h"
 #include "resource.h"
 #include "ui_helpers.h"
@@ -587,6 +590,62 @@ TEST_F(MainDialogTest, HelpOpensTheContentsAndPagesShareTheHost)
         EXPECT_TRUE(d.GetConflictsPage().IsListChanged());
         ui::Click(d.m_hWnd, IDCANCEL);
     });
+}
+
+// F1 in every box shown with a help number: its context names a topic of
+// the manual's own, the built help file holds that topic, and help opens it
+// by name. A context without a topic opens the contents.
+struct F1InTheBox
+{
+    ui::HelpRecorder &help;
+    std::vector<DWORD> contexts;
+    static int Respond(const char *, UINT, DWORD context, const char *, void *user)
+    {
+        F1InTheBox *self = static_cast<F1InTheBox *>(user);
+        self->contexts.push_back(context);
+        self->help.starts = TRUE;
+        AfxGetApp()->OnHelp();
+        return IDNO;
+    }
+};
+
+TEST_F(MainDialogTest, EveryMessageWithAHelpNumberOpensItsOwnTopicOfTheHelpFile)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
+    std::string built;
+    ASSERT_TRUE(layout::ReadWholeFile(layout::ProgramDirectory() + "..\\bin\\rvxadmin.chm", &built));
+    ui::CompiledHelp files(true);
+    ui::HelpRecorder help;
+    F1InTheBox f1{help, {}};
+    AfxSetMessageBoxResponder(&F1InTheBox::Respond, &f1);
+    struct Case
+    {
+        UINT message;
+        std::function<void(CMainDialog &)> show;
+    };
+    const Case cases[] = {
+        {IDS_CONFIRM_DISCARD, [](CMainDialog &d) { CreateConfiguration(d, "Lab"); ui::Click(d.m_hWnd, IDCANCEL); }},
+        {IDS_CONFIRM_REMOVE, [](CMainDialog &d) { ui::Click(Page(d.GetConfigPage()), IDC_REMOVE_CONFIGURATION); }},
+        {IDS_NAME_HAS_COMMA, [](CMainDialog &d) { CreateConfiguration(d, "Lab, old"); }},
+        {IDS_NAME_RESERVED, [](CMainDialog &d) { CreateConfiguration(d, "new clients"); }},
+        {IDS_NAME_EXISTS, [](CMainDialog &d) { CreateConfiguration(d, "OFFICE"); }},
+        {IDS_HELP_FAILED, [&](CMainDialog &d) { help.starts = FALSE; ui::Click(d.m_hWnd, IDC_HELP_CONTENTS); }},
+    };
+    std::set<std::string> topics;
+    for (const Case &c : cases) {
+        f1.contexts.clear();
+        Run(c.show);
+        ASSERT_EQ(f1.contexts, std::vector<DWORD>{HID_BASE_PROMPT + c.message}) << c.message;
+        const char *topic = HelpTopicOfContext(f1.contexts[0]);
+        ASSERT_NE(topic, nullptr) << c.message;
+        EXPECT_TRUE(topics.insert(topic).second) << topic;
+        EXPECT_NE(built.find("/" + std::string(topic) + ".html"), std::string::npos) << topic;
+        EXPECT_EQ(help.calls.back().file, files.chm + "::/" + topic + ".html") << c.message;
+    }
+    AfxSetMessageBoxResponder(NULL, NULL);
+    AfxGetApp()->WinHelp(HID_BASE_PROMPT + IDS_NO_CONFIGURATION, HELP_CONTEXT);
+    EXPECT_EQ(help.calls.back().file, files.chm);
+    EXPECT_EQ(help.calls.back().command, (UINT)HH_DISPLAY_TOC);
 }
 
 } // namespace
