@@ -16,19 +16,15 @@
 set -euo pipefail
 trap 'echo "bench/clientline.sh: failed at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
-RUNS=${RUNS:-3}
-export BUILD_DIR=${BUILD_DIR:-$PWD/build}
+export BUILD_DIR=${BUILD_DIR:-$PWD/build} RUNS=${RUNS:-3}
+bin=$BUILD_DIR/bin title="Network Installation Administrator"
+. tools/wine-env.sh
+scratch=$(mktemp -d /tmp/clientline.XXXXXX)
+trap 'wine_server_stop; rm -rf "$scratch"' EXIT
 [ -f "$BUILD_DIR/build.ninja" ] ||
   cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >&2
 cmake --build "$BUILD_DIR" --target rvxadmin rvxrsus rvxlayout uidrive >&2
-. tools/wine-env.sh
-wine_boot null >/dev/null 2>&1
-wine_server_start
-scratch=$(mktemp -d /tmp/clientline.XXXXXX)
-finish() { wine_server_stop; rm -rf "$scratch"; }
-trap finish EXIT
-bin=$BUILD_DIR/bin
-title="Network Installation Administrator"
+wine_boot null >/dev/null 2>&1 && wine_server_start
 export VELKAN_INSTALL
 VELKAN_INSTALL=$(winpath "$scratch/store")
 echo "laying out 65,535 clients, 500 configurations of 2,000" >&2
