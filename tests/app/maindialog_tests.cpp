@@ -3,7 +3,6 @@
 // are read back through the installer libraries afterwards.
 #include "maindialog.h"
 
-#include <htmlhelp.h>
 #include <memory>
 #include <set>
 #include <string>
@@ -592,60 +591,43 @@ TEST_F(MainDialogTest, HelpOpensTheContentsAndPagesShareTheHost)
     });
 }
 
-// F1 in every box shown with a help number: its context names a topic of
-// the manual's own, the built help file holds that topic, and help opens it
-// by name. A context without a topic opens the contents.
-struct F1InTheBox
-{
-    ui::HelpRecorder &help;
-    std::vector<DWORD> contexts;
-    static int Respond(const char *, UINT, DWORD context, const char *, void *user)
-    {
-        F1InTheBox *self = static_cast<F1InTheBox *>(user);
-        self->contexts.push_back(context);
-        self->help.starts = TRUE;
-        AfxGetApp()->OnHelp();
-        return IDNO;
-    }
-};
-
+// F1 in every box shown with a help number opens a topic of the manual's own
+// for its context, by name; the built help file holds it. A context without
+// a topic opens the contents.
 TEST_F(MainDialogTest, EveryMessageWithAHelpNumberOpensItsOwnTopicOfTheHelpFile)
 {
     ASSERT_NO_FATAL_FAILURE(Load(kStore));
     std::string built;
     ASSERT_TRUE(layout::ReadWholeFile(layout::ProgramDirectory() + "..\\bin\\rvxadmin.chm", &built));
     ui::CompiledHelp files(true);
-    ui::HelpRecorder help;
-    F1InTheBox f1{help, {}};
-    AfxSetMessageBoxResponder(&F1InTheBox::Respond, &f1);
-    struct Case
-    {
-        UINT message;
-        std::function<void(CMainDialog &)> show;
-    };
-    const Case cases[] = {
+    struct F1InTheBox { ui::HelpRecorder help; std::vector<DWORD> contexts; } f1;
+    AfxSetMessageBoxResponder([](const char *, UINT, DWORD context, const char *, void *user) {
+        static_cast<F1InTheBox *>(user)->contexts.push_back(context);
+        static_cast<F1InTheBox *>(user)->help.starts = TRUE;
+        AfxGetApp()->OnHelp();   // F1 while the box is shown
+        return IDNO;
+    }, &f1);
+    const std::pair<UINT, std::function<void(CMainDialog &)>> cases[] = {
         {IDS_CONFIRM_DISCARD, [](CMainDialog &d) { CreateConfiguration(d, "Lab"); ui::Click(d.m_hWnd, IDCANCEL); }},
         {IDS_CONFIRM_REMOVE, [](CMainDialog &d) { ui::Click(Page(d.GetConfigPage()), IDC_REMOVE_CONFIGURATION); }},
         {IDS_NAME_HAS_COMMA, [](CMainDialog &d) { CreateConfiguration(d, "Lab, old"); }},
         {IDS_NAME_RESERVED, [](CMainDialog &d) { CreateConfiguration(d, "new clients"); }},
         {IDS_NAME_EXISTS, [](CMainDialog &d) { CreateConfiguration(d, "OFFICE"); }},
-        {IDS_HELP_FAILED, [&](CMainDialog &d) { help.starts = FALSE; ui::Click(d.m_hWnd, IDC_HELP_CONTENTS); }},
+        {IDS_HELP_FAILED, [&](CMainDialog &d) { f1.help.starts = FALSE; ui::Click(d.m_hWnd, IDC_HELP_CONTENTS); }},
     };
     std::set<std::string> topics;
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         f1.contexts.clear();
-        Run(c.show);
-        ASSERT_EQ(f1.contexts, std::vector<DWORD>{HID_BASE_PROMPT + c.message}) << c.message;
+        Run(c.second);
+        ASSERT_EQ(f1.contexts, std::vector<DWORD>{HID_BASE_PROMPT + c.first}) << c.first;
         const char *topic = HelpTopicOfContext(f1.contexts[0]);
-        ASSERT_NE(topic, nullptr) << c.message;
-        EXPECT_TRUE(topics.insert(topic).second) << topic;
+        ASSERT_TRUE(topic && topics.insert(topic).second) << c.first;
         EXPECT_NE(built.find("/" + std::string(topic) + ".html"), std::string::npos) << topic;
-        EXPECT_EQ(help.calls.back().file, files.chm + "::/" + topic + ".html") << c.message;
+        EXPECT_EQ(f1.help.calls.back().file, files.chm + "::/" + topic + ".html") << c.first;
     }
     AfxSetMessageBoxResponder(NULL, NULL);
     AfxGetApp()->WinHelp(HID_BASE_PROMPT + IDS_NO_CONFIGURATION, HELP_CONTEXT);
-    EXPECT_EQ(help.calls.back().file, files.chm);
-    EXPECT_EQ(help.calls.back().command, (UINT)HH_DISPLAY_TOC);
+    EXPECT_EQ(f1.help.calls.back().file + " " + std::to_string(f1.help.calls.back().command), files.chm + " 1");
 }
 
 } // namespace

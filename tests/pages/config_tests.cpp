@@ -301,37 +301,3 @@ TEST_F(PagesTest, TheSystemShownIsTheSystemSaved)
         EXPECT_EQ(config.GetCurrent()->osCode, step.shown) << step.what;
     }
 }
-
-TEST_F(PagesTest, ACopyTakesProductsSystemAndWordsAsOkWouldStoreThemAndNoClients)
-{
-    Open();
-    // Unstored edits of Alpha on two pages: another system and a product
-    // here, mandatory ticked on the conflicts page (only in its controls).
-    SelectOs(config, OS_WIN32);
-    SelectItems(config, IDC_LEFT_LIST, {kForms});
-    ui::Click(config.m_hWnd, IDC_ADD);
-    ui::Click(conflicts.m_hWnd, IDC_CFG_MANDATORY);
-    CheckDlgButton(conflicts.m_hWnd, IDC_CFG_MANDATORY, BST_CHECKED);
-
-    NewConfiguration("alpha", false, IDC_COPY_CONFIGURATION);
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, ui::ResourceString(IDS_NAME_EXISTS));
-    EXPECT_EQ(copies.GetCount(), 2);
-
-    NewConfiguration("Alpha 2", false, IDC_COPY_CONFIGURATION);
-    ConfigurationCopy *made = CopyNamed("Alpha 2");
-    ASSERT_NE(made, nullptr);
-    EXPECT_EQ(config.GetCurrent(), made);
-    EXPECT_EQ(SelectedConfiguration(config), "Alpha 2");
-    EXPECT_EQ(Items(config, IDC_RIGHT_LIST), (Names{kMail, kForms}));
-    EXPECT_EQ(host.changedCalls, 1);
-
-    ASSERT_EQ(StoreAll(), 1);
-    ASSERT_TRUE(made->record.IsBound());
-    const ConfigurationRecord *record = made->record.GetRecord();
-    EXPECT_EQ(NamesOf(record->products), (Names{"PMail", "PHidden", "PForms"}));
-    EXPECT_EQ(record->osCode, OS_WIN32);
-    EXPECT_EQ(record->resolution, ConflictResolution(1, 1, ConflictResolution::LOCATION_DOWNLOAD));
-    EXPECT_EQ(record->clients.GetCount(), 0);
-    EXPECT_EQ(NamesOf(CopyNamed("Alpha")->clients), (Names{"C1", "C2"}));
-}

@@ -32,11 +32,6 @@ public:
     void SetCurrentConfigurationIndex(int i) override { index = i; }
     void ConfigurationsChanged() override;
     HWND GetViewBoxHwnd() override { return ::GetDlgItem(m_hWnd, IDC_VIEW); }
-    void StoreShownEdits() override
-    {
-        for (CClientPage *page : others)
-            page->StoreCurrent();
-    }
 
     int index = -1;
     int changedCalls = 0;
