@@ -35,6 +35,18 @@
 #define MOVE_W      (RIGHT_X - MOVE_X - 6)
 #define LIST_STYLE  (LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP)
 
+// The configurations page's buttons New, Delete and Copy, right of its
+// configuration box.
+#define CFG_BTN_W   46
+#define CFG_BTN_X(n) (PAGE_W - PAD - (3 - (n)) * CFG_BTN_W - (2 - (n)) * 3)
+
+// The client assignments page: the line below its lists naming the selected
+// client's configurations, with its label.
+#define PLACES_H    12
+#define PLACES_Y    (PAGE_H - PAD - PLACES_H)
+#define PLACES_LABEL_W 72
+#define ASSIGN_LIST_H (LIST_H - PLACES_H - 4)
+
 // The two groups of the conflict-resolution page.
 #define GROUP_Y     (PAD + 24)
 #define GROUP_W     ((PAGE_W - 2 * PAD - 8) / 2)

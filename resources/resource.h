@@ -24,6 +24,7 @@
 #define IDS_NAME_EXISTS           1020
 #define IDS_NO_CONFIGURATION      61204   // add clients without a configuration
 #define IDS_CREATE_FIRST          61205   // another view while no configuration exists
+#define IDS_MORE_CONFIGURATIONS   1055    // ends a shortened client line: "and %d more"
 
 // ---- Strings: operating-system display texts --------------------------------
 #define IDS_OS_NT                 1009
@@ -68,9 +69,11 @@
 #define IDC_REMOVE_CONFIGURATION  1004
 #define IDC_OS                    1034
 #define IDC_CONFIG_NOTE           1037
+#define IDC_COPY_CONFIGURATION    1051
 
 // ---- Page: client assignments (28483) ---------------------------------------
 #define IDD_PAGE_ASSIGN           28483
+#define IDC_CLIENT_PLACES         1052    // the configurations holding the one selected client
 
 // ---- Page: conflict resolution (28484) --------------------------------------
 #define IDD_PAGE_CONFLICTS        28484

@@ -10,9 +10,11 @@
 # clients, 76 configurations of 2,000, 305 products, four of the
 # configurations with long names) or given another description file. Without
 # a display: under Xvfb, in English and then in German, it takes screenshots
-# of the three pages and of the help window (opened with F1 in English, with
-# the Help button in German) into build/screenshots/, closes the tool as
-# Cancel would, and ends; with "large", of the large installation's
+# of the three pages (one client selected on the assignments page, so that
+# its line names the client's configurations) and of the help window
+# (opened with F1 in English, with the Help button in German) into
+# build/screenshots/, closes the tool as Cancel would, and ends; with
+# "large", of the large installation's
 # configurations page with the configuration box dropped down and of its
 # assignments page instead.
 set -euo pipefail
@@ -108,7 +110,10 @@ tour() {
   local tool=$!
   drive wait "$title" 30000
   shot "${prefix}configurations"
-  drive view "$title" "#1"; shot "${prefix}assignments"
+  drive view "$title" "#1"
+  # One client selected: the line below the lists names its configurations.
+  drive select "$title" 1020 TRAINING-01 2>/dev/null || drive select "$title" 1018 TRAINING-01
+  shot "${prefix}assignments"
   drive view "$title" "#2"; shot "${prefix}conflicts"
   drive view "$title" "#0"
   # The real help engine on the help files beside the program: HTML Help

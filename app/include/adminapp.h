@@ -14,6 +14,11 @@ public:
     // dialog has closed (or start-up stopped early), without a message loop.
     BOOL InitInstance() override;
 
+    // Help inside a message box (a numeric context) opens the manual's topic
+    // of that message by name, and the contents for a number without one;
+    // every other command goes to the framework.
+    void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT) override;
+
     // The language resource library in force; NULL before it is loaded and
     // after it has been released.
     HMODULE resourceLibrary;

@@ -30,6 +30,7 @@ public:
     void SetCurrentConfigurationIndex(int index) override { currentConfiguration = index; }
     void ConfigurationsChanged() override;
     HWND GetViewBoxHwnd() override { return viewBox.m_hWnd; }
+    void StoreShownEdits() override;
 
     // For the tests and the pages: the shared list and the pages.
     CPtrList &GetWorkingCopies() { return workingCopies; }

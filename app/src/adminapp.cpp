@@ -3,6 +3,7 @@
 
 #include "data.h"
 #include "helppath.h"
+#include "helptopics.h"
 #include "installerreport.h"
 #include "language.h"
 #include "maindialog.h"
@@ -15,6 +16,18 @@ END_MESSAGE_MAP()
 CAdminApp::CAdminApp()
     : resourceLibrary(NULL)
 {
+}
+
+void CAdminApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
+{
+    if (nCmd != HELP_CONTEXT) {
+        CWinApp::WinHelp(dwData, nCmd);
+        return;
+    }
+    if (const char *topic = HelpTopicOfContext((DWORD)dwData))
+        OpenHelpTopic(topic);
+    else
+        CWinApp::WinHelp(0, HELP_CONTENTS);
 }
 
 BOOL CAdminApp::InitInstance()

@@ -134,6 +134,14 @@ void CMainDialog::ConfigurationsChanged()
     conflictsPage.SetListChanged();
 }
 
+void CMainDialog::StoreShownEdits()
+{
+    CClientPage *pages[3] = {&configPage, &assignmentsPage, &conflictsPage};
+    for (CClientPage *page : pages)
+        if (page->IsInitialised())
+            page->StoreCurrent();
+}
+
 void CMainDialog::SwitchView()
 {
     int v = viewBox.GetCurSel();

@@ -7,3 +7,4 @@
 #include "clients.h"
 #include "configurations.h"
 #include "workingcopy.h"
+#include "clientplaces.h"

@@ -10,6 +10,8 @@
 
 #include "listpage.h"
 
+#include <string>
+
 class CClientAssignments : public CListPage
 {
 public:
@@ -23,6 +25,28 @@ public:
 protected:
     // Without a configuration, Add explains (61204) and moves nothing.
     bool MayAdd() override;
+    // The line 1052: while exactly one client is selected in either list,
+    // the configurations whose copies hold it (as OK would store them), in
+    // the combobox's order; empty otherwise.
+    void SelectionMayHaveChanged() override;
     // Every listed client not in keys, in catalogue order.
     static std::vector<ListEntry> Catalogue(const std::unordered_set<int> &keys);
+
+    // The index is built while the page is shown, so that the first
+    // selection does not wait for it.
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+
+private:
+    void BuildIndex();
+    // The names of the configurations holding the one selected client;
+    // false unless exactly one client is selected.
+    bool PlacesOfSelected(std::vector<std::string> &names);
+    // names joined, cut with "and N more" where they do not fit the line.
+    std::string FitLine(const std::vector<std::string> &names);
+
+    // Built when the page is shown (or first asked), dropped with the
+    // copies (Reset All).
+    ClientPlaces places;
+
+    DECLARE_MESSAGE_MAP()
 };

@@ -25,6 +25,10 @@ public:
     void InitPage() override;
 
     void OnNewConfiguration();
+    // A new configuration with the shown one's products (in their order,
+    // those the page cannot show included), system and conflict resolution,
+    // and no clients.
+    void OnCopyConfiguration();
     void OnRemoveConfiguration();
     void OnSelendokOs();
 
@@ -44,7 +48,8 @@ protected:
     void ApplyOsFilter(int code);
     // The code of the item selected in 1034, 0 when none is.
     int SelectedOsItemCode() const;
-    void EnableRemoveConfiguration();
+    // Delete while the combobox lists a configuration, Copy while one is shown.
+    void EnableConfigurationButtons();
     void ShowChoicesAgain() override;
 
     CComboBox osBox;    // 1034
@@ -53,6 +58,10 @@ protected:
     int selectedOsCode;
 
 private:
+    // Asks for a name (the name dialog and its rules) and adds a new copy:
+    // empty, or with source's products, system and resolution.
+    void AddConfiguration(const ConfigurationCopy *source);
+
     // "label (version)", kept by key for the entries to point at; null for
     // a product that is not installed or not shareable.
     const char *ShownText(const InstalledProduct *product);

@@ -70,6 +70,9 @@ protected:
 
     // Add is refused unless this holds: a configuration is shown.
     virtual bool MayAdd() { return current != NULL; }
+    // What is selected in the two lists may have changed: a selection, a
+    // move, the filter, both lists drawn anew.
+    virtual void SelectionMayHaveChanged() {}
     void OnAdd();      // 1030, double click in 1018
     void OnRemove();   // 1032, double click in 1020
     void OnSelChangeLeft();

@@ -14,5 +14,8 @@ public:
     virtual void SetCurrentConfigurationIndex(int) = 0;
     virtual void ConfigurationsChanged() = 0;
     virtual HWND GetViewBoxHwnd() = 0;
+    // Every page stores what it shows into its current copy, so that the
+    // copies hold what OK would store (before one is duplicated).
+    virtual void StoreShownEdits() {}
     virtual ~CPageHost() {}
 };

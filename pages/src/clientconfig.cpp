@@ -8,6 +8,7 @@
 BEGIN_MESSAGE_MAP(CClientConfig, CListPage)
     ON_BN_CLICKED(IDC_NEW_CONFIGURATION, OnNewConfiguration)
     ON_BN_CLICKED(IDC_REMOVE_CONFIGURATION, OnRemoveConfiguration)
+    ON_BN_CLICKED(IDC_COPY_CONFIGURATION, OnCopyConfiguration)
     ON_CBN_SELENDOK(IDC_OS, OnSelendokOs)
 END_MESSAGE_MAP()
 
@@ -29,14 +30,16 @@ void CClientConfig::DoDataExchange(CDataExchange *pDX)
 BOOL CClientConfig::OnInitDialog()
 {
     CClientPage::OnInitDialog();
-    EnableRemoveConfiguration();
+    EnableConfigurationButtons();
     return TRUE;
 }
 
-void CClientConfig::EnableRemoveConfiguration()
+void CClientConfig::EnableConfigurationButtons()
 {
     if (CWnd *button = GetDlgItem(IDC_REMOVE_CONFIGURATION))
         button->EnableWindow(configurationBox.GetCount() > 0);
+    if (CWnd *button = GetDlgItem(IDC_COPY_CONFIGURATION))
+        button->EnableWindow(current != NULL);
 }
 
 const char *CClientConfig::ShownText(const InstalledProduct *product)
@@ -158,8 +161,8 @@ void CClientConfig::ShowCurrent()
     if (shownOs == CB_ERR)
         osBox.SetCurSel(-1);
     // Whatever changed the configuration list (a new or removed one, Reset
-    // All, a refill) ends here: Delete follows whether there is one.
-    EnableRemoveConfiguration();
+    // All, a refill) ends here: Delete and Copy follow whether there is one.
+    EnableConfigurationButtons();
 }
 
 void CClientConfig::ResetContents()
@@ -203,6 +206,17 @@ UINT CClientConfig::CheckNewName(const CString &name) const
 
 void CClientConfig::OnNewConfiguration()
 {
+    AddConfiguration(NULL);
+}
+
+void CClientConfig::OnCopyConfiguration()
+{
+    if (current)
+        AddConfiguration(current);
+}
+
+void CClientConfig::AddConfiguration(const ConfigurationCopy *source)
+{
     CNameDialog dialog(this);
     if (dialog.DoModal() != IDOK)
         return;
@@ -217,10 +231,22 @@ void CClientConfig::OnNewConfiguration()
     }
     if (!configurations)
         return;
-    int index = configurationBox.AddString(name);
-    if (index < 0)
-        return;
     ConfigurationCopy *copy = new ConfigurationCopy(name);
+    if (source) {
+        // What OK would store for the source: this page's lists and the
+        // other pages' controls (the conflicts page keeps its edits there).
+        StoreCurrent();
+        if (CPageHost *host = GetHost())
+            host->StoreShownEdits();
+        copy->products = source->products;   // shared until either changes
+        copy->osCode = source->osCode;
+        copy->resolution = source->resolution;
+    }
+    int index = configurationBox.AddString(name);
+    if (index < 0) {
+        delete copy;
+        return;
+    }
     POSITION node = configurations->AddTail(copy);
     configurationBox.SetItemData(index, (DWORD_PTR)node);
     configurationBox.SetCurSel(index);
@@ -229,13 +255,13 @@ void CClientConfig::OnNewConfiguration()
     if (CPageHost *host = GetHost())
         host->ConfigurationsChanged();
     modified = 1;
-    EnableRemoveConfiguration();
+    EnableConfigurationButtons();
 }
 
 void CClientConfig::OnRemoveConfiguration()
 {
     if (configurationBox.GetCount() == 0) {
-        EnableRemoveConfiguration();
+        EnableConfigurationButtons();
         return;
     }
     // A question that destroys defaults to the safe answer; only Yes removes.
@@ -253,5 +279,5 @@ void CClientConfig::OnRemoveConfiguration()
     configurationBox.SetCurSel(configurationBox.GetCount() > 0 ? 0 : -1);
     OnSelectConfiguration();
     modified = 1;
-    EnableRemoveConfiguration();
+    EnableConfigurationButtons();
 }

@@ -51,6 +51,7 @@ void CListPage::ShowLists(std::vector<ListEntry> leftEntries, std::vector<ListEn
     right.SetEntries(std::move(rightEntries));
     transfer.SetActive(current != NULL);
     transfer.SelectionChanged(&right);
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnAdd()
@@ -60,6 +61,7 @@ void CListPage::OnAdd()
     if (transfer.AddSelected())
         modified = 1;
     right.SetFocus();
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnRemove()
@@ -67,16 +69,19 @@ void CListPage::OnRemove()
     if (transfer.RemoveSelected())
         modified = 1;
     left.SetFocus();
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnSelChangeRight()
 {
     transfer.SelectionChanged(&right);
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnSelChangeLeft()
 {
     transfer.SelectionChanged(&left);
+    SelectionMayHaveChanged();
 }
 
 void CListPage::OnFilterChange()
@@ -87,4 +92,5 @@ void CListPage::OnFilterChange()
         transfer.SelectionChanged(&left);
     else
         addButton.EnableWindow(FALSE);
+    SelectionMayHaveChanged();
 }

@@ -4,12 +4,14 @@
 #include "maindialog.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app_store.h"
 #include "data.h"
 #include "data_reset.h"
+#include "helptopics.h"
 #include "installerreport.h"
 #include "resource.h"
 #include "ui_helpers.h"
@@ -594,6 +596,45 @@ TEST_F(MainDialogTest, HelpOpensTheContentsAndPagesShareTheHost)
     });
 }
 
+// F1 in every box shown with a help number opens a topic of the manual's own
+// for its context, by name; the built help file holds it. A context without
+// a topic opens the contents.
+TEST_F(MainDialogTest, EveryMessageWithAHelpNumberOpensItsOwnTopicOfTheHelpFile)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(kStore));
+    std::string built;
+    ASSERT_TRUE(layout::ReadWholeFile(layout::ProgramDirectory() + "..\\bin\\rvxadmin.chm", &built));
+    ui::CompiledHelp files(true);
+    struct F1InTheBox { ui::HelpRecorder help; std::vector<DWORD> contexts; } f1;
+    AfxSetMessageBoxResponder([](const char *, UINT, DWORD context, const char *, void *user) {
+        static_cast<F1InTheBox *>(user)->contexts.push_back(context);
+        static_cast<F1InTheBox *>(user)->help.starts = TRUE;
+        AfxGetApp()->OnHelp();   // F1 while the box is shown
+        return IDNO;
+    }, &f1);
+    const std::pair<UINT, std::function<void(CMainDialog &)>> cases[] = {
+        {IDS_CONFIRM_DISCARD, [](CMainDialog &d) { CreateConfiguration(d, "Lab"); ui::Click(d.m_hWnd, IDCANCEL); }},
+        {IDS_CONFIRM_REMOVE, [](CMainDialog &d) { ui::Click(Page(d.GetConfigPage()), IDC_REMOVE_CONFIGURATION); }},
+        {IDS_NAME_HAS_COMMA, [](CMainDialog &d) { CreateConfiguration(d, "Lab, old"); }},
+        {IDS_NAME_RESERVED, [](CMainDialog &d) { CreateConfiguration(d, "new clients"); }},
+        {IDS_NAME_EXISTS, [](CMainDialog &d) { CreateConfiguration(d, "OFFICE"); }},
+        {IDS_HELP_FAILED, [&](CMainDialog &d) { f1.help.starts = FALSE; ui::Click(d.m_hWnd, IDC_HELP_CONTENTS); }},
+    };
+    std::set<std::string> topics;
+    for (const auto &c : cases) {
+        f1.contexts.clear();
+        Run(c.second);
+        ASSERT_EQ(f1.contexts, std::vector<DWORD>{HID_BASE_PROMPT + c.first}) << c.first;
+        const char *topic = HelpTopicOfContext(f1.contexts[0]);
+        ASSERT_TRUE(topic && topics.insert(topic).second) << c.first;
+        EXPECT_NE(built.find("/" + std::string(topic) + ".html"), std::string::npos) << topic;
+        EXPECT_EQ(f1.help.calls.back().file, files.chm + "::/" + topic + ".html") << c.first;
+    }
+    AfxSetMessageBoxResponder(NULL, NULL);
+    AfxGetApp()->WinHelp(HID_BASE_PROMPT + IDS_NO_CONFIGURATION, HELP_CONTEXT);
+    EXPECT_EQ(f1.help.calls.back().file + " " + std::to_string(f1.help.calls.back().command), files.chm + " 1");
+}
+
 } // namespace
 
 namespace {
@@ -664,10 +705,11 @@ TEST_P(TabOrderTest, TabRunsFromTheViewBoxThroughThePageToTheButtons)
         };
         const View views[] = {
             {d.GetConfigViewIndex(), &d.GetConfigPage(),
-             {{IDC_CONFIGURATION}, {IDC_NEW_CONFIGURATION}, {IDC_REMOVE_CONFIGURATION}, {IDC_OS},
-              {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+             {{IDC_CONFIGURATION}, {IDC_NEW_CONFIGURATION}, {IDC_REMOVE_CONFIGURATION}, {IDC_COPY_CONFIGURATION},
+              {IDC_OS}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
             {d.GetAssignViewIndex(), &d.GetAssignmentsPage(),
-             {{IDC_CONFIGURATION}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST}}},
+             {{IDC_CONFIGURATION}, {IDC_FILTER}, {IDC_LEFT_LIST}, {IDC_ADD}, {IDC_REMOVE}, {IDC_RIGHT_LIST},
+              {IDC_CLIENT_PLACES}}},
             {d.GetConflictViewIndex(), &d.GetConflictsPage(),
              {{IDC_CONFIGURATION}, {IDC_DEF_ADMINISTRATOR}, {IDC_DEF_MANDATORY},
               {IDC_DEF_SHARED, IDC_DEF_LOCAL, IDC_DEF_DOWNLOAD}, {IDC_CFG_ADMINISTRATOR}, {IDC_CFG_MANDATORY},

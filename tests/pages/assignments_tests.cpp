@@ -148,3 +148,46 @@ TEST_F(PagesTest, ShowingAConfigurationAmongManyClientsStaysExact)
         ui::Notify(assignments.m_hWnd, IDC_CONFIGURATION, CBN_SELENDOK);
     }
 }
+
+// The line 1052 after each step (a copy on the way keeps its source's product
+// that the page cannot show).
+TEST_F(PagesTest, TheClientLineNamesTheConfigurationsAsOkWouldStoreThem)
+{
+    Open();
+    boxes.defaultAnswer = IDYES;
+    auto pick = [&](int list, Names names) { SelectItems(assignments, list, names); };
+    auto show = [&](const char *name) { SelectConfiguration(assignments, name); };
+    auto filter = [&](const char *text) { SetDlgItemTextA(assignments.m_hWnd, IDC_FILTER, text); };
+    auto click = [&](CWnd &page, int id) { ui::Click(page.m_hWnd, id); };
+    const std::pair<std::function<void()>, const char *> steps[] = {
+        {[&] { pick(IDC_LEFT_LIST, {"C3"}); click(assignments, IDC_ADD); }, "Alpha, Beta"},
+        {[&] { pick(IDC_LEFT_LIST, {"C4"}); }, ""},
+        {[&] { show("Beta"); pick(IDC_RIGHT_LIST, {"C3"}); }, "Alpha, Beta"},
+        {[&] { click(assignments, IDC_REMOVE); }, "Alpha"},
+        {[&] { assignments.Revert(); pick(IDC_RIGHT_LIST, {"C3"}); }, "Alpha, Beta"},
+        {[&] { pick(IDC_LEFT_LIST, {"C1"}); filter("5"); }, ""},
+        {[&] { filter(""); NewConfiguration("Alpha 2", false, IDC_COPY_CONFIGURATION); ShowPage(assignments);
+               EXPECT_EQ(NamesOf(CopyNamed("Alpha 2")->products), (Names{"PMail", "PHidden"}));
+               show("Alpha"); pick(IDC_RIGHT_LIST, {"C3"}); }, "Alpha, Beta"},
+        {[&] { show("Beta"); ShowPage(config); click(config, IDC_REMOVE_CONFIGURATION); ShowPage(assignments);
+               pick(IDC_RIGHT_LIST, {"C3"}); }, "Alpha"},
+        {[&] { ResetAll(); pick(IDC_LEFT_LIST, {"C3"}); }, "Beta"},
+    };
+    for (size_t i = 0; i < std::size(steps); i++) {
+        steps[i].first();
+        EXPECT_EQ(ui::WindowText(Item(assignments, IDC_CLIENT_PLACES)), steps[i].second) << "step " << i;
+    }
+}
+
+TEST_F(PagesTest, AClientLineThatDoesNotFitEndsWithHowManyMore)
+{
+    OpenGenerated("--clients 3 --configs 60 --per-config 3 --products 1");   // each holds every client
+    SelectItems(assignments, IDC_RIGHT_LIST, {"CLIENT-000001"});
+    std::string line = ui::WindowText(Item(assignments, IDC_CLIENT_PLACES)), head;
+    Names all = ConfigurationNames(assignments);
+    size_t shown = 0;   // the first names of the combobox, then how many are left
+    for (std::string next; shown < all.size() && line.rfind(next = head + (shown ? ", " : "") + all[shown], 0) == 0;)
+        head = next, shown++;
+    EXPECT_GT(shown, 1u) << line;
+    EXPECT_EQ(line, head + " and " + std::to_string(all.size() - shown) + " more");
+}

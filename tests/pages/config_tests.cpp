@@ -272,6 +272,7 @@ TEST_F(PagesTest, DeleteIsEnabledExactlyWhileThereIsAConfigurationToDelete)
         step.act();
         ASSERT_EQ(ConfigurationNames(config).size(), step.configurations) << step.what;
         EXPECT_EQ(ui::Enabled(config.m_hWnd, IDC_REMOVE_CONFIGURATION), step.configurations > 0) << step.what;
+        EXPECT_EQ(ui::Enabled(config.m_hWnd, IDC_COPY_CONFIGURATION), step.configurations > 0) << step.what;
     }
 }
 

@@ -231,14 +231,14 @@ void DriveNameDialog(NameDialogScript *script)
 
 }
 
-void PagesTest::NewConfiguration(const char *name, bool cancel)
+void PagesTest::NewConfiguration(const char *name, bool cancel, int button)
 {
     // Static: a timer still pending after a failed DoModal must not find a
     // dead stack object.
     static NameDialogScript script;
     script = NameDialogScript{name, cancel, 0, false};
     ui::Later(20, []() { DriveNameDialog(&script); });
-    ui::Click(config.m_hWnd, IDC_NEW_CONFIGURATION);
+    ui::Click(config.m_hWnd, button);
     EXPECT_TRUE(script.done) << "the name dialog never came up";
 }
 

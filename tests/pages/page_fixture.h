@@ -74,10 +74,10 @@ protected:
     static std::vector<std::string> SelectedItems(CWnd &page, int listId);
     static bool Checked(CWnd &page, int id) { return ::IsDlgButtonChecked(page.m_hWnd, id) == BST_CHECKED; }
 
-    // Creates a configuration through button 1001, typing name into the real
-    // name dialog (driven from a thread timer inside its modal loop).
-    // cancel: press Cancel instead of OK.
-    void NewConfiguration(const char *name, bool cancel = false);
+    // Creates a configuration through button 1001 (or another: Copy),
+    // typing name into the real name dialog (driven from a thread timer
+    // inside its modal loop). cancel: press Cancel instead of OK.
+    void NewConfiguration(const char *name, bool cancel = false, int button = IDC_NEW_CONFIGURATION);
 
     ConfigurationCopy *CopyNamed(const char *name);
     // What the main dialog's OK does: the pages' change set, stored; 1 when
