@@ -3,42 +3,44 @@
 
 #include <algorithm>
 
-void ClientPlaces::Build(const CPtrList &copies)
+void ClientPlaces::Build(const CPtrList &copies_)
 {
     Clear();
     built = true;
-    byKey.resize(DataCache::Get().clients.size());
-    for (POSITION pos = copies.GetHeadPosition(); pos != NULL;) {
-        ConfigurationCopy *copy = static_cast<ConfigurationCopy *>(copies.GetNext(pos));
+    // Client keys are catalogue positions; a client no longer listed (key
+    // -1) is nobody's to ask about.
+    size_t clients = DataCache::Get().clients.size();
+    std::vector<uint32_t> count(clients + 1, 0);
+    for (POSITION pos = copies_.GetHeadPosition(); pos != NULL;) {
+        ConfigurationCopy *copy = static_cast<ConfigurationCopy *>(copies_.GetNext(pos));
+        copies.push_back(copy);
         for (const ClientRef &ref : copy->clients)
-            Add(copy, ref.GetKey());
+            if (ref.GetKey() >= 0 && (size_t)ref.GetKey() < clients)
+                ++count[(size_t)ref.GetKey() + 1];
     }
+    if (copies.size() > 0x10000) {
+        for (ConfigurationCopy *copy : copies)
+            Replace(copy, {});
+        std::vector<uint32_t>(clients + 1, 0).swap(start);
+        return;
+    }
+    for (size_t k = 1; k <= clients; k++)
+        count[k] += count[k - 1];
+    start = count;
+    holders.resize(count[clients]);
+    for (size_t n = 0; n < copies.size(); n++)
+        for (const ClientRef &ref : copies[n]->clients)
+            if (ref.GetKey() >= 0 && (size_t)ref.GetKey() < clients)
+                holders[count[(size_t)ref.GetKey()]++] = (uint16_t)n;
 }
 
 void ClientPlaces::Clear()
 {
     built = false;
-    byKey.clear();
-}
-
-void ClientPlaces::Add(ConfigurationCopy *copy, int key)
-{
-    // A client no longer listed (key -1) is nobody's to ask about.
-    if (key < 0)
-        return;
-    if ((size_t)key >= byKey.size())
-        byKey.resize((size_t)key + 1);
-    byKey[(size_t)key].push_back(copy);
-}
-
-void ClientPlaces::Remove(ConfigurationCopy *copy, int key)
-{
-    if (key < 0 || (size_t)key >= byKey.size())
-        return;
-    std::vector<ConfigurationCopy *> &holders = byKey[(size_t)key];
-    auto at = std::find(holders.begin(), holders.end(), copy);
-    if (at != holders.end())
-        holders.erase(at);
+    std::vector<ConfigurationCopy *>().swap(copies);
+    std::vector<uint32_t>().swap(start);
+    std::vector<uint16_t>().swap(holders);
+    changed.clear();
 }
 
 void ClientPlaces::Replace(ConfigurationCopy *copy, const std::vector<int> &before)
@@ -48,16 +50,26 @@ void ClientPlaces::Replace(ConfigurationCopy *copy, const std::vector<int> &befo
     std::vector<int> after = KeysOf(copy->clients);
     if (after == before)
         return;   // only looked at, as most configurations are
-    for (int key : before)
-        Remove(copy, key);
-    for (int key : after)
-        Add(copy, key);
+    std::sort(after.begin(), after.end());
+    changed[copy] = std::move(after);
 }
 
-const std::vector<ConfigurationCopy *> &ClientPlaces::CopiesHolding(int key) const
+std::vector<ConfigurationCopy *> ClientPlaces::CopiesHolding(int key) const
 {
-    static const std::vector<ConfigurationCopy *> none;
-    return key >= 0 && (size_t)key < byKey.size() ? byKey[(size_t)key] : none;
+    std::vector<ConfigurationCopy *> found;
+    if (key < 0)
+        return found;
+    if ((size_t)key + 1 < start.size())
+        for (uint32_t at = start[(size_t)key]; at < start[(size_t)key + 1]; at++) {
+            ConfigurationCopy *copy = copies[holders[at]];
+            if (!changed.count(copy))
+                found.push_back(copy);
+        }
+    for (const auto &list : changed) {
+        auto range = std::equal_range(list.second.begin(), list.second.end(), key);
+        found.insert(found.end(), (size_t)(range.second - range.first), list.first);
+    }
+    return found;
 }
 
 std::vector<int> ClientPlaces::KeysOf(const ClientRefList &clients)

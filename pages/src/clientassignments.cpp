@@ -98,7 +98,7 @@ bool CClientAssignments::PlacesOfSelected(std::vector<std::string> &names)
     // The copies' lists as last stored; the current one's is what the page
     // shows, where the client stands on the right exactly when it holds it.
     BuildIndex();
-    const std::vector<ConfigurationCopy *> &stored = places.CopiesHolding(box.EntryAt(item).key);
+    const std::vector<ConfigurationCopy *> stored = places.CopiesHolding(box.EntryAt(item).key);
     std::unordered_set<const ConfigurationCopy *> holders(stored.begin(), stored.end());
     holders.erase(current);
     if (onRight == 1 && current)
