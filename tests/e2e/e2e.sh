@@ -14,3 +14,15 @@ finish() {
   rm -rf "$work"
 }
 trap finish EXIT
+# soon EXPECTED COMMAND...: the command's output once it is EXPECTED, or its
+# last output after ten seconds. Keys are posted, as the keyboard posts them:
+# what they do happens some time after "uidrive key" returns.
+soon() {
+  local want="$1" got; shift
+  for _ in $(seq 50); do
+    got=$("$@" | tr -d '\r') || true
+    [ "$got" = "$want" ] && break
+    sleep 0.2
+  done
+  printf '%s\n' "$got"
+}

@@ -32,7 +32,7 @@ drive view "$title" "Client assignments"
 drive settext "$title" 1050 "ENG"
 drive key "$title" 1050 13
 drive key "$title" 1050 27
-[ -z "$(drive text "$title" 1050 | tr -d '\r')" ] || { echo "Escape left the filter's text"; exit 1; }
+[ -z "$(soon "" drive text "$title" 1050)" ] || { echo "Escape left the filter's text"; exit 1; }
 drive select "$title" 1018 "ENG-WS1" "KIOSK" "LAB-OLD"
 drive click "$title" 1030
 # The configuration keeps the assigned clients in the order the box shows:

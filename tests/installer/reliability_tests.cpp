@@ -177,6 +177,15 @@ HammerTotals HammerAtOnce(const std::string &dir, int processes, long each, cons
   for (int i = 0; i < processes; ++i) {
     if (!started[i]) continue;
     ProgramRun run = children[i].Finish();
+    // Under load Wine has been seen to end a process it was starting before
+    // its first line ran: nothing printed, nothing committed. Such a run is
+    // started once more; one that committed and died silently still shows
+    // as a counter above the commits reported.
+    if (run.out.empty() && run.err.empty()) {
+      std::printf("reliability: a hammer ended with code 0x%lx and printed nothing; once more\n", (unsigned long)run.code);
+      if (children[i].Start("rvxload.exe", "hammer \"" + dir + "\" --commits " + std::to_string(each), RunOptions{env}))
+        run = children[i].Finish();
+    }
     DWORD code = run.code;
     const std::string &out = run.out;
     long n = 0, r = 0, b = 0, f = 0;

@@ -70,10 +70,16 @@ bool OfProgram(HWND h) {
   return found;
 }
 
+// The tool's own dialog: a message box with the same caption that is on its
+// way out (hidden, not yet destroyed) must not stand in for it.
 HWND FindDialog(const char *caption) {
-  for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
-    if (OfProgram(h)) return h;
-  return NULL;
+  HWND any = NULL;
+  for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;) {
+    if (!OfProgram(h)) continue;
+    if (!GetWindow(h, GW_OWNER) && !GetDlgItem(h, 0xFFFF) && IsWindowVisible(h)) return h;
+    if (!any) any = h;
+  }
+  return any;
 }
 
 // A message box has the tool's caption too; it is the one with an owner, or
@@ -190,7 +196,7 @@ std::wstring ItemText(HWND box, int i) {
 }
 
 int Usage() {
-  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|focus|message|answer|"
+  fputs("usage: uidrive [time] wait|gone|view|choose|click|close|text|settext|select|check|items|key|focus|message|nomessage|answer|"
         "memory CAPTION [ARG...]\n"
         "       uidrive window|closewindow CLASS [ms]\n"
         "       uidrive launch CAPTION PROGRAM [ms]\n"
@@ -336,6 +342,15 @@ int Run(int argc, char **argv) {
     puts(Narrow(text).c_str());
     return 0;
   }
+  if (!strcmp(cmd, "nomessage")) {
+    // Keys are posted: the box they answer closes some time after "key" returns.
+    DWORD ms = argc > 3 ? strtoul(argv[3], 0, 10) : 10000;
+    for (DWORD waited = 0; FindMessageBox(caption); waited += 50) {
+      if (waited >= ms) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
   if (!strcmp(cmd, "answer") && argc > 3) {
     HWND box = WaitMessageBox(caption, 10000);
     if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
@@ -429,9 +444,18 @@ int Run(int argc, char **argv) {
     HWND ctl = FindControl(dlg, atoi(argv[3]));
     if (!ctl) return 1;
     // The dialog moves its focus itself (and makes a push button its
-    // default), as it does for Tab.
-    Send(dlg, WM_NEXTDLGCTL, (WPARAM)ctl, TRUE);
-    return 0;
+    // default), as it does for Tab. A key posted while the focus is elsewhere
+    // would go elsewhere: the command ends once the focus is there.
+    DWORD thread = GetWindowThreadProcessId(dlg, NULL);
+    for (DWORD waited = 0; waited < 5000; waited += 50) {
+      Send(dlg, WM_NEXTDLGCTL, (WPARAM)ctl, TRUE);
+      GUITHREADINFO info;
+      info.cbSize = sizeof info;
+      if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == ctl) return 0;
+      Sleep(50);
+    }
+    fprintf(stderr, "uidrive: the focus does not stay on control %s\n", argv[3]);
+    return 1;
   }
   if (!strcmp(cmd, "close")) {
     PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
