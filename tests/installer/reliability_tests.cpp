@@ -170,10 +170,9 @@ HammerTotals HammerAtOnce(const std::string &dir, int processes, long each, cons
   std::vector<Child> children(processes);
   std::vector<bool> started(processes);
   HammerTotals t;
+  const std::string args = "hammer \"" + dir + "\" --commits " + std::to_string(each);
   for (int i = 0; i < processes; ++i)
-    if (!(started[i] = children[i].Start("rvxload.exe", "hammer \"" + dir + "\" --commits " + std::to_string(each),
-                                         RunOptions{env})))
-      ++t.failedRuns;
+    if (!(started[i] = children[i].Start("rvxload.exe", args, RunOptions{env}))) ++t.failedRuns;
   for (int i = 0; i < processes; ++i) {
     if (!started[i]) continue;
     ProgramRun run = children[i].Finish();
@@ -183,7 +182,7 @@ HammerTotals HammerAtOnce(const std::string &dir, int processes, long each, cons
     // as a counter above the commits reported.
     if (run.out.empty() && run.err.empty()) {
       std::printf("reliability: a hammer ended with code 0x%lx and printed nothing; once more\n", (unsigned long)run.code);
-      if (children[i].Start("rvxload.exe", "hammer \"" + dir + "\" --commits " + std::to_string(each), RunOptions{env}))
+      if (children[i].Start("rvxload.exe", args, RunOptions{env}))
         run = children[i].Finish();
     }
     DWORD code = run.code;

@@ -70,24 +70,35 @@ bool OfProgram(HWND h) {
   return found;
 }
 
+// A message box has the tool's caption too; it is the one with an owner, or
+// (at start-up, before any window) the one with the message's static 0xFFFF.
+bool IsMessageBox(HWND h) { return GetWindow(h, GW_OWNER) || GetDlgItem(h, 0xFFFF); }
+
 // The tool's own dialog: a message box with the same caption that is on its
 // way out (hidden, not yet destroyed) must not stand in for it.
 HWND FindDialog(const char *caption) {
   HWND any = NULL;
   for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;) {
     if (!OfProgram(h)) continue;
-    if (!GetWindow(h, GW_OWNER) && !GetDlgItem(h, 0xFFFF) && IsWindowVisible(h)) return h;
+    if (!IsMessageBox(h) && IsWindowVisible(h)) return h;
     if (!any) any = h;
   }
   return any;
 }
 
-// A message box has the tool's caption too; it is the one with an owner, or
-// (at start-up, before any window) the one with the message's static 0xFFFF.
 HWND FindMessageBox(const char *caption) {
   for (HWND h = NULL; (h = FindWindowExA(NULL, h, "#32770", caption)) != NULL;)
-    if ((GetWindow(h, GW_OWNER) || GetDlgItem(h, 0xFFFF)) && IsWindowVisible(h) && OfProgram(h)) return h;
+    if (IsMessageBox(h) && IsWindowVisible(h) && OfProgram(h)) return h;
   return NULL;
+}
+
+// 0 once find(caption) finds nothing, 1 if it still finds a window after ms.
+int WaitGone(HWND (*find)(const char *), const char *caption, DWORD ms) {
+  for (DWORD waited = 0; find(caption); waited += 50) {
+    if (waited >= ms) return 1;
+    Sleep(50);
+  }
+  return 0;
 }
 
 HWND WaitMessageBox(const char *caption, DWORD ms) {
@@ -325,14 +336,7 @@ int Run(int argc, char **argv) {
   if (!strcmp(cmd, "wait")) {
     return WaitDialog(caption, argc > 3 ? strtoul(argv[3], 0, 10) : 30000) ? 0 : 1;
   }
-  if (!strcmp(cmd, "gone")) {
-    DWORD ms = argc > 3 ? strtoul(argv[3], 0, 10) : 30000;
-    for (DWORD waited = 0; FindDialog(caption); waited += 50) {
-      if (waited >= ms) return 1;
-      Sleep(50);
-    }
-    return 0;
-  }
+  if (!strcmp(cmd, "gone")) return WaitGone(FindDialog, caption, argc > 3 ? strtoul(argv[3], 0, 10) : 30000);
   if (!strcmp(cmd, "message")) {
     HWND box = WaitMessageBox(caption, argc > 3 ? strtoul(argv[3], 0, 10) : 10000);
     if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
@@ -342,15 +346,8 @@ int Run(int argc, char **argv) {
     puts(Narrow(text).c_str());
     return 0;
   }
-  if (!strcmp(cmd, "nomessage")) {
-    // Keys are posted: the box they answer closes some time after "key" returns.
-    DWORD ms = argc > 3 ? strtoul(argv[3], 0, 10) : 10000;
-    for (DWORD waited = 0; FindMessageBox(caption); waited += 50) {
-      if (waited >= ms) return 1;
-      Sleep(50);
-    }
-    return 0;
-  }
+  // Keys are posted: the box they answer closes some time after "key" returns.
+  if (!strcmp(cmd, "nomessage")) return WaitGone(FindMessageBox, caption, argc > 3 ? strtoul(argv[3], 0, 10) : 10000);
   if (!strcmp(cmd, "answer") && argc > 3) {
     HWND box = WaitMessageBox(caption, 10000);
     if (!box) { fprintf(stderr, "uidrive: no message box \"%s\"\n", caption); return 1; }
